@@ -1,0 +1,28 @@
+# The README's commands. `make` builds (Release), `make run` runs the bundled demo program,
+# `make test` builds and runs every test.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all build run test clean tools
+
+all: build
+
+tools:
+	@command -v cmake >/dev/null || { echo "cmake is missing: install it with 'apt-get install cmake'"; exit 1; }
+	@command -v c++ >/dev/null || { echo "a C++ compiler is missing: install it with 'apt-get install g++'"; exit 1; }
+	@command -v python3 >/dev/null || { echo "python3 is missing: install it with 'apt-get install python3'"; exit 1; }
+
+$(BUILD_DIR)/Makefile: | tools
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
+
+build: $(BUILD_DIR)/Makefile
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	./$(BUILD_DIR)/poliz
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR)

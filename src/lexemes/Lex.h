@@ -1,0 +1,62 @@
+// The root of the lexeme family that every subsystem passes around as Lex*, and the two
+// interfaces through which a lexeme's numeric or string value is reached.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "lexemes/Buffer.h"
+
+enum KindOfLex { IDENT = 0, NUMBER = 1, REAL = 2, STRINGC = 3, KEYWORD = 4, DELIM = 5, LABEL = 6 };
+
+// The value type as a small tag, kept in step with the type name so that hot code can test it
+// without comparing strings.
+enum class ValueType : std::uint8_t { NONE, INT, REAL, STRING };
+
+inline constexpr const char* kIntType = "int";
+inline constexpr const char* kRealType = "real";
+inline constexpr const char* kStringType = "string";
+
+ValueType valueTypeOf(const std::string& typeName);
+
+class Lex {
+protected:
+    KindOfLex lexType;
+    std::string type;  // "int", "real", "string" or empty
+    ValueType tag = ValueType::NONE;
+
+    explicit Lex(KindOfLex kind) : lexType(kind) {}
+    void setType(std::string typeName);
+
+public:
+    Lex(const Lex&) = delete;
+    Lex& operator=(const Lex&) = delete;
+
+    virtual bool isEqual(const Buffer& b) const = 0;
+    virtual std::string getString() const = 0;
+    virtual std::string getStringVal() const { return getString(); }
+    virtual ~Lex() = default;
+
+    bool isEqual(const std::string& s) const { return isEqual(Buffer(s)); }
+    bool isType(const std::string& t) const { return type == t; }
+    KindOfLex getKind() const { return lexType; }
+    ValueType valueType() const { return tag; }
+    const std::string& typeName() const { return type; }
+};
+
+class SmthNumber {
+public:
+    virtual float getRealVal() const = 0;
+    virtual std::int32_t getIntVal() const = 0;
+
+protected:
+    ~SmthNumber() = default;
+};
+
+class SmthString {
+public:
+    virtual std::string getStringVal() const = 0;
+
+protected:
+    ~SmthString() = default;
+};

@@ -1,0 +1,80 @@
+// Number <-> text conversions with the exact rules of formatted stream input and output.
+#include "lexemes/NumberText.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+std::size_t skipBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    return i;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> readInt(std::string_view text, bool* overflowed) {
+    std::size_t i = skipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= text.size() || !isDigit(text[i])) return std::nullopt;
+    // Accumulate the magnitude in 64 bits and stop growing once it is past any 32-bit value.
+    const std::int64_t limit = negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
+                                        : std::int64_t{std::numeric_limits<std::int32_t>::max()};
+    std::int64_t magnitude = 0;
+    bool over = false;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > limit) {
+            over = true;
+            magnitude = limit;
+        }
+    }
+    if (overflowed) *overflowed = over;
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::optional<float> readReal(std::string_view text, bool* overflowed) {
+    std::size_t i = skipBlanks(text);
+    std::string number;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+    bool digits = false;
+    for (; i < text.size() && isDigit(text[i]); ++i, digits = true) number += text[i];
+    if (i < text.size() && text[i] == '.') {
+        number += text[i++];
+        for (; i < text.size() && isDigit(text[i]); ++i, digits = true) number += text[i];
+    }
+    if (!digits) return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        // Input takes the exponent mark and its sign even when no digit follows, and then fails.
+        number += text[i++];
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+        bool expDigits = false;
+        for (; i < text.size() && isDigit(text[i]); ++i, expDigits = true) number += text[i];
+        if (!expDigits) return std::nullopt;
+    }
+    float value = std::strtof(number.c_str(), nullptr);
+    if (overflowed) *overflowed = std::isinf(value);
+    return value;
+}
+
+std::string realToText(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
+std::string intToText(std::int32_t value) { return std::to_string(value); }
+
+std::int32_t truncToInt(float value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0f) return std::numeric_limits<std::int32_t>::max();
+    if (value < -2147483648.0f) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}

@@ -1,0 +1,18 @@
+// Real constants: reading from text, comparison by value, printing.
+#include "lexemes/Real.h"
+
+#include "lexemes/NumberText.h"
+
+Real::Real(const Buffer& b) : Lex(REAL), value(readReal(b.text()).value_or(0.0f)) { setType(kRealType); }
+
+Real::Real(float v) : Lex(REAL), value(v) { setType(kRealType); }
+
+bool Real::isEqual(const Buffer& b) const {
+    bool overflowed = false;
+    auto read = readReal(b.text(), &overflowed);
+    return read && !overflowed && *read == value;
+}
+
+std::string Real::getString() const { return realToText(value); }
+
+std::int32_t Real::getIntVal() const { return truncToInt(value); }

@@ -1,0 +1,18 @@
+// A string constant: the characters between the quotes.
+#pragma once
+
+#include "lexemes/Lex.h"
+
+class StringC : public Lex, public SmthString {
+    std::string word;
+
+public:
+    explicit StringC(std::string s) : Lex(STRINGC), word(std::move(s)) { setType(kStringType); }
+
+    bool isEqual(const Buffer& b) const override { return b.text() == word; }
+    std::string getString() const override { return word; }
+    std::string getStringVal() const override { return word; }
+    using Lex::isEqual;
+
+    const std::string& text() const { return word; }
+};

@@ -1,0 +1,37 @@
+// The translated program: a flat sequence of lexeme pointers in reverse Polish order. An
+// item's index is its address. Items are not owned here; the store owns what no table holds.
+#pragma once
+
+#include <iosfwd>
+#include <vector>
+
+#include "lexemes/Lex.h"
+#include "lexemes/LexStore.h"
+
+class Poliz {
+    std::vector<Lex*> code;
+    LexStore lexemes;
+
+public:
+    Poliz() = default;
+    Poliz(const Poliz&) = delete;
+    Poliz& operator=(const Poliz&) = delete;
+
+    // Appends an item and returns its address.
+    int push(Lex* item) {
+        code.push_back(item);
+        return static_cast<int>(code.size()) - 1;
+    }
+    // The writable slot at an address that push returned; used to patch placeholders.
+    Lex*& operator[](int address) { return code[static_cast<std::size_t>(address)]; }
+    Lex* at(int address) const { return code[static_cast<std::size_t>(address)]; }
+    int size() const { return static_cast<int>(code.size()); }
+
+    // Owner of the lexemes made during translation and execution.
+    LexStore& store() { return lexemes; }
+
+    // Runs the program on the console.
+    void go();
+    // Runs the program with the given input and output streams.
+    void go(std::istream& in, std::ostream& out);
+};

@@ -1,0 +1,144 @@
+// Lexical analysis: character classes, comments, numbers, strings and two-character operators.
+#include "scanner/Scanner.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "driver/Errors.h"
+#include "lexemes/Ident.h"
+#include "lexemes/Number.h"
+#include "lexemes/Real.h"
+#include "lexemes/StringC.h"
+#include "lexemes/Word.h"
+
+namespace {
+
+// The words the delimiter table holds: the source's signs, then those only POLIZ uses.
+const char* const kDelimWords[] = {"{", "}",  ",",  ";",  ":",  "(",  ")",         "=",    "+",         "-",
+                                   "*", "/",  "<",  ">",  "<=", ">=", "==",        "!=",   "backspace", "jump",
+                                   "jumpfalse", "empty", "dup", "~"};
+
+const char* const kKeywordWords[] = {"program", "int", "real", "string", "not",      "and",  "or",    "if",  "else",
+                                     "case",    "of",  "while", "for",   "continue", "read", "write", "end"};
+
+std::string readWholeFile(const char* fileName) {
+    std::error_code error;
+    if (std::filesystem::is_directory(fileName, error)) throw OpenError(fileName);
+    std::ifstream file(fileName, std::ios::in | std::ios::binary);
+    if (!file.is_open()) throw OpenError(fileName);
+    std::ostringstream text;
+    if (file.peek() != std::ifstream::traits_type::eof()) text << file.rdbuf();
+    if (file.bad()) throw OpenError(fileName);
+    return std::move(text).str();
+}
+
+}  // namespace
+
+Scanner::Scanner(const char* fileName, LexStore& unlisted) : source(readWholeFile(fileName)), unlisted(unlisted) {
+    for (const char* word : kDelimWords) delimTab.tryToAdd(new Delim(word));
+    for (const char* word : kKeywordWords) keywordTab.tryToAdd(new Keyword(word));
+    pop();
+}
+
+// The read that meets the end of the text leaves curr as it was; the read after it fails.
+void Scanner::pop() {
+    if (endNoted) throw UEOF();
+    if (next < source.size())
+        curr = source[next++];
+    else
+        endNoted = true;
+}
+
+template <class LexClass>
+Lex* Scanner::intern(HashMapLex& table, const Buffer& text) {
+    if (Lex* found = table[text]) return found;
+    Lex* made = table.tryToAdd(new LexClass(text));
+    // A number written unusually (05, 1.50) can miss its equal in the table; the table then
+    // leaves the new lexeme out, and the run-wide store keeps it alive instead.
+    if (table[Buffer(made->getString())] != made) unlisted.adopt(made);
+    return made;
+}
+
+Lex* Scanner::getLex() {
+    for (;;) {  // a comment restarts the search for a lexeme
+        while (isJunk()) {
+            if (isEnter()) ++currLine;
+            pop();
+        }
+        if (isAlpha()) return scanWord();
+        if (isNum()) return scanNumber();
+        if (isQuote()) return scanString();
+
+        Buffer text;
+        if (isDelimFst()) {
+            take(text);
+            if (isEq()) take(text);
+            return delimTab[text];
+        }
+        if (isExclam()) {
+            take(text);
+            if (!isEq()) throw USAfter("!", currLine);
+            take(text);
+            return delimTab[text];
+        }
+        if (isSlash()) {
+            take(text);
+            if (!isAst()) return delimTab[text];
+            skipComment();
+            continue;
+        }
+        text.add(curr);
+        Lex* delim = delimTab[text];
+        if (delim == nullptr) throw US(text.getString(), currLine);
+        pop();
+        return delim;
+    }
+}
+
+Lex* Scanner::scanWord() {
+    Buffer text;
+    while (isAlphaOrNum()) take(text);
+    if (Lex* keyword = keywordTab[text]) return keyword;
+    return intern<Ident>(identTab, text);
+}
+
+Lex* Scanner::scanNumber() {
+    Buffer text;
+    bool dotTaken = false;
+    while (isNum() || (isDot() && !dotTaken)) {
+        if (isDot()) dotTaken = true;
+        take(text);
+    }
+    return dotTaken ? intern<Real>(realTab, text) : intern<Number>(numberTab, text);
+}
+
+Lex* Scanner::scanString() {
+    Buffer text;
+    pop();
+    while (!isQuote()) {
+        if (isEnter()) ++currLine;
+        take(text);
+    }
+    pop();
+    if (Lex* found = stringTab[text]) return found;
+    return stringTab.tryToAdd(new StringC(text.getString()));
+}
+
+// Called with curr on the '*' that opens the comment; that '*' cannot also close it.
+void Scanner::skipComment() {
+    pop();
+    for (;;) {
+        if (isAst()) {
+            pop();
+            if (isSlash()) {
+                pop();
+                return;
+            }
+            continue;
+        }
+        if (isEnter()) ++currLine;
+        pop();
+    }
+}

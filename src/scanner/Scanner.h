@@ -1,0 +1,68 @@
+// The scanner: turns the source text into lexemes, one per getLex call, with one character of
+// lookahead. Its six tables intern every lexeme it makes, so one name is one Ident object and
+// the identifier table doubles as the symbol table.
+#pragma once
+
+#include <string>
+
+#include "lexemes/Buffer.h"
+#include "lexemes/Lex.h"
+#include "lexemes/LexStore.h"
+#include "scanner/HashMapLex.h"
+
+class Scanner {
+    std::string source;  // the whole source file
+    std::size_t next = 0;
+    bool endNoted = false;
+    char curr = ' ';  // read but not yet used; a blank before the first read
+    int currLine = 1;
+    LexStore& unlisted;  // owns the constants that their table leaves out
+
+    HashMapLex identTab{64};
+    HashMapLex numberTab{64};
+    HashMapLex realTab{64};
+    HashMapLex stringTab{32};
+    HashMapLex keywordTab{64};
+    HashMapLex delimTab{64};
+
+    void pop();
+    void take(Buffer& text) {
+        text.add(curr);
+        pop();
+    }
+    // Returns the table's lexeme for the text, making and storing it first when it is new.
+    template <class LexClass>
+    Lex* intern(HashMapLex& table, const Buffer& text);
+
+    Lex* scanWord();
+    Lex* scanNumber();
+    Lex* scanString();
+    void skipComment();
+
+    bool isJunk() const { return curr == ' ' || curr == '\t' || curr == '\n'; }
+    bool isEnter() const { return curr == '\n'; }
+    bool isAlpha() const { return (curr >= 'a' && curr <= 'z') || (curr >= 'A' && curr <= 'Z'); }
+    bool isNum() const { return curr >= '0' && curr <= '9'; }
+    bool isAlphaOrNum() const { return isAlpha() || isNum(); }
+    bool isDelimFst() const { return curr == '<' || curr == '>' || curr == '='; }
+    bool isEq() const { return curr == '='; }
+    bool isExclam() const { return curr == '!'; }
+    bool isSlash() const { return curr == '/'; }
+    bool isAst() const { return curr == '*'; }
+    bool isQuote() const { return curr == '"'; }
+    bool isDot() const { return curr == '.'; }
+
+public:
+    // Opens and reads the file; throws OpenError when it cannot be read.
+    Scanner(const char* fileName, LexStore& unlisted);
+    Scanner(const Scanner&) = delete;
+    Scanner& operator=(const Scanner&) = delete;
+
+    // The next lexeme, never null; throws US, USAfter or UEOF.
+    Lex* getLex();
+    // The line on which the last returned lexeme ends.
+    int getLine() const { return currLine; }
+
+    Lex* findKeyword(const std::string& word) const { return keywordTab[Buffer(word)]; }
+    Lex* findDelim(const std::string& word) const { return delimTab[Buffer(word)]; }
+};

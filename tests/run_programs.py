@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Runs golden programs through the interpreter and compares stdout, stderr and exit status.
+
+Usage: run_programs.py POLIZ DIR [--bless]
+
+Every NAME.ppp below DIR is run from its own folder as `POLIZ NAME.ppp`, with NAME.in (if any)
+as standard input. NAME.out and NAME.err hold the exact expected standard output and error
+(absent means empty). The expected exit status comes from the top folder of the program's path
+under tests/programs: ok 0, lexical 1, syntax 2, semantic 3, runtime 4. --bless rewrites the
+golden files from what the interpreter does now; review the diff before committing.
+"""
+import difflib
+import os
+import subprocess
+import sys
+
+STATUS = {"ok": 0, "lexical": 1, "syntax": 2, "semantic": 3, "runtime": 4}
+TIMEOUT_SECONDS = 120
+
+
+def expected_status(path):
+    for part in reversed(os.path.normpath(path).split(os.sep)):
+        if part in STATUS:
+            return STATUS[part]
+    raise SystemExit(f"{path}: not under a folder named for an exit status ({', '.join(STATUS)})")
+
+
+def read(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return b""
+
+
+def show_diff(what, expected, actual):
+    exp = expected.decode("utf-8", "replace").splitlines(keepends=True)
+    act = actual.decode("utf-8", "replace").splitlines(keepends=True)
+    diff = "".join(difflib.unified_diff(exp, act, f"expected {what}", f"actual {what}"))
+    if len(diff) > 4000:
+        diff = diff[:4000] + "\n... (diff cut)\n"
+    print(diff if diff else f"  {what} differs (only in bytes a text diff cannot show)")
+
+
+def run_one(poliz, program, bless):
+    base = program[: -len(".ppp")]
+    folder, name = os.path.split(program)
+    stdin = read(base + ".in")
+    try:
+        run = subprocess.run([poliz, name], cwd=folder, input=stdin, capture_output=True, timeout=TIMEOUT_SECONDS)
+        status, out, err = run.returncode, run.stdout, run.stderr
+    except subprocess.TimeoutExpired:
+        print(f"FAIL {program}: timed out after {TIMEOUT_SECONDS} s")
+        return False
+    if bless:
+        for suffix, data in ((".out", out), (".err", err)):
+            if data:
+                with open(base + suffix, "wb") as f:
+                    f.write(data)
+            elif os.path.exists(base + suffix):
+                os.remove(base + suffix)
+    want_status = expected_status(program)
+    ok = True
+    if status != want_status:
+        print(f"FAIL {program}: exit status {status}, expected {want_status}")
+        ok = False
+    for what, suffix, actual in (("stdout", ".out", out), ("stderr", ".err", err)):
+        expected = read(base + suffix)
+        if actual != expected:
+            if ok:
+                print(f"FAIL {program}")
+            ok = False
+            show_diff(what, expected, actual)
+    return ok
+
+
+def main():
+    args = [a for a in sys.argv[1:] if a != "--bless"]
+    bless = "--bless" in sys.argv[1:]
+    if len(args) != 2:
+        raise SystemExit(__doc__)
+    poliz, root = os.path.abspath(args[0]), args[1]
+    programs = sorted(
+        os.path.join(dirpath, f) for dirpath, _, files in os.walk(root) for f in files if f.endswith(".ppp")
+    )
+    passed = failed = 0
+    for program in programs:
+        if run_one(poliz, program, bless):
+            passed += 1
+        else:
+            failed += 1
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed or not programs else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
