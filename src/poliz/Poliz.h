@@ -10,6 +10,8 @@
 
 class Poliz {
     std::vector<Lex*> code;
+    std::vector<int> lines;  // the source line each item came from, for listings
+    int sourceLine = 0;
     LexStore lexemes;
 
 public:
@@ -20,8 +22,12 @@ public:
     // Appends an item and returns its address.
     int push(Lex* item) {
         code.push_back(item);
+        lines.push_back(sourceLine);
         return static_cast<int>(code.size()) - 1;
     }
+    // The translator names the source line of the statement whose items follow.
+    void setSourceLine(int line) { sourceLine = line; }
+    int lineOf(int address) const { return lines[static_cast<std::size_t>(address)]; }
     // The writable slot at an address that push returned; used to patch placeholders.
     Lex*& operator[](int address) { return code[static_cast<std::size_t>(address)]; }
     Lex* at(int address) const { return code[static_cast<std::size_t>(address)]; }
