@@ -3,7 +3,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test sanitize clean tools
+.PHONY: all build run test sanitize fuzz clean tools
 
 all: build
 
@@ -35,5 +35,19 @@ sanitize: | tools
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
+# Coverage-guided fuzzing of translation and execution for SECONDS seconds, seeded from the
+# golden programs; what it finds goes to $(FUZZ_DIR)/findings.
+FUZZ_DIR ?= build-fuzz
+SECONDS ?= 60
+
+fuzz: | tools
+	@command -v clang++ >/dev/null || { echo "clang++ is missing: install it with 'apt-get install clang'"; exit 1; }
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOLIZ_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target poliz_fuzz
+	python3 fuzz/seed_corpus.py tests/programs $(FUZZ_DIR)/seeds
+	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
+	cd $(FUZZ_DIR) && ./poliz_fuzz -max_total_time=$(SECONDS) -timeout=10 -rss_limit_mb=2048 \
+		-artifact_prefix=findings/ -print_final_stats=1 corpus seeds
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
