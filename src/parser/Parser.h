@@ -1,5 +1,7 @@
 // The translator: one-pass recursive descent over the scanner's lexemes that checks syntax and
 // static types and appends the POLIZ program as it reads. The first error ends the run.
+// The class is split by grammar area: ParserCore (program, declarations, operands),
+// ParserExpressions, ParserStatements, ParserCase, and ParserEmit (appending and patching).
 #pragma once
 
 #include <set>
@@ -8,22 +10,90 @@
 
 #include "lexemes/Ident.h"
 #include "lexemes/Lex.h"
+#include "parser/NestingGuard.h"
 #include "poliz/Poliz.h"
 #include "scanner/Scanner.h"
 
 class Parser {
     Scanner s;
     Lex* curr;  // the lookahead: the first lexeme not yet consumed
-    std::string currType;
+    std::string currType;  // the type word of the declaration being read
     Poliz* poliz;
     std::stack<int> cycbeg;  // continue targets of the enclosing loops, innermost on top
     bool lval = false;       // the expression so far at this assignment level is a bare variable
+    int depth = 0;           // open nesting levels, bounded by NestingGuard
 
+    // Cursor. pop() is the only advance; words are compared by text, whatever the lexeme's kind.
     void pop() { curr = s.getLex(); }
+    bool isCurr(const char* word) const { return curr->isEqual(word); }
+    // Consumes `word`, or throws SyntaxError prefix + text + "' found!".
+    void expect(const char* word, const char* prefix);
+    NestingGuard enterLevel() { return NestingGuard(depth, s.getLine()); }
 
+    // Errors, thrown with the scanner's current line.
+    [[noreturn]] void syntaxError(const std::string& text) const;
+    [[noreturn]] void semanticError(const std::string& text) const;
+    // SyntaxError prefix + text of the current lexeme + "' found!".
+    [[noreturn]] void unexpected(const char* prefix) const;
+
+    // Program, declarations and single operands (ParserCore.cpp).
     void parseProgram();
+    void parseDeclarations();
+    void parseDeclaration();
+    void parseType();
+    void parseVariable();
+    void parseIdent();
+    Lex* parseConstant();
+
+    // Expressions (ParserExpressions.cpp); each level returns the type name of its value.
+    Ident* parseExpression();
+    std::string parseDisjunction();
+    std::string parseConjunction();
+    // The shared short-circuit chain of "or" and "and".
+    std::string parseLogicChain(const char* word, std::string (Parser::*operand)(), bool negate,
+                                const char* message);
+    std::string parseComparison();
+    std::string parseSum();
+    std::string parseProduct();
+    std::string parseUnary();
+
+    // Statements (ParserStatements.cpp).
+    void parseOperators();
+    void parseOperator();
+    void parseComplexOperator();
+    void parseIf();
+    void parseWhile();
+    void parseFor();
+    void parseCase();
+    void parseRead();
+    void parseWrite();
+    void parseContinue();
+    void parseExpressionStatement();
+
+    // Case variants (ParserCase.cpp); Value is int, float or std::string after the selector.
+    void parseVariantList(Ident* expr);
+    template <class Value>
+    int parseVariants(Ident* expr);
+    template <class Value>
+    int parseVariant(std::set<Value>& prev, Ident* expr, int addr);
+
+    // Emission (ParserEmit.cpp): the only members that append to or patch the POLIZ program.
+    int emit(Lex* item) { return poliz->push(item); }
+    int emitWord(const char* word);  // the table's keyword or delimiter for `word`
+    Lex* tableWord(const std::string& word) const;
+    Ident* emitTemporary();
+    int emitPlaceholder();  // an "empty" where a label will go; returns its address
+    int emitMarker();       // an "empty" where a jump lands; returns its address
+    void patch(int hole, int marker);
+    void patchToHere(int hole);  // a marker here, and a label to it written into the hole
+    void emitJumpBack(int marker);
+    void emitDiscard();  // drops the value an expression left on the operand stack
 
 public:
     Parser(const char* fileName, Poliz& poliz);
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+
+    // Translates the whole program; every failure is thrown instead of returned.
     bool go();
 };

@@ -1,0 +1,39 @@
+// The parser's emission helpers: the only code that appends to or patches the POLIZ program,
+// so that the grammar methods read as grammar.
+#include "lexemes/Label.h"
+#include "lexemes/Word.h"
+#include "parser/Parser.h"
+
+// Operator items are the scanner's single table entry for their word, so that the running
+// program identifies them by word whatever lexeme the source spelt them with.
+Lex* Parser::tableWord(const std::string& word) const {
+    if (Lex* delim = s.findDelim(word)) return delim;
+    return s.findKeyword(word);
+}
+
+int Parser::emitWord(const char* word) { return emit(tableWord(word)); }
+
+// Every expression stores its value into its own unnamed variable; the type is declared once
+// the whole expression has been read.
+Ident* Parser::emitTemporary() {
+    Ident* tmp = poliz->store().make<Ident>(std::string(""));
+    emit(tmp);
+    return tmp;
+}
+
+// Until patched, a placeholder is a plain "empty": it must never survive translation.
+int Parser::emitPlaceholder() { return emitWord("empty"); }
+
+int Parser::emitMarker() { return emitWord("empty"); }
+
+void Parser::patch(int hole, int marker) { (*poliz)[hole] = poliz->store().make<Label>(marker); }
+
+void Parser::patchToHere(int hole) { patch(hole, emitMarker()); }
+
+// label(marker) "jump"
+void Parser::emitJumpBack(int marker) {
+    emit(poliz->store().make<Label>(marker));
+    emitWord("jump");
+}
+
+void Parser::emitDiscard() { emitWord("backspace"); }

@@ -1,0 +1,10 @@
+// A text listing of a POLIZ program, one item per line as "address item": operators by their
+// bare word, string constants quoted, temporaries numbered $t1, $t2, ... in order of first
+// appearance, labels as ->N. Tests compare translations with it; tools show it.
+#pragma once
+
+#include <string>
+
+#include "poliz/Poliz.h"
+
+std::string listing(const Poliz& poliz);
