@@ -8,6 +8,24 @@
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
 
+class PolizTracer;
+
+// How go() runs the program. The defaults are what the interpreter uses.
+//
+// Seams for the companions of the interpreter:
+// - tracer: an execution trace (poliz/PolizTracer.h) told every executed item and the operand
+//   stack. The run loop is a template on whether it traces, so without a tracer the hot loop
+//   carries no hook at all.
+// - fuse = false runs every item as its own step, so tests can compare the fused and the plain
+//   instruction forms on the same program; tracing always runs the plain form.
+// - Step budget: building with the compile definition POLIZ_STEP_BUDGET=N (only the fuzz build
+//   does) makes the run stop with a RuntimeError "Step budget exhausted!" after N executed
+//   instructions, so endless loops end. Other builds never stop a running program.
+struct RunOptions {
+    bool fuse = true;
+    PolizTracer* tracer = nullptr;
+};
+
 class Poliz {
     std::vector<Lex*> code;
     std::vector<int> lines;  // the source line each item came from, for listings
@@ -38,6 +56,9 @@ public:
 
     // Runs the program on the console.
     void go();
-    // Runs the program with the given input and output streams.
+    // Runs the program with the given input and output streams. Output is buffered and flushed
+    // before every read, at the end and before a RuntimeError leaves; nothing grows with the
+    // number of operations executed.
     void go(std::istream& in, std::ostream& out);
+    void go(std::istream& in, std::ostream& out, const RunOptions& options);
 };

@@ -1,0 +1,76 @@
+// The stack machine that runs decoded instructions: the operand stack of unboxed values and
+// variable references, the reused string buffers, buffered output and formatted input.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "poliz/Instr.h"
+#include "poliz/PolizTracer.h"
+#include "poliz/Value.h"
+
+class Poliz;
+
+class Machine {
+public:
+    Machine(const Poliz& poliz, std::istream& in, std::ostream& out);
+
+    // Runs prog from pc to the end of the program.
+    void run(const std::vector<Instr>& prog, int pc);
+    // Runs prog from pc, reporting every item to the tracer; returns the pc at which the tracer
+    // declined further steps, or the program's size at the end.
+    int runTraced(const std::vector<Instr>& prog, int pc, PolizTracer& tracer);
+    // Writes buffered output to the stream and flushes it.
+    void flushOutput();
+
+private:
+    const Poliz& poliz;
+    std::istream& in;
+    std::ostream& out;
+
+    // The operand stack: stack[0, depth) is live; the vector only grows to the deepest point.
+    std::vector<Value> stack;
+    std::size_t depth = 0;
+    // temps[d] holds the string of a STR_TEMP slot at depth d; buffers are reused, never freed.
+    std::vector<std::string> temps;
+    std::string outBuf;
+    std::string lineBuf;  // a string read's line, swapped into the variable
+    std::vector<TraceEntry> traceStack;
+
+    template <bool kTraced>
+    int loop(const Instr* prog, int n, int pc, PolizTracer* tracer);
+
+    // Stack primitives. op1 is the top (the right operand of a binary operator), op2 below it.
+    void need(std::size_t count, int address) const;
+    void push(Value v);
+    Value& top(std::size_t k) { return stack[depth - 1 - k]; }
+    std::string& tempAt(std::size_t d);
+
+    // Value fetches; a variable's value is read here, when an operator consumes it.
+    std::int32_t intOf(const Value& v, int address) const;
+    float realOf(const Value& v, int address) const;
+    std::string_view stringOf(const Value& v, std::size_t d, int address) const;
+    void appendText(std::string& dst, const Value& v, std::size_t d) const;
+
+    // Operations, each at the address of its operator item (for error messages).
+    template <class IntOp, class RealOp>
+    void arith(int address, IntOp intOp, RealOp realOp);
+    void add(int address);
+    void divide(int address);
+    template <class Cmp>
+    void compare(int address, Cmp cmp);
+    void assign(int address);
+    void read(int address);
+    void write(int address);
+    void dup(int address);
+    int jumpTarget(const Value& label, int address) const;
+
+    void buildTraceStack();
+
+    [[noreturn]] void fail(std::string_view what) const;
+    [[noreturn]] void underflow(int address) const;
+    [[noreturn]] void mismatch(int address) const;
+};

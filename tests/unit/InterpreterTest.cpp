@@ -1,0 +1,267 @@
+// The stack machine on hand-built POLIZ: arithmetic corners, fetch order and the errors it
+// decides, reference semantics, the translator's jump layouts, malformed sequences, the trace.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "HandPoliz.h"
+#include "poliz/PolizTracer.h"
+
+namespace {
+
+std::string error(HandPoliz& p) { return p.run().error; }
+
+std::string unassigned(const char* name) { return std::string("Using value of '") + name + "' was not assigned!"; }
+
+}  // namespace
+
+TEST(Interpreter, IntegerArithmeticWrapsAndTruncatesTowardZero) {
+    HandPoliz p;
+    p.writeExpr("int", {p.n(INT_MAX), p.n(1), "+"});
+    p.writeExpr("int", {p.n(INT_MIN), p.n(1), "-"});
+    p.writeExpr("int", {p.n(65536), p.n(65536), "*"});
+    p.writeExpr("int", {p.n(INT_MIN), "~"});
+    p.writeExpr("int", {p.n(INT_MIN), p.n(-1), "/"});
+    p.emit({p.n(7), p.n(2), "/", p.n(-7), p.n(2), "/", p.n(7), p.n(-2), "/", p.n(3), "write"});
+    EXPECT_EQ(p.output(), "-2147483648" "2147483647" "0" "-2147483648" "-2147483648" "3-3-3");
+}
+
+TEST(Interpreter, RealArithmeticIsSinglePrecision) {
+    HandPoliz p;
+    Ident* half = p.var("h", "real", 1.5f);
+    p.emit({p.r(7.0f), p.n(2), "/", p.n(1), p.r(2.5f), "+", half, "~", p.n(3), "write"});
+    // 2^24 + 1 is not a float, so the sum rounds back; in double it would not.
+    p.writeExpr("int", {p.r(16777216.0f), p.r(1.0f), "+", p.r(16777216.0f), "=="});
+    p.emit({p.r(1234567.0f), p.r(0.00001f), p.n(2), "write"});
+    EXPECT_EQ(p.output(), "3.53.5-1.511.23457e+061e-05");
+}
+
+TEST(Interpreter, NanComparesFalseExceptNotEqual) {
+    HandPoliz p;
+    Ident* nan = p.var("q", "real");
+    p.emit({p.temp("real"), nan, p.r(1e38f), p.r(10.0f), "*", p.r(1e38f), p.r(10.0f), "*", "-", "=", "="});
+    for (const char* cmp : {"<", ">", "<=", ">=", "==", "!="}) p.emit({nan, nan, cmp});
+    p.emit({nan, p.n(1), "<", p.n(7), "write"});
+    EXPECT_EQ(p.output(), "0000010");
+}
+
+TEST(Interpreter, AssignmentConvertsAndChainsStoreIntoTheLeftmostVariable) {
+    HandPoliz p;
+    Ident* i = p.var("i", "int");
+    Ident* x = p.var("x", "real");
+    p.emit({i, p.r(2.7f), "=", p.n(1), "write", i, p.r(-2.7f), "=", p.n(1), "write", x, p.n(3), "=", p.n(1), "write"});
+    // a = b = c: T a b "=" c "=" "="
+    Ident* a = p.var("a", "int");
+    Ident* b = p.var("b", "int", 2);
+    Ident* c = p.var("c", "int", 3);
+    Ident* t = p.temp("int");
+    p.emit({t, a, b, "=", c, "=", "=", a, b, c, p.n(3), "write"});
+    EXPECT_EQ(p.output(), "2-23323");
+    EXPECT_EQ(t->rawInt(), 3);  // T stayed on the stack
+}
+
+TEST(Interpreter, VariablesAreFetchedWhenConsumedNotWhenPushed) {
+    HandPoliz p;
+    Ident* x = p.var("x", "int", 1);
+    // x + (x = 5) adds 5 + 5; "dup" duplicates the reference, not the value.
+    p.writeExpr("int", {x, x, p.n(5), "=", "+"});
+    p.emit({x, "dup", x, p.n(9), "=", "backspace", "+", p.n(1), "write"});
+    EXPECT_EQ(p.output(), "1018");
+}
+
+TEST(Interpreter, FetchOrderDecidesWhichUnassignedVariableIsNamed) {
+    struct Case {
+        const char* type;
+        const char* word;
+        const char* named;
+    };
+    // op2 is the left operand (pushed first, named "l"), op1 the right ("r").
+    for (const Case& c : {Case{"int", "+", "l"}, Case{"int", "-", "l"}, Case{"real", "*", "l"},
+                          Case{"int", "<", "l"}, Case{"int", "and", "l"}, Case{"int", "or", "l"},
+                          Case{"int", "/", "r"}, Case{"string", "+", "r"}, Case{"string", "==", "r"}}) {
+        HandPoliz p;
+        p.emit({p.var("l", c.type), p.var("r", c.type), c.word});
+        EXPECT_EQ(error(p), unassigned(c.named)) << c.type << " " << c.word;
+    }
+}
+
+TEST(Interpreter, DivisionByZeroIsCheckedOnTheRightOperandFirst) {
+    for (Lex* (*zero)(HandPoliz&) : {+[](HandPoliz& p) { return p.n(0); }, +[](HandPoliz& p) { return p.r(0.0f); },
+                                     +[](HandPoliz& p) { return p.r(-0.0f); }}) {
+        HandPoliz p;
+        p.emit({p.var("never", "real"), zero(p), "/"});  // the left one is never fetched
+        EXPECT_EQ(error(p), "Division by zero!");
+    }
+    HandPoliz p;
+    p.emit({p.n(1), p.r(1e-30f), "/", p.n(1), "write"});
+    EXPECT_EQ(p.output(), "1e+30");
+}
+
+TEST(Interpreter, LogicResultsAndShortCircuitFetches) {
+    HandPoliz p;
+    Ident* never = p.var("never", "int");
+    p.emit({p.n(0), never, "and", p.n(3), never, "or", p.r(0.5f), p.n(1), "and", p.n(0), "not", p.n(7), "not",
+            p.n(5), "write"});
+    EXPECT_EQ(p.output(), "01010");
+}
+
+// A op B as the translator lays the chains out, stored in the expression's temporary:
+//   or:  T A dup not L(x) jumpfalse B or [x] =      and:  T A dup L(x) jumpfalse B and [x] =
+TEST(Interpreter, OrAndChainsKeepADecidingLeftOperandsValue) {
+    auto chain = [](const char* word, std::int32_t left, Ident* (*right)(HandPoliz&)) {
+        HandPoliz p;
+        p.emit({p.temp("int"), p.n(left), "dup"});
+        if (std::string(word) == "or") p.emit({"not"});
+        int hole = p.mark();
+        p.emit({"jumpfalse", right(p), word});
+        p.patch(hole, p.mark());
+        p.emit({"=", p.n(1), "write"});
+        return p.output();
+    };
+    auto five = +[](HandPoliz& p) { return p.var("five", "int", 5); };
+    auto zero = +[](HandPoliz& p) { return p.var("zero", "int", 0); };
+    auto never = +[](HandPoliz& p) { return p.var("never", "int"); };
+    EXPECT_EQ(chain("or", 5, zero), "5");
+    EXPECT_EQ(chain("or", 0, five), "1");
+    EXPECT_EQ(chain("or", 0, zero), "0");
+    EXPECT_EQ(chain("or", 3, never), "3");
+    EXPECT_EQ(chain("and", 0, never), "0");
+    EXPECT_EQ(chain("and", 4, five), "1");
+}
+
+TEST(Interpreter, StringsConcatenateAndCompareByByteCodes) {
+    HandPoliz p;
+    Ident* s = p.var("s", "string", std::string("ab"));
+    p.writeExpr("string", {s, p.s("cd"), "+", p.s("e"), "+"});
+    p.emit({p.s("abc"), p.s("abd"), "<", p.s("b"), p.s("abc"), ">", p.s(""), p.s(""), "==", p.s("\xc3\xa9"), p.s("z"),
+            ">", p.s("ab"), p.s("ab "), ">=", p.n(5), "write"});
+    p.emit({p.s("+"), p.s("x"), "+", "dup", "+", p.n(1), "write"});  // a constant "+" is an operand
+    EXPECT_EQ(p.output(), "abcde11110+x+x");
+}
+
+TEST(Interpreter, WriteIsInSourceOrderWithoutSeparators) {
+    HandPoliz p;
+    p.emit({p.s("a"), p.n(1), p.r(2.5f), p.n(3), "write", p.var("r", "real", 3.0f), p.n(1), "write"});
+    EXPECT_EQ(p.output(), "a12.53");
+    HandPoliz q;
+    q.writeExpr("int", {q.var("x", "int")});
+    EXPECT_EQ(q.run().error, unassigned("x"));
+    EXPECT_EQ(q.run().out, "");
+}
+
+TEST(Interpreter, OutputBeforeAnErrorStaysWritten) {
+    HandPoliz p;
+    p.emit({p.s("before"), p.n(1), "write", p.n(1), p.n(0), "/", p.s("after"), p.n(1), "write"});
+    HandPoliz::Outcome o = p.run();
+    EXPECT_EQ(o.out, "before");
+    EXPECT_EQ(o.error, "Division by zero!");
+}
+
+// while (i < 3) { write(i); i = i + 1; }, a for loop with continue, and a case dispatch.
+TEST(Interpreter, LoopAndCaseLayoutsRun) {
+    HandPoliz p;
+    Ident* i = p.var("i", "int", 0);
+    int head = p.mark();
+    p.emit({p.temp("int"), i, p.n(3), "<", "="});
+    int leave = p.mark();
+    p.emit({"jumpfalse"});
+    p.writeExpr("int", {i});
+    p.emit({p.temp("int"), i, i, p.n(1), "+", "=", "=", "backspace", p.label(head), "jump"});
+    p.patch(leave, p.mark());
+    // case (i) of 1, 3: write("x"); 4: write("y"); end;
+    Ident* sel = p.temp("int");
+    p.emit({sel, i, "="});
+    p.mark();
+    std::vector<int> toBody;
+    for (int value : {1, 3}) {
+        p.emit({p.n(value), sel, "!="});
+        toBody.push_back(p.mark());
+        p.emit({"jumpfalse"});
+    }
+    int next = p.mark();
+    p.emit({"jump"});
+    int body = p.mark();
+    for (int hole : toBody) p.patch(hole, body);
+    p.writeExpr("string", {p.s("x")});
+    p.patch(next, p.mark());
+    p.emit({p.n(4), sel, "!="});
+    int toY = p.mark();
+    p.emit({"jumpfalse"});
+    int end = p.mark();
+    p.emit({"jump"});
+    p.patch(toY, p.mark());
+    p.writeExpr("string", {p.s("y")});
+    p.patch(end, p.mark());
+    p.emit({"backspace"});
+    EXPECT_EQ(p.output(), "012x");
+    // The plain (unfused) instruction form gives the same result.
+    i->assign(0);
+    EXPECT_EQ(p.run("", RunOptions{false, nullptr}).out, "012x");
+}
+
+TEST(Interpreter, MalformedSequencesStopWithAClearError) {
+    auto failure = [](std::initializer_list<const char*> words, Lex* (*operand)(HandPoliz&)) {
+        HandPoliz p;
+        if (operand) p.emit({operand(p)});
+        for (const char* w : words) p.emit({w});
+        return error(p);
+    };
+    auto one = +[](HandPoliz& p) { return p.n(1); };
+    auto text = +[](HandPoliz& p) { return p.s("t"); };
+    auto far = +[](HandPoliz& p) { return p.label(99); };
+    EXPECT_EQ(failure({"+"}, one), "Too few operands for '+' at address 1!");
+    EXPECT_EQ(failure({"backspace"}, nullptr), "Too few operands for 'backspace' at address 0!");
+    EXPECT_EQ(failure({"write"}, nullptr), "Too few operands for 'write' at address 0!");
+    EXPECT_EQ(failure({"dup", "-"}, text), "Operand types match no form of '-' at address 2!");
+    EXPECT_EQ(failure({"not"}, text), "Operand types match no form of 'not' at address 1!");
+    EXPECT_EQ(failure({"jump"}, one), "'jump' at address 1 needs a label!");
+    EXPECT_EQ(failure({"jump"}, far), "Jump to address 99 outside the program at address 1!");
+    EXPECT_EQ(failure({"dup", "="}, one), "'=' at address 2 needs a variable as its target!");
+    EXPECT_EQ(failure({"read"}, one), "'read' at address 1 needs a variable!");
+    HandPoliz p;
+    p.emit({p.n(1), p.n(3), "write"});
+    EXPECT_EQ(error(p), "Too few operands for 'write' at address 2!");
+    HandPoliz q;
+    q.emit({q.s("a"), q.n(1), "+"});
+    EXPECT_EQ(error(q), "Operand types match no form of '+' at address 2!");
+    HandPoliz u;  // words outside the vocabulary do nothing
+    u.emit({"if", ";", u.n(4), "empty", u.n(1), "write"});
+    EXPECT_EQ(u.output(), "4");
+}
+
+namespace {
+
+class Recorder : public PolizTracer {
+public:
+    int limit;
+    std::vector<std::string> steps;
+    explicit Recorder(int limit) : limit(limit) {}
+    bool step(int address, const std::vector<TraceEntry>& stack) override {
+        std::string line = std::to_string(address) + ":";
+        for (const TraceEntry& e : stack) {
+            line += ' ';
+            if (e.variable) line += e.variable->getString() + (e.hasValue ? "=" : "");
+            line += e.text;
+        }
+        steps.push_back(line);
+        return static_cast<int>(steps.size()) < limit;
+    }
+};
+
+}  // namespace
+
+TEST(Interpreter, TracerSeesEveryItemAndCanStopTracing) {
+    HandPoliz p;
+    Ident* x = p.var("x", "int");
+    p.emit({x, p.n(2), "=", p.label(6), "jump", p.n(1), "write"});
+    Recorder all(100);
+    EXPECT_EQ(p.run("", RunOptions{true, &all}).out, "");
+    EXPECT_EQ(all.steps, (std::vector<std::string>{"0: x", "1: x 2", "2: x=2", "3: x=2 6", "4: x=2"}));
+    // After the tracer declines, the run goes on untraced from the next item.
+    HandPoliz q;
+    q.emit({q.n(6), q.label(2), "jump", q.n(1), "write"});
+    Recorder two(2);
+    EXPECT_EQ(q.run("", RunOptions{true, &two}).out, "6");
+    EXPECT_EQ(two.steps.size(), 2u);
+}
