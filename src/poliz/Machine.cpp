@@ -72,6 +72,7 @@ struct NotEqual {
 
 Machine::Machine(const Poliz& poliz, std::istream& in, std::ostream& out) : poliz(poliz), in(in), out(out) {
     stack.resize(64);
+    outBuf.reserve(kOutputChunk + 256);
 }
 
 void Machine::run(const std::vector<Instr>& prog, int pc) {

@@ -1,0 +1,77 @@
+// Memory of a run does not grow with the work done: a long hand-built loop of integer, real and
+// string statements makes exactly as many heap allocations as a short one, and no lexemes.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "HandPoliz.h"
+
+namespace {
+
+std::atomic<long> allocations{0};
+
+}  // namespace
+
+// Counts every allocation of this test binary; the counts of two runs are compared.
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+struct LoopRun {
+    long allocations;
+    std::size_t lexemes;
+    std::string output;
+};
+
+// while (i < n) { i = i + 1; r = r * 0.5 + i; s = t + "...", s < t; write(i, s); } write(i, r)
+// with every statement's temporary removed by "backspace". Output goes to a stream that
+// discards it, so only the interpreter's own buffers could grow.
+LoopRun runLoop(std::int32_t n) {
+    HandPoliz p;
+    Ident* i = p.var("i", "int", 0);
+    Ident* r = p.var("r", "real", 1.0f);
+    Ident* s = p.var("s", "string", std::string());
+    Ident* t = p.var("t", "string", std::string("a string longer than the short-string buffer"));
+    int head = p.mark();
+    p.emit({p.temp("int"), i, p.n(n), "<", "="});
+    int leave = p.mark();
+    p.emit({"jumpfalse"});
+    p.emit({p.temp("int"), i, i, p.n(1), "+", "=", "=", "backspace"});
+    p.emit({p.temp("real"), r, r, p.r(0.5f), "*", i, "+", "=", "=", "backspace"});
+    p.emit({p.temp("string"), s, t, p.s(" and more"), "+", "=", "=", "backspace"});
+    p.emit({p.temp("int"), s, t, "<", "=", "backspace"});
+    p.emit({p.temp("int"), i, "=", p.temp("string"), s, "=", p.n(2), "write"});
+    p.emit({p.label(head), "jump"});
+    p.patch(leave, p.mark());
+    std::istringstream in;
+    std::ostream discard(nullptr);
+    const std::size_t lexemesBefore = p.poliz.store().size();
+    const long before = allocations.load();
+    p.poliz.go(in, discard);
+    LoopRun result{allocations.load() - before, p.poliz.store().size() - lexemesBefore, ""};
+    std::ostringstream out;
+    p.emit({i, r, p.n(2), "write"});
+    p.poliz.go(in, out);
+    result.output = out.str();
+    return result;
+}
+
+}  // namespace
+
+TEST(BoundedMemory, LongLoopAllocatesNoMoreThanShortLoop) {
+    runLoop(1);  // first-use allocations of the library
+    LoopRun shortRun = runLoop(1000);
+    LoopRun longRun = runLoop(200000);
+    EXPECT_EQ(longRun.output, "200000399998");  // the loop really ran
+    EXPECT_EQ(shortRun.lexemes, 0u);
+    EXPECT_EQ(longRun.lexemes, 0u);
+    EXPECT_EQ(longRun.allocations, shortRun.allocations);
+}
