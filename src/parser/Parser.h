@@ -35,6 +35,7 @@ class Parser {
     [[noreturn]] void semanticError(const std::string& text) const;
     // SyntaxError prefix + text of the current lexeme + "' found!".
     [[noreturn]] void unexpected(const char* prefix) const;
+    [[noreturn]] void undeclared(const Ident* var) const;
 
     // Program, declarations and single operands (ParserCore.cpp).
     void parseProgram();
@@ -56,6 +57,10 @@ class Parser {
     std::string parseSum();
     std::string parseProduct();
     std::string parseUnary();
+    std::string parseNot();
+    std::string parseSign(bool minus);
+    std::string parseParenthesised();
+    std::string parseOperandVariable();
 
     // Statements (ParserStatements.cpp).
     void parseOperators();
@@ -80,7 +85,7 @@ class Parser {
     // Emission (ParserEmit.cpp): the only members that append to or patch the POLIZ program.
     int emit(Lex* item) { return poliz->push(item); }
     int emitWord(const char* word);  // the table's keyword or delimiter for `word`
-    Lex* tableWord(const std::string& word) const;
+    Lex* tableWord(const char* word) const;
     Ident* emitTemporary();
     int emitPlaceholder();  // an "empty" where a label will go; returns its address
     int emitMarker();       // an "empty" where a jump lands; returns its address

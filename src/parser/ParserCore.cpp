@@ -23,6 +23,10 @@ void Parser::semanticError(const std::string& text) const { throw SemanticError(
 
 void Parser::unexpected(const char* prefix) const { syntaxError(prefix + curr->getString() + msg::kFound); }
 
+void Parser::undeclared(const Ident* var) const {
+    semanticError(msg::kUndeclared + var->getString() + msg::kNameEnd);
+}
+
 void Parser::expect(const char* word, const char* prefix) {
     if (!isCurr(word)) unexpected(prefix);
     pop();
@@ -112,7 +116,7 @@ void Parser::parseIdent() {
     if (curr->getKind() != IDENT)
         syntaxError(msg::kExpectIdentifier + curr->getString() + msg::kFoundNoBlank);
     auto* var = static_cast<Ident*>(curr);
-    if (!var->isDeclared()) semanticError(msg::kUndeclared + var->getString() + msg::kNameEnd);
+    if (!var->isDeclared()) undeclared(var);
     emit(var);
     pop();
 }

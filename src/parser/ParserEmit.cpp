@@ -6,7 +6,7 @@
 
 // Operator items are the scanner's single table entry for their word, so that the running
 // program identifies them by word whatever lexeme the source spelt them with.
-Lex* Parser::tableWord(const std::string& word) const {
+Lex* Parser::tableWord(const char* word) const {
     if (Lex* delim = s.findDelim(word)) return delim;
     return s.findKeyword(word);
 }

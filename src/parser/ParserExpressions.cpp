@@ -148,50 +148,57 @@ std::string Parser::parseProduct() {
 
 // unary -> "not" unary | "+" unary | "-" unary | "(" expression ")" | identifier | constant
 // Every recursion of an expression into itself, through a prefix operator or a parenthesis,
-// passes here: one guarded level per source level.
+// passes here: one guarded level per source level. Each branch lives in its own method so
+// that this frame, which every level of nesting keeps on the stack, stays small.
 std::string Parser::parseUnary() {
     NestingGuard guard = enterLevel();
-    if (isCurr("not")) {
-        Lex* sgn = tableWord("not");
-        lval = false;
-        pop();
-        if (parseUnary() != kIntType) semanticError(msg::kNotNeedsInt);
-        emit(sgn);
-        return kIntType;
-    }
-    if (isCurr("+")) {  // appends nothing
-        pop();
-        lval = false;
-        std::string t = parseUnary();
-        if (!isNumeric(t)) semanticError(msg::kPlusNeedsNumber);
-        return t;
-    }
-    if (isCurr("-")) {
-        pop();
-        lval = false;
-        std::string t = parseUnary();
-        if (!isNumeric(t)) semanticError(msg::kMinusNeedsNumber);
-        emit(poliz->store().make<Delim>("~"));
-        return t;
-    }
-    if (isCurr("(")) {  // the inner expression's temporary is the operand
-        pop();
-        Ident* res = parseExpression();
-        if (!isCurr(")")) unexpected(msg::kExpectOperandParen);
-        pop();
-        lval = false;
-        return res->getType();
-    }
-    if (curr->getKind() == IDENT) {  // a bare variable leaves lval as it was
-        auto* var = static_cast<Ident*>(curr);
-        if (!var->isDeclared()) semanticError(msg::kUndeclared + var->getString() + msg::kNameEnd);
-        emit(var);
-        pop();
-        return var->getType();
-    }
+    if (isCurr("not")) return parseNot();
+    if (isCurr("+")) return parseSign(false);
+    if (isCurr("-")) return parseSign(true);
+    if (isCurr("(")) return parseParenthesised();
+    if (curr->getKind() == IDENT) return parseOperandVariable();
     lval = false;
     Lex* q = parseConstant();
     if (q->isType(kIntType)) return kIntType;
     if (q->isType(kRealType)) return kRealType;
     return kStringType;
+}
+
+// "not" unary
+std::string Parser::parseNot() {
+    Lex* sgn = tableWord("not");
+    lval = false;
+    pop();
+    if (parseUnary() != kIntType) semanticError(msg::kNotNeedsInt);
+    emit(sgn);
+    return kIntType;
+}
+
+// ( "+" | "-" ) unary   -- a plus appends nothing, a minus a new "~"
+std::string Parser::parseSign(bool minus) {
+    pop();
+    lval = false;
+    std::string t = parseUnary();
+    if (!isNumeric(t)) semanticError(minus ? msg::kMinusNeedsNumber : msg::kPlusNeedsNumber);
+    if (minus) emit(poliz->store().make<Delim>("~"));
+    return t;
+}
+
+// "(" expression ")"   -- the inner expression's temporary is the operand
+std::string Parser::parseParenthesised() {
+    pop();
+    Ident* res = parseExpression();
+    if (!isCurr(")")) unexpected(msg::kExpectOperandParen);
+    pop();
+    lval = false;
+    return res->getType();
+}
+
+// identifier   -- a bare variable leaves lval as it was
+std::string Parser::parseOperandVariable() {
+    auto* var = static_cast<Ident*>(curr);
+    if (!var->isDeclared()) undeclared(var);
+    emit(var);
+    pop();
+    return var->getType();
 }
