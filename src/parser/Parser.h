@@ -22,6 +22,7 @@ class Parser {
     std::stack<int> cycbeg;  // continue targets of the enclosing loops, innermost on top
     bool lval = false;       // the expression so far at this assignment level is a bare variable
     int depth = 0;           // open nesting levels, bounded by NestingGuard
+    int statementLine = 0;   // where the innermost statement being read starts, for listings
 
     // Cursor. pop() is the only advance; words are compared by text, whatever the lexeme's kind.
     void pop() { curr = s.getLex(); }
@@ -65,6 +66,7 @@ class Parser {
     // Statements (ParserStatements.cpp).
     void parseOperators();
     void parseOperator();
+    void parseStatementForm();  // the statement forms, chosen by the current word
     void parseComplexOperator();
     void parseIf();
     void parseWhile();

@@ -15,9 +15,19 @@ void Parser::parseOperators() {
 // operator -> "}" (empty) | if | while | for | case | read | write | continue | "{" operators "}"
 //           | expression ";"
 // Every nested statement comes back here, so this one guard counts statement nesting.
+// Items are filed under the line where their statement starts; the jumps an enclosing
+// statement appends after a nested one go back under the enclosing statement's line.
 void Parser::parseOperator() {
     NestingGuard guard = enterLevel();
-    poliz->setSourceLine(s.getLine());
+    int outerLine = statementLine;
+    statementLine = s.getLine();
+    poliz->setSourceLine(statementLine);
+    parseStatementForm();
+    statementLine = outerLine;
+    poliz->setSourceLine(outerLine);
+}
+
+void Parser::parseStatementForm() {
     if (isCurr("}")) return;  // an empty statement; the "}" belongs to the enclosing list
     if (isCurr("if")) return parseIf();
     if (isCurr("while")) return parseWhile();
