@@ -1,12 +1,10 @@
 // The compact form the stack machine runs: one instruction per POLIZ item, decoded once before
-// the run, with operands resolved to immediates or direct pointers.
+// the run, with operands resolved to ready-made stack values.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
-#include "lexemes/Ident.h"
 #include "poliz/Op.h"
 #include "poliz/Value.h"
 
@@ -15,18 +13,11 @@ class Poliz;
 // Instruction i stands for item i, so addresses, listings and traces need no mapping.
 struct Instr {
     Op op = Op::NOP;
-    Slot slot = Slot::INT;  // PUSH_VAR: the slot kind of the variable's type
-    union {
-        std::int32_t imm = 0;  // PUSH_INT: value; PUSH_LABEL: address; *_TO: the next pc
-        float real;            // PUSH_REAL
-    };
-    union {
-        Ident* var = nullptr;     // PUSH_VAR
-        const std::string* str;   // PUSH_STR
-    };
+    std::int32_t target = 0;  // JUMP_TO, JUMPFALSE_TO: the instruction a taken jump goes to
+    Value a{};                // PUSH and the fused forms: the (first) operand
+    Value b{};                // PUSH2, *_PP: the second operand
 };
 
-// Decodes every item. With fuse, a label followed by a jump word becomes one JUMP_TO or
-// JUMPFALSE_TO at the label's address (when the label is in range), and the jump word's own
-// instruction stays as it was.
+// Decodes every item. With fuse, frequent item shapes become fused instructions (see Op);
+// without it, every item runs as its own step.
 std::vector<Instr> decode(const Poliz& poliz, bool fuse);

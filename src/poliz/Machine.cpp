@@ -17,6 +17,7 @@ namespace {
 
 // Output is handed to the stream in chunks of about this size.
 constexpr std::size_t kOutputChunk = 1 << 15;
+constexpr std::size_t kInitialStack = 64;
 
 // 32-bit arithmetic that wraps: computed on unsigned values, converted back modulo 2^32.
 std::int32_t wrap(std::uint32_t v) { return static_cast<std::int32_t>(v); }
@@ -25,9 +26,12 @@ std::uint32_t bits(std::int32_t v) { return static_cast<std::uint32_t>(v); }
 bool isNumeric(ValueType t) { return t == ValueType::INT || t == ValueType::REAL; }
 
 const Ident& assignedVar(const Value& v) {
-    if (!v.var->isAssigned()) v.var->throwUnassigned();
+    if (!v.var->isAssigned()) [[unlikely]]
+        v.var->throwUnassigned();
     return *v.var;
 }
+
+[[noreturn]] void divisionByZero() { throw RuntimeError("Division by zero!"); }
 
 void appendInt(std::string& dst, std::int32_t v) {
     char text[16];
@@ -41,37 +45,41 @@ void appendReal(std::string& dst, float v) {
     dst.append(text, static_cast<std::size_t>(length));
 }
 
-// The comparison words share one body; each compares op2 (left) with op1 (right) as ints,
-// floats or byte strings. Floats keep IEEE semantics: with a NaN only "!=" holds.
-struct Less {
-    template <class T>
-    bool operator()(const T& a, const T& b) const { return a < b; }
-};
-struct Greater {
-    template <class T>
-    bool operator()(const T& a, const T& b) const { return a > b; }
-};
-struct LessEq {
-    template <class T>
-    bool operator()(const T& a, const T& b) const { return a <= b; }
-};
-struct GreaterEq {
-    template <class T>
-    bool operator()(const T& a, const T& b) const { return a >= b; }
-};
-struct Equal {
-    template <class T>
-    bool operator()(const T& a, const T& b) const { return a == b; }
-};
-struct NotEqual {
-    template <class T>
-    bool operator()(const T& a, const T& b) const { return a != b; }
-};
+// The result of a two-operand word on two values of one type: ints, floats or byte strings
+// (std::string_view compares characters as unsigned codes). Floats keep IEEE semantics: with a
+// NaN every comparison is false except "!=".
+template <Op kOp, class T>
+bool compareAs(const T& a, const T& b) {
+    if constexpr (kOp == Op::LT) return a < b;
+    if constexpr (kOp == Op::GT) return a > b;
+    if constexpr (kOp == Op::LE) return a <= b;
+    if constexpr (kOp == Op::GE) return a >= b;
+    if constexpr (kOp == Op::EQ) return a == b;
+    if constexpr (kOp == Op::NE) return a != b;
+}
+
+template <Op kOp>
+Value intResult(std::int32_t a, std::int32_t b) {
+    if constexpr (kOp == Op::ADD) return Value::ofInt(wrap(bits(a) + bits(b)));
+    else if constexpr (kOp == Op::SUB) return Value::ofInt(wrap(bits(a) - bits(b)));
+    else if constexpr (kOp == Op::MUL) return Value::ofInt(wrap(bits(a) * bits(b)));
+    else return Value::ofInt(compareAs<kOp>(a, b));
+}
+
+template <Op kOp>
+Value realResult(float a, float b) {
+    if constexpr (kOp == Op::ADD) return Value::ofReal(a + b);
+    else if constexpr (kOp == Op::SUB) return Value::ofReal(a - b);
+    else if constexpr (kOp == Op::MUL) return Value::ofReal(a * b);
+    else return Value::ofInt(compareAs<kOp>(a, b));
+}
 
 }  // namespace
 
-Machine::Machine(const Poliz& poliz, std::istream& in, std::ostream& out) : poliz(poliz), in(in), out(out) {
-    stack.resize(64);
+Machine::Machine(const Poliz& poliz, std::istream& in, std::ostream& out)
+    : poliz(poliz), in(in), out(out), storage(kInitialStack) {
+    base = sp = storage.data();
+    limit = base + storage.size();
     outBuf.reserve(kOutputChunk + 256);
 }
 
@@ -83,118 +91,12 @@ int Machine::runTraced(const std::vector<Instr>& prog, int pc, PolizTracer& trac
     return loop<true>(prog.data(), static_cast<int>(prog.size()), pc, &tracer);
 }
 
-template <bool kTraced>
-int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
-#ifdef POLIZ_STEP_BUDGET
-    long long steps = 0;
-#endif
-    while (pc < n) {
-#ifdef POLIZ_STEP_BUDGET
-        if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
-#endif
-        const int at = pc++;
-        const Instr& ins = prog[at];
-        switch (ins.op) {
-            case Op::NOP: break;
-            case Op::PUSH_INT: push(Value::ofInt(ins.imm)); break;
-            case Op::PUSH_REAL: push(Value::ofReal(ins.real)); break;
-            case Op::PUSH_STR: push(Value::ofStrConst(ins.str)); break;
-            case Op::PUSH_VAR: push(Value::ofVar(ins.slot, ins.var)); break;
-            case Op::PUSH_LABEL: push(Value::ofLabel(ins.imm)); break;
-            case Op::MUL:
-                arith(at, [](std::int32_t a, std::int32_t b) { return wrap(bits(a) * bits(b)); },
-                      [](float a, float b) { return a * b; });
-                break;
-            case Op::SUB:
-                arith(at, [](std::int32_t a, std::int32_t b) { return wrap(bits(a) - bits(b)); },
-                      [](float a, float b) { return a - b; });
-                break;
-            case Op::ADD: add(at); break;
-            case Op::DIV: divide(at); break;
-            case Op::ASSIGN: assign(at); break;
-            case Op::LT: compare(at, Less{}); break;
-            case Op::GT: compare(at, Greater{}); break;
-            case Op::LE: compare(at, LessEq{}); break;
-            case Op::GE: compare(at, GreaterEq{}); break;
-            case Op::EQ: compare(at, Equal{}); break;
-            case Op::NE: compare(at, NotEqual{}); break;
-            case Op::AND: {
-                need(2, at);
-                // op2 decides first; op1 is not fetched when op2 is 0.
-                const bool result = intOf(top(1), at) != 0 && intOf(top(0), at) != 0;
-                top(1) = Value::ofInt(result);
-                --depth;
-                break;
-            }
-            case Op::OR: {
-                need(2, at);
-                const bool result = intOf(top(1), at) != 0 || intOf(top(0), at) != 0;
-                top(1) = Value::ofInt(result);
-                --depth;
-                break;
-            }
-            case Op::NOT:
-                need(1, at);
-                top(0) = Value::ofInt(intOf(top(0), at) == 0);
-                break;
-            case Op::NEG: {
-                need(1, at);
-                Value& v = top(0);
-                const ValueType t = typeOf(v.slot);
-                if (t == ValueType::INT) v = Value::ofInt(wrap(0u - bits(intOf(v, at))));
-                else if (t == ValueType::REAL) v = Value::ofReal(-realOf(v, at));
-                else mismatch(at);
-                break;
-            }
-            case Op::READ: read(at); break;
-            case Op::WRITE: write(at); break;
-            case Op::BACKSPACE:
-                need(1, at);
-                --depth;
-                break;
-            case Op::JUMP: {
-                need(1, at);
-                const Value label = top(0);
-                --depth;
-                pc = jumpTarget(label, at);
-                break;
-            }
-            case Op::JUMPFALSE: {
-                need(2, at);
-                const Value label = top(0);
-                const Value cond = top(1);
-                depth -= 2;
-                const int target = jumpTarget(label, at);
-                if (intOf(cond, at) == 0) pc = target;
-                break;
-            }
-            case Op::DUP: dup(at); break;
-            case Op::JUMP_TO: pc = ins.imm; break;
-            case Op::JUMPFALSE_TO: {
-                // The label at `at` is fused with the "jumpfalse" right after it, which an
-                // untaken jump steps over as well.
-                need(1, at + 1);
-                const Value cond = top(0);
-                --depth;
-                pc = intOf(cond, at + 1) == 0 ? ins.imm : at + 2;
-                break;
-            }
-        }
-        if constexpr (kTraced) {
-            buildTraceStack();
-            if (!tracer->step(at, traceStack)) return pc;
-        }
-    }
-    return pc;
-}
-
-void Machine::need(std::size_t count, int address) const {
-    if (depth < count) underflow(address);
-}
-
-void Machine::push(Value v) {
-    if (depth == stack.size()) stack.resize(stack.size() * 2);
-    stack[depth++] = v;
+void Machine::grow() {
+    const std::size_t d = depth();
+    storage.resize(storage.size() * 2);
+    base = storage.data();
+    sp = base + d;
+    limit = base + storage.size();
 }
 
 std::string& Machine::tempAt(std::size_t d) {
@@ -202,7 +104,7 @@ std::string& Machine::tempAt(std::size_t d) {
     return temps[d];
 }
 
-std::int32_t Machine::intOf(const Value& v, int address) const {
+[[gnu::always_inline]] inline std::int32_t Machine::intOf(const Value& v, int address) const {
     switch (v.slot) {
         case Slot::INT: return v.i;
         case Slot::REAL: return truncToInt(v.r);
@@ -212,7 +114,7 @@ std::int32_t Machine::intOf(const Value& v, int address) const {
     }
 }
 
-float Machine::realOf(const Value& v, int address) const {
+[[gnu::always_inline]] inline float Machine::realOf(const Value& v, int address) const {
     switch (v.slot) {
         case Slot::INT: return static_cast<float>(v.i);
         case Slot::REAL: return v.r;
@@ -246,112 +148,69 @@ void Machine::appendText(std::string& dst, const Value& v, std::size_t d) const 
     }
 }
 
-// "*" and "-" (and the numeric "+"): int form when both are "int", else real form.
-// op2 is fetched before op1.
-template <class IntOp, class RealOp>
-void Machine::arith(int address, IntOp intOp, RealOp realOp) {
-    need(2, address);
-    Value& r = top(0);
-    Value& l = top(1);
-    const ValueType tr = typeOf(r.slot);
+// A two-operand word: l (op2, at depth d, replaced by the result) with r (op1). Int form when
+// both are "int", else real form for two numbers; numeric forms fetch op2 first, except "/",
+// whose zero test on op1 comes before anything else.
+template <Op kOp>
+[[gnu::always_inline]] inline void Machine::binary(Value& l, const Value& r, std::size_t d, int address) {
     const ValueType tl = typeOf(l.slot);
+    const ValueType tr = typeOf(r.slot);
     if (tl == ValueType::INT && tr == ValueType::INT) {
-        const std::int32_t a = intOf(l, address);
-        const std::int32_t b = intOf(r, address);
-        l = Value::ofInt(intOp(a, b));
+        if constexpr (kOp == Op::DIV) {
+            const std::int32_t b = intOf(r, address);
+            if (b == 0) divisionByZero();
+            const std::int32_t a = intOf(l, address);
+            // The one overflowing quotient wraps like every other overflow.
+            l = Value::ofInt(b == -1 ? wrap(0u - bits(a)) : a / b);
+        } else {
+            const std::int32_t a = intOf(l, address);
+            const std::int32_t b = intOf(r, address);
+            l = intResult<kOp>(a, b);
+        }
     } else if (isNumeric(tl) && isNumeric(tr)) {
-        const float a = realOf(l, address);
-        const float b = realOf(r, address);
-        l = Value::ofReal(realOp(a, b));
+        if constexpr (kOp == Op::DIV) {
+            const float b = realOf(r, address);
+            if (b == 0.0f) divisionByZero();
+            const float a = realOf(l, address);
+            l = Value::ofReal(a / b);
+        } else {
+            const float a = realOf(l, address);
+            const float b = realOf(r, address);
+            l = realResult<kOp>(a, b);
+        }
     } else {
+        binaryStrings<kOp>(l, r, d, address);
+    }
+}
+
+// The string forms fetch op1 first. "+" extends a left operand that is already a computed
+// string in place, so a chain a + b + c copies each part once.
+template <Op kOp>
+[[gnu::noinline]] void Machine::binaryStrings(Value& l, const Value& r, std::size_t d, int address) {
+    constexpr bool kJoins = kOp == Op::ADD;
+    constexpr bool kCompares = kOp != Op::MUL && kOp != Op::DIV && kOp != Op::SUB && kOp != Op::ADD;
+    if (!(kJoins || kCompares) || typeOf(l.slot) != ValueType::STRING || typeOf(r.slot) != ValueType::STRING)
         mismatch(address);
+    if constexpr (kJoins) {
+        std::string& dst = tempAt(d);
+        const std::string_view right = stringOf(r, d + 1, address);
+        if (l.slot == Slot::STR_TEMP) {
+            dst.append(right);
+        } else {
+            const std::string_view left = stringOf(l, d, address);
+            dst.assign(left);
+            dst.append(right);
+        }
+        l = Value::ofStrTemp();
+    } else if constexpr (kCompares) {
+        const std::string_view b = stringOf(r, d + 1, address);
+        const std::string_view a = stringOf(l, d, address);
+        l = Value::ofInt(compareAs<kOp>(a, b));
     }
-    --depth;
 }
 
-// "+" also joins two strings; the string form fetches op1 first. A left operand that is already
-// a computed string is extended in place, so a chain a + b + c copies each part once.
-void Machine::add(int address) {
-    need(2, address);
-    const ValueType tr = typeOf(top(0).slot);
-    const ValueType tl = typeOf(top(1).slot);
-    if (tl != ValueType::STRING && tr != ValueType::STRING) {
-        arith(address, [](std::int32_t a, std::int32_t b) { return wrap(bits(a) + bits(b)); },
-              [](float a, float b) { return a + b; });
-        return;
-    }
-    if (tl != tr) mismatch(address);
-    const std::size_t d = depth - 2;
-    std::string& dst = tempAt(d);
-    Value& l = top(1);
-    const std::string_view right = stringOf(top(0), d + 1, address);
-    if (l.slot == Slot::STR_TEMP) {
-        dst.append(right);
-    } else {
-        const std::string_view left = stringOf(l, d, address);
-        dst.assign(left);
-        dst.append(right);
-    }
-    l = Value::ofStrTemp();
-    --depth;
-}
-
-// "/": op1 is fetched first for the zero test, which comes before anything else.
-void Machine::divide(int address) {
-    need(2, address);
-    Value& r = top(0);
-    Value& l = top(1);
-    const ValueType tr = typeOf(r.slot);
-    const ValueType tl = typeOf(l.slot);
-    if (!isNumeric(tl) || !isNumeric(tr)) mismatch(address);
-    if (realOf(r, address) == 0.0f) throw RuntimeError("Division by zero!");
-    if (tl == ValueType::INT && tr == ValueType::INT) {
-        const std::int32_t a = intOf(l, address);
-        const std::int32_t b = intOf(r, address);
-        // The one overflowing quotient wraps like every other overflow.
-        l = Value::ofInt(b == -1 ? wrap(0u - bits(a)) : a / b);
-    } else {
-        const float a = realOf(l, address);
-        const float b = realOf(r, address);
-        l = Value::ofReal(a / b);
-    }
-    --depth;
-}
-
-template <class Cmp>
-void Machine::compare(int address, Cmp cmp) {
-    need(2, address);
-    Value& r = top(0);
-    Value& l = top(1);
-    const ValueType tr = typeOf(r.slot);
-    const ValueType tl = typeOf(l.slot);
-    bool result = false;
-    if (tl == ValueType::INT && tr == ValueType::INT) {
-        const std::int32_t a = intOf(l, address);
-        const std::int32_t b = intOf(r, address);
-        result = cmp(a, b);
-    } else if (isNumeric(tl) && isNumeric(tr)) {
-        const float a = realOf(l, address);
-        const float b = realOf(r, address);
-        result = cmp(a, b);
-    } else if (tl == ValueType::STRING && tr == ValueType::STRING) {
-        // Byte order: std::string_view compares characters as unsigned codes.
-        const std::string_view b = stringOf(r, depth - 1, address);
-        const std::string_view a = stringOf(l, depth - 2, address);
-        result = cmp(a, b);
-    } else {
-        mismatch(address);
-    }
-    l = Value::ofInt(result);
-    --depth;
-}
-
-// "=": op1 is the value, op2 the target, which stays on the stack as the result. The target's
-// own value is never read.
-void Machine::assign(int address) {
-    need(2, address);
-    Value& v = top(0);
-    const Value& t = top(1);
+// "=": v (op1, at depth d) into the target (op2). The target's own value is never read.
+[[gnu::always_inline]] inline void Machine::assign(const Value& t, const Value& v, std::size_t d, int address) {
     if (!isVariable(t.slot)) fail("'=' at address " + std::to_string(address) + " needs a variable as its target!");
     Ident& target = *t.var;
     const ValueType tt = typeOf(t.slot);
@@ -361,29 +220,229 @@ void Machine::assign(int address) {
     } else if (isNumeric(tt) && isNumeric(tv)) {
         target.assign(realOf(v, address));
     } else if (tt == ValueType::STRING && tv == ValueType::STRING) {
-        switch (v.slot) {
-            case Slot::STR_CONST: target.stringSlot().assign(*v.str); break;
-            // A computed string is dropped right here, so its buffer changes hands instead.
-            case Slot::STR_TEMP: std::swap(target.stringSlot(), temps[depth - 1]); break;
-            default: {
-                const Ident& source = assignedVar(v);
-                if (&source != &target) target.stringSlot() = source.rawString();
-                break;
-            }
-        }
-        target.markAssigned();
+        assignString(target, v, d);
     } else {
         mismatch(address);
     }
-    --depth;
+}
+
+void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
+    switch (v.slot) {
+        case Slot::STR_CONST: target.stringSlot().assign(*v.str); break;
+        // A computed string is dropped right here, so its buffer changes hands instead.
+        case Slot::STR_TEMP: std::swap(target.stringSlot(), temps[d]); break;
+        default: {
+            const Ident& source = assignedVar(v);
+            if (&source != &target) target.stringSlot() = source.rawString();
+            break;
+        }
+    }
+    target.markAssigned();
+}
+
+template <bool kTraced>
+int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
+    // The stack registers live in locals here, so the hot path keeps them out of memory; the
+    // members are brought in step around the rarer operations that use them (sync, reload).
+    Value* sp = this->sp;
+    Value* stackBase = base;
+    Value* stackLimit = limit;
+    // The helpers below are forced inline: a call would make the stack registers escape.
+#define POLIZ_INLINE __attribute__((always_inline))
+    auto sync = [&]() POLIZ_INLINE { this->sp = sp; };
+    auto reload = [&]() POLIZ_INLINE {
+        sp = this->sp;
+        stackBase = base;
+        stackLimit = limit;
+    };
+    auto depthNow = [&]() POLIZ_INLINE { return static_cast<std::size_t>(sp - stackBase); };
+    auto needNow = [&](std::size_t count, int address) POLIZ_INLINE {
+        if (depthNow() < count) [[unlikely]]
+            underflow(address);
+    };
+    auto pushNow = [&](const Value& v) POLIZ_INLINE {
+        if (sp == stackLimit) [[unlikely]] {
+            sync();
+            grow();
+            reload();
+        }
+        *sp++ = v;
+    };
+    // A two-operand word with both operands on the stack, with op1 from the instruction (P),
+    // or with both from the instruction and the result pushed (PP).
+    auto onStack = [&]<Op kOp>(int address) POLIZ_INLINE {
+        needNow(2, address);
+        binary<kOp>(sp[-2], sp[-1], depthNow() - 2, address);
+        --sp;
+    };
+    auto withOne = [&]<Op kOp>(const Instr& ins, int address) POLIZ_INLINE {
+        needNow(1, address);
+        binary<kOp>(sp[-1], ins.a, depthNow() - 1, address);
+    };
+    auto withTwo = [&]<Op kOp>(const Instr& ins, int address) POLIZ_INLINE {
+        // Built in place: a result assembled elsewhere and copied whole would be a wide load
+        // of narrow stores, which the processor cannot forward.
+        pushNow(ins.a);
+        binary<kOp>(sp[-1], ins.b, depthNow() - 1, address);
+    };
+#undef POLIZ_INLINE
+#ifdef POLIZ_STEP_BUDGET
+    long long steps = 0;
+#endif
+    while (pc < n) {
+#ifdef POLIZ_STEP_BUDGET
+        if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
+#endif
+        const int at = pc++;
+        const Instr& ins = prog[at];
+        switch (ins.op) {
+            case Op::NOP: break;
+            case Op::PUSH: pushNow(ins.a); break;
+            case Op::MUL: onStack.template operator()<Op::MUL>(at); break;
+            case Op::DIV: onStack.template operator()<Op::DIV>(at); break;
+            case Op::SUB: onStack.template operator()<Op::SUB>(at); break;
+            case Op::ADD: onStack.template operator()<Op::ADD>(at); break;
+            case Op::LT: onStack.template operator()<Op::LT>(at); break;
+            case Op::GT: onStack.template operator()<Op::GT>(at); break;
+            case Op::LE: onStack.template operator()<Op::LE>(at); break;
+            case Op::GE: onStack.template operator()<Op::GE>(at); break;
+            case Op::EQ: onStack.template operator()<Op::EQ>(at); break;
+            case Op::NE: onStack.template operator()<Op::NE>(at); break;
+            case Op::ASSIGN:
+                needNow(2, at);
+                assign(sp[-2], sp[-1], depthNow() - 1, at);
+                --sp;  // the target stays as the result
+                break;
+            case Op::AND: {
+                needNow(2, at);
+                // op2 decides first; op1 is not fetched when op2 is 0.
+                const bool result = intOf(sp[-2], at) != 0 && intOf(sp[-1], at) != 0;
+                sp[-2] = Value::ofInt(result);
+                --sp;
+                break;
+            }
+            case Op::OR: {
+                needNow(2, at);
+                const bool result = intOf(sp[-2], at) != 0 || intOf(sp[-1], at) != 0;
+                sp[-2] = Value::ofInt(result);
+                --sp;
+                break;
+            }
+            case Op::NOT:
+                needNow(1, at);
+                sp[-1] = Value::ofInt(intOf(sp[-1], at) == 0);
+                break;
+            case Op::NEG: {
+                needNow(1, at);
+                Value& v = sp[-1];
+                const ValueType t = typeOf(v.slot);
+                if (t == ValueType::INT) v = Value::ofInt(wrap(0u - bits(intOf(v, at))));
+                else if (t == ValueType::REAL) v = Value::ofReal(-realOf(v, at));
+                else mismatch(at);
+                break;
+            }
+            case Op::READ:
+                sync();
+                read(at);
+                reload();
+                break;
+            case Op::WRITE:
+                sync();
+                write(at);
+                reload();
+                break;
+            case Op::DUP:
+                sync();
+                dup(at);
+                reload();
+                break;
+            case Op::BACKSPACE:
+                needNow(1, at);
+                --sp;
+                break;
+            case Op::JUMP:
+                needNow(1, at);
+                --sp;
+                pc = jumpTarget(*sp, at);
+                break;
+            case Op::JUMPFALSE: {
+                needNow(2, at);
+                sp -= 2;
+                const int target = jumpTarget(sp[1], at);
+                if (intOf(sp[0], at) == 0) pc = target;
+                break;
+            }
+            // Fused forms: each ends by stepping over the items it covered.
+            case Op::PUSH2:
+                pushNow(ins.a);
+                pushNow(ins.b);
+                pc = at + 2;
+                break;
+            case Op::MUL_P: withOne.template operator()<Op::MUL>(ins, at + 1); pc = at + 2; break;
+            case Op::DIV_P: withOne.template operator()<Op::DIV>(ins, at + 1); pc = at + 2; break;
+            case Op::SUB_P: withOne.template operator()<Op::SUB>(ins, at + 1); pc = at + 2; break;
+            case Op::ADD_P: withOne.template operator()<Op::ADD>(ins, at + 1); pc = at + 2; break;
+            case Op::LT_P: withOne.template operator()<Op::LT>(ins, at + 1); pc = at + 2; break;
+            case Op::GT_P: withOne.template operator()<Op::GT>(ins, at + 1); pc = at + 2; break;
+            case Op::LE_P: withOne.template operator()<Op::LE>(ins, at + 1); pc = at + 2; break;
+            case Op::GE_P: withOne.template operator()<Op::GE>(ins, at + 1); pc = at + 2; break;
+            case Op::EQ_P: withOne.template operator()<Op::EQ>(ins, at + 1); pc = at + 2; break;
+            case Op::NE_P: withOne.template operator()<Op::NE>(ins, at + 1); pc = at + 2; break;
+            case Op::MUL_PP: withTwo.template operator()<Op::MUL>(ins, at + 2); pc = at + 3; break;
+            case Op::DIV_PP: withTwo.template operator()<Op::DIV>(ins, at + 2); pc = at + 3; break;
+            case Op::SUB_PP: withTwo.template operator()<Op::SUB>(ins, at + 2); pc = at + 3; break;
+            case Op::ADD_PP: withTwo.template operator()<Op::ADD>(ins, at + 2); pc = at + 3; break;
+            case Op::LT_PP: withTwo.template operator()<Op::LT>(ins, at + 2); pc = at + 3; break;
+            case Op::GT_PP: withTwo.template operator()<Op::GT>(ins, at + 2); pc = at + 3; break;
+            case Op::LE_PP: withTwo.template operator()<Op::LE>(ins, at + 2); pc = at + 3; break;
+            case Op::GE_PP: withTwo.template operator()<Op::GE>(ins, at + 2); pc = at + 3; break;
+            case Op::EQ_PP: withTwo.template operator()<Op::EQ>(ins, at + 2); pc = at + 3; break;
+            case Op::NE_PP: withTwo.template operator()<Op::NE>(ins, at + 2); pc = at + 3; break;
+            case Op::ASSIGN_P:
+                needNow(1, at + 1);
+                assign(sp[-1], ins.a, depthNow(), at + 1);
+                pc = at + 2;
+                break;
+            case Op::ASSIGN_STMT:
+                // x = value, then T = x, then T is dropped; each step as its own item would.
+                needNow(2, at);
+                assign(sp[-2], sp[-1], depthNow() - 1, at);
+                --sp;
+                needNow(2, at + 1);
+                assign(sp[-2], sp[-1], depthNow() - 1, at + 1);
+                sp -= 2;
+                pc = at + 3;
+                break;
+            case Op::ASSIGN_JUMPFALSE:
+                // T = value, then T is the condition of the fused label and "jumpfalse".
+                needNow(2, at);
+                assign(sp[-2], sp[-1], depthNow() - 1, at);
+                sp -= 2;
+                pc = intOf(*sp, at + 2) == 0 ? ins.target : at + 3;
+                break;
+            case Op::JUMP_TO: pc = ins.target; break;
+            case Op::JUMPFALSE_TO:
+                // The label at `at` with the "jumpfalse" right after it.
+                needNow(1, at + 1);
+                --sp;
+                pc = intOf(*sp, at + 1) == 0 ? ins.target : at + 2;
+                break;
+        }
+        if constexpr (kTraced) {
+            sync();
+            buildTraceStack();
+            if (!tracer->step(at, traceStack)) return pc;
+        }
+    }
+    sync();
+    return pc;
 }
 
 // "read": formatted input of the variable's type. Pending output is shown first, so a prompt is
 // visible before the program waits.
 void Machine::read(int address) {
     need(1, address);
-    const Value v = top(0);
-    --depth;
+    const Value v = *--sp;
     if (!isVariable(v.slot)) fail("'read' at address " + std::to_string(address) + " needs a variable!");
     Ident& var = *v.var;
     flushOutput();
@@ -421,14 +480,13 @@ void Machine::read(int address) {
 // "write": the count, then that many values printed in the order they were pushed.
 void Machine::write(int address) {
     need(1, address);
-    const Value count = top(0);
-    --depth;
+    const Value count = *--sp;
     const std::int32_t n = intOf(count, address);
     if (n < 0) fail("'write' at address " + std::to_string(address) + " has a negative item count!");
     need(static_cast<std::size_t>(n), address);
-    const std::size_t first = depth - static_cast<std::size_t>(n);
-    for (std::size_t k = first; k < depth; ++k) appendText(outBuf, stack[k], k);
-    depth = first;
+    const std::size_t first = depth() - static_cast<std::size_t>(n);
+    for (std::size_t k = first; k < depth(); ++k) appendText(outBuf, base[k], k);
+    sp = base + first;
     if (outBuf.size() >= kOutputChunk) {
         out.write(outBuf.data(), static_cast<std::streamsize>(outBuf.size()));
         outBuf.clear();
@@ -438,8 +496,8 @@ void Machine::write(int address) {
 // "dup" copies the slot: a variable stays a reference; a computed string gets its own buffer.
 void Machine::dup(int address) {
     need(1, address);
-    const Value v = top(0);
-    if (v.slot == Slot::STR_TEMP) tempAt(depth) = temps[depth - 1];
+    const Value v = sp[-1];
+    if (v.slot == Slot::STR_TEMP) tempAt(depth()) = temps[depth() - 1];
     push(v);
 }
 
@@ -461,9 +519,9 @@ void Machine::flushOutput() {
 }
 
 void Machine::buildTraceStack() {
-    traceStack.resize(depth);
-    for (std::size_t k = 0; k < depth; ++k) {
-        const Value& v = stack[k];
+    traceStack.resize(depth());
+    for (std::size_t k = 0; k < depth(); ++k) {
+        const Value& v = base[k];
         TraceEntry& e = traceStack[k];
         e.variable = isVariable(v.slot) ? v.var : nullptr;
         e.hasValue = !e.variable || e.variable->isAssigned();
@@ -480,7 +538,7 @@ void Machine::buildTraceStack() {
     }
 }
 
-void Machine::fail(std::string_view what) const { throw RuntimeError(std::string(what)); }
+void Machine::fail(std::string_view what) { throw RuntimeError(std::string(what)); }
 
 void Machine::underflow(int address) const {
     fail("Too few operands for '" + poliz.at(address)->getString() + "' at address " + std::to_string(address) + "!");

@@ -31,9 +31,11 @@ private:
     std::istream& in;
     std::ostream& out;
 
-    // The operand stack: stack[0, depth) is live; the vector only grows to the deepest point.
-    std::vector<Value> stack;
-    std::size_t depth = 0;
+    // The operand stack: [base, sp) is live; the storage only grows to the deepest point.
+    std::vector<Value> storage;
+    Value* base;
+    Value* sp;
+    Value* limit;
     // temps[d] holds the string of a STR_TEMP slot at depth d; buffers are reused, never freed.
     std::vector<std::string> temps;
     std::string outBuf;
@@ -44,9 +46,17 @@ private:
     int loop(const Instr* prog, int n, int pc, PolizTracer* tracer);
 
     // Stack primitives. op1 is the top (the right operand of a binary operator), op2 below it.
-    void need(std::size_t count, int address) const;
-    void push(Value v);
-    Value& top(std::size_t k) { return stack[depth - 1 - k]; }
+    std::size_t depth() const { return static_cast<std::size_t>(sp - base); }
+    void need(std::size_t count, int address) const {
+        if (depth() < count) [[unlikely]]
+            underflow(address);
+    }
+    void push(const Value& v) {
+        if (sp == limit) [[unlikely]]
+            grow();
+        *sp++ = v;
+    }
+    void grow();
     std::string& tempAt(std::size_t d);
 
     // Value fetches; a variable's value is read here, when an operator consumes it.
@@ -55,14 +65,13 @@ private:
     std::string_view stringOf(const Value& v, std::size_t d, int address) const;
     void appendText(std::string& dst, const Value& v, std::size_t d) const;
 
-    // Operations, each at the address of its operator item (for error messages).
-    template <class IntOp, class RealOp>
-    void arith(int address, IntOp intOp, RealOp realOp);
-    void add(int address);
-    void divide(int address);
-    template <class Cmp>
-    void compare(int address, Cmp cmp);
-    void assign(int address);
+    // Operations, each told the address of its operator item for error messages.
+    template <Op kOp>
+    void binary(Value& l, const Value& r, std::size_t d, int address);
+    template <Op kOp>
+    void binaryStrings(Value& l, const Value& r, std::size_t d, int address);
+    void assign(const Value& target, const Value& v, std::size_t d, int address);
+    void assignString(Ident& target, const Value& v, std::size_t d);
     void read(int address);
     void write(int address);
     void dup(int address);
@@ -70,7 +79,7 @@ private:
 
     void buildTraceStack();
 
-    [[noreturn]] void fail(std::string_view what) const;
+    [[noreturn]] static void fail(std::string_view what);
     [[noreturn]] void underflow(int address) const;
     [[noreturn]] void mismatch(int address) const;
 };

@@ -1,30 +1,26 @@
 // The instruction vocabulary of the stack machine: every operator word of the translated
-// program maps to one Op, plus the operand pushes and the fused forms made while decoding.
+// program maps to one Op, plus the operand push and the fused forms made while decoding.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 enum class Op : std::uint8_t {
-    NOP,  // "empty", and every word outside the vocabulary
-    // Operands: the item itself goes on the stack (a variable as a reference to it).
-    PUSH_INT,
-    PUSH_REAL,
-    PUSH_STR,
-    PUSH_VAR,
-    PUSH_LABEL,
-    // Operator words.
+    NOP,   // "empty", and every word outside the vocabulary
+    PUSH,  // an operand item: the item itself goes on the stack (a variable as a reference)
+    // The two-operand words, in one block (see binaryBase).
     MUL,
     DIV,
     SUB,
     ADD,
-    ASSIGN,
     LT,
     GT,
     LE,
     GE,
     EQ,
     NE,
+    // The other words.
+    ASSIGN,
     AND,
     OR,
     NOT,
@@ -35,11 +31,41 @@ enum class Op : std::uint8_t {
     JUMPFALSE,
     DUP,
     NEG,
-    // Fused: a label item followed by "jump" / "jumpfalse", run as one step. The item after
-    // the label keeps its own plain form, so a jump that lands between the two still works.
-    JUMP_TO,
-    JUMPFALSE_TO,
+    // Fused forms. One stands at the address of the first item it covers and does what the
+    // covered items do in turn; the items after the first keep their plain forms, so a jump
+    // that lands among them still runs correctly.
+    PUSH2,  // operand operand
+    MUL_P,  // operand word, for each two-operand word in block order: the operand is op1
+    DIV_P,
+    SUB_P,
+    ADD_P,
+    LT_P,
+    GT_P,
+    LE_P,
+    GE_P,
+    EQ_P,
+    NE_P,
+    MUL_PP,  // operand operand word, for each two-operand word in block order
+    DIV_PP,
+    SUB_PP,
+    ADD_PP,
+    LT_PP,
+    GT_PP,
+    LE_PP,
+    GE_PP,
+    EQ_PP,
+    NE_PP,
+    ASSIGN_P,      // operand "="
+    ASSIGN_STMT,   // "=" "=" "backspace": the end of an expression statement
+    ASSIGN_JUMPFALSE,  // "=" label "jumpfalse": the end of a condition
+    JUMP_TO,       // label "jump"
+    JUMPFALSE_TO,  // label "jumpfalse"
 };
+
+constexpr bool isBinary(Op op) { return op >= Op::MUL && op <= Op::NE; }
+constexpr int binaryIndex(Op op) { return static_cast<int>(op) - static_cast<int>(Op::MUL); }
+constexpr Op withOperand(Op binary) { return static_cast<Op>(static_cast<int>(Op::MUL_P) + binaryIndex(binary)); }
+constexpr Op withOperands(Op binary) { return static_cast<Op>(static_cast<int>(Op::MUL_PP) + binaryIndex(binary)); }
 
 // The operation an operator word names; NOP for a word outside the vocabulary.
 Op opOfWord(std::string_view word);

@@ -22,7 +22,7 @@ enum class Slot : std::uint8_t {
 };
 
 struct Value {
-    Slot slot;
+    Slot slot = Slot::INT;
     union {
         std::int32_t i;             // INT; LABEL: the label's address
         float r;                    // REAL

@@ -19,6 +19,9 @@
 class HandPoliz {
 public:
     Poliz poliz;
+    RunOptions options;  // how run() and output() run the program
+
+    explicit HandPoliz(bool fuse = true) { options.fuse = fuse; }
 
     // An item: a lexeme, or an operator word that becomes a new Delim.
     struct Item {
@@ -70,12 +73,13 @@ public:
         std::string out;
         std::string error;  // the RuntimeError's text, empty when the run ended normally
     };
-    Outcome run(const std::string& input = "", RunOptions options = {}) {
+    Outcome run(const std::string& input = "") { return run(input, options); }
+    Outcome run(const std::string& input, const RunOptions& how) {
         std::istringstream in(input);
         std::ostringstream out;
         Outcome result;
         try {
-            poliz.go(in, out, options);
+            poliz.go(in, out, how);
         } catch (const RuntimeError& e) {
             result.error = e.getText();
         }
