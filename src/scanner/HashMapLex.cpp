@@ -1,11 +1,40 @@
 // Lexeme table: hashing, probing, insertion and growth.
 #include "scanner/HashMapLex.h"
 
-#include <cstdint>
+#include <bit>
 #include <iostream>
 #include <new>
 
-HashMapLex::HashMapLex(int initialSize) : size(initialSize), data(static_cast<std::size_t>(initialSize), nullptr) {}
+#include "lexemes/NumberText.h"
+
+namespace {
+
+std::uint32_t mix(std::uint32_t x) {
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    return x ^ (x >> 16);
+}
+
+std::uint32_t textFingerprint(const std::string& text) {
+    std::uint32_t h = 2166136261U;
+    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 16777619U;
+    return h;
+}
+
+std::uint32_t realFingerprint(float value) {
+    if (value == 0.0f) value = 0.0f;  // -0 equals 0
+    return mix(std::bit_cast<std::uint32_t>(value));
+}
+
+}  // namespace
+
+HashMapLex::HashMapLex(int initialSize, KeyForm form)
+    : size(initialSize),
+      data(static_cast<std::size_t>(initialSize), nullptr),
+      fingerprints(static_cast<std::size_t>(initialSize), 0),
+      form(form) {}
 
 HashMapLex::~HashMapLex() {
     for (Lex* lex : data) delete lex;
@@ -22,11 +51,46 @@ int HashMapLex::hash(const std::string& text) const {
     return slot < 0 ? slot + size : slot;
 }
 
+std::optional<std::uint32_t> HashMapLex::keyFingerprint(const std::string& text) const {
+    bool overflowed = false;
+    switch (form) {
+        case KeyForm::TEXT: return textFingerprint(text);
+        case KeyForm::INT: {
+            auto value = readInt(text, &overflowed);
+            if (!value || overflowed) return std::nullopt;
+            return mix(static_cast<std::uint32_t>(*value));
+        }
+        case KeyForm::REAL: {
+            auto value = readReal(text, &overflowed);
+            if (!value || overflowed) return std::nullopt;
+            return realFingerprint(*value);
+        }
+    }
+    return std::nullopt;
+}
+
+std::uint32_t HashMapLex::fingerprintOf(const Lex* lex) const {
+    const auto* number = dynamic_cast<const SmthNumber*>(lex);
+    switch (form) {
+        case KeyForm::TEXT: break;
+        case KeyForm::INT:
+            if (number) return mix(static_cast<std::uint32_t>(number->getIntVal()));
+            break;
+        case KeyForm::REAL:
+            if (number) return realFingerprint(number->getRealVal());
+            break;
+    }
+    return textFingerprint(lex->getString());
+}
+
 int HashMapLex::find(const Buffer& key) const {
+    const auto fingerprint = keyFingerprint(key.text());
+    if (!fingerprint) return -1;
     const int start = hash(key.text());
     for (int i = start;;) {
-        if (data[static_cast<std::size_t>(i)] == nullptr) return -1;
-        if (data[static_cast<std::size_t>(i)]->isEqual(key)) return i;
+        const auto slot = static_cast<std::size_t>(i);
+        if (data[slot] == nullptr) return -1;
+        if (fingerprints[slot] == *fingerprint && data[slot]->isEqual(key)) return i;
         i = i + 1 == size ? 0 : i + 1;
         if (i == start) return -1;
     }
@@ -37,34 +101,37 @@ Lex* HashMapLex::operator[](const Buffer& key) const {
     return slot < 0 ? nullptr : data[static_cast<std::size_t>(slot)];
 }
 
-Lex* HashMapLex::tryToAdd(Lex* lex) {
-    const std::string text = lex->getString();
-    if (find(Buffer(text)) >= 0) return lex;
-    // Only a table whose growth ran out of memory can fill up; it must not probe forever.
-    if (count == size) throw std::bad_alloc();
-    int i = hash(text);
+void HashMapLex::place(Lex* lex, std::uint32_t fingerprint) {
+    int i = hash(lex->getString());
     while (data[static_cast<std::size_t>(i)] != nullptr) i = i + 1 == size ? 0 : i + 1;
     data[static_cast<std::size_t>(i)] = lex;
+    fingerprints[static_cast<std::size_t>(i)] = fingerprint;
+}
+
+Lex* HashMapLex::tryToAdd(Lex* lex) {
+    if (find(Buffer(lex->getString())) >= 0) return lex;
+    // Only a table whose growth ran out of memory can fill up; it must not probe forever.
+    if (count == size) throw std::bad_alloc();
+    place(lex, fingerprintOf(lex));
     ++count;
     if (static_cast<long long>(count) * 100 >= static_cast<long long>(full) * size) rebuild();
     return lex;
 }
 
 void HashMapLex::rebuild() {
-    std::vector<Lex*> grown;
+    std::vector<Lex*> grownData;
+    std::vector<std::uint32_t> grownFingerprints;
     try {
-        grown.assign(static_cast<std::size_t>(size) * spreadRate, nullptr);
+        grownData.assign(static_cast<std::size_t>(size) * spreadRate, nullptr);
+        grownFingerprints.assign(grownData.size(), 0);
     } catch (const std::bad_alloc&) {
         // The table stays as it was: still correct, only fuller than it should be.
         std::cerr << "Out of memory! Improve your machine!";
         return;
     }
-    std::swap(data, grown);
+    std::swap(data, grownData);
+    std::swap(fingerprints, grownFingerprints);
     size *= spreadRate;
-    for (Lex* lex : grown) {
-        if (lex == nullptr) continue;
-        int i = hash(lex->getString());
-        while (data[static_cast<std::size_t>(i)] != nullptr) i = i + 1 == size ? 0 : i + 1;
-        data[static_cast<std::size_t>(i)] = lex;
-    }
+    for (std::size_t i = 0; i < grownData.size(); ++i)
+        if (grownData[i] != nullptr) place(grownData[i], grownFingerprints[i]);
 }

@@ -2,27 +2,42 @@
 // wrap-around, no deletion, doubling at 70 % load. It owns every lexeme it stores.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "lexemes/Buffer.h"
 #include "lexemes/Lex.h"
 
+// How a key text is compared with stored lexemes: as text, or by the integer or real value it
+// denotes (so that 7 and 007 find the same constant).
+enum class KeyForm : std::uint8_t { TEXT, INT, REAL };
+
 class HashMapLex {
     int size;
     int count = 0;
     std::vector<Lex*> data;
+    // A fingerprint of each stored lexeme's key, equal for every text the lexeme isEqual to.
+    // The table's hash clusters similar texts into long probe runs; comparing fingerprints
+    // first keeps a probe to one load from a dense array instead of a call through a pointer.
+    std::vector<std::uint32_t> fingerprints;
+    KeyForm form;
 
     static constexpr int full = 70;       // load limit, in percent
     static constexpr int spreadRate = 2;  // growth factor
 
     int hash(const std::string& text) const;
+    // Nothing when the text can equal no lexeme of this table (an unreadable number).
+    std::optional<std::uint32_t> keyFingerprint(const std::string& text) const;
+    std::uint32_t fingerprintOf(const Lex* lex) const;
     // The slot holding the lexeme equal to the key, or -1; probes from the key's hash.
     int find(const Buffer& key) const;
+    void place(Lex* lex, std::uint32_t fingerprint);
     void rebuild();
 
 public:
-    explicit HashMapLex(int initialSize);
+    explicit HashMapLex(int initialSize, KeyForm form = KeyForm::TEXT);
     ~HashMapLex();
     HashMapLex(const HashMapLex&) = delete;
     HashMapLex& operator=(const HashMapLex&) = delete;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <type_traits>
 
 #include "driver/Errors.h"
 #include "lexemes/Ident.h"
@@ -57,7 +58,8 @@ Lex* Scanner::intern(HashMapLex& table, const Buffer& text) {
     Lex* made = table.tryToAdd(new LexClass(text));
     // A number written unusually (05, 1.50) can miss its equal in the table; the table then
     // leaves the new lexeme out, and the run-wide store keeps it alive instead.
-    if (table[Buffer(made->getString())] != made) unlisted.adopt(made);
+    if constexpr (!std::is_same_v<LexClass, Ident>)
+        if (table[Buffer(made->getString())] != made) unlisted.adopt(made);
     return made;
 }
 

@@ -19,8 +19,8 @@ class Scanner {
     LexStore& unlisted;  // owns the constants that their table leaves out
 
     HashMapLex identTab{64};
-    HashMapLex numberTab{64};
-    HashMapLex realTab{64};
+    HashMapLex numberTab{64, KeyForm::INT};
+    HashMapLex realTab{64, KeyForm::REAL};
     HashMapLex stringTab{32};
     HashMapLex keywordTab{64};
     HashMapLex delimTab{64};

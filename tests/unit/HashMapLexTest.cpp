@@ -5,6 +5,7 @@
 
 #include "lexemes/Ident.h"
 #include "lexemes/Number.h"
+#include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 #include "lexemes/Word.h"
 #include "scanner/HashMapLex.h"
@@ -105,10 +106,22 @@ TEST(HashMapLex, OwnsStoredLexemesOnly) {
 }
 
 TEST(HashMapLex, NumbersAreFoundByValue) {
-    HashMapLex table(64);
-    Lex* five = table.tryToAdd(new Number(Buffer("5")));
-    EXPECT_EQ(table[Buffer("5")], five);
+    HashMapLex ints(64, KeyForm::INT);
+    Lex* five = ints.tryToAdd(new Number(Buffer("5")));
+    EXPECT_EQ(ints[Buffer("5")], five);
+    EXPECT_EQ(ints[Buffer("05")], nullptr);  // probing starts from the hash of the text as written
+    EXPECT_EQ(ints[Buffer("x")], nullptr);
     Number other(5);
-    EXPECT_EQ(table.tryToAdd(&other), &other);
-    EXPECT_EQ(table.stored(), 1);
+    EXPECT_EQ(ints.tryToAdd(&other), &other);
+    EXPECT_EQ(ints.stored(), 1);
+
+    // A text that hashes alike but denotes another value is passed over.
+    Lex* big = ints.tryToAdd(new Number(Buffer("123")));
+    EXPECT_EQ(ints[Buffer("123")], big);
+    EXPECT_EQ(ints[Buffer("132")], nullptr);
+
+    HashMapLex reals(64, KeyForm::REAL);
+    Lex* half = reals.tryToAdd(new Real(Buffer("0.5")));
+    EXPECT_EQ(reals[Buffer("0.5")], half);
+    EXPECT_EQ(reals[Buffer("5.0")], nullptr);
 }
