@@ -47,13 +47,34 @@ class Result:
         self.cpu, self.wall, self.peak_kb, self.failure = cpu, wall, peak_kb, failure
 
 
-def run_child(argv, timeout, mem_mb):
-    """Runs argv with no input; returns a Result measured from the child's own resource usage.
+# The helper built from measure.c, or None when there is no C compiler (see run_child).
+MEASURE = None
 
-    wait4 gives the usage of exactly this child (RUSAGE_CHILDREN would keep the maximum over
-    every child so far). The address-space limit keeps a runaway interpreter from taking the
-    whole machine, and the timer ends one that runs far too long.
-    """
+
+def run_child(argv, timeout, mem_mb):
+    """Runs argv with no input; returns a Result measured from the child's own resource usage."""
+    if MEASURE is None:
+        return run_child_direct(argv, timeout, mem_mb)
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err, \
+            tempfile.NamedTemporaryFile("r", suffix=".usage") as usage_file:
+        start = time.perf_counter()
+        proc = subprocess.run([MEASURE, usage_file.name, str(timeout), str(mem_mb), *argv],
+                              stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        wall = time.perf_counter() - start
+        out.seek(0)
+        err.seek(0)
+        stdout = out.read().decode("utf-8", "replace")
+        stderr = err.read().decode("utf-8", "replace")
+        fields = usage_file.read().split()
+    if proc.returncode != 0 or len(fields) != 4:
+        return Result(stdout, stderr, -1, 0.0, wall, 0, "could not run: " + stderr.strip()[:60])
+    status, cpu, peak_kb, killed = int(fields[0]), float(fields[1]), int(fields[2]), fields[3] == "1"
+    return Result(stdout, stderr, status, cpu, wall, peak_kb, failure_of(status, stderr, killed, timeout))
+
+
+def run_child_direct(argv, timeout, mem_mb):
+    """run_child without the helper: the same, except that the peak memory also counts what the
+    runner itself had when it forked (a forked child starts as a copy of the runner)."""
     def limit_memory():
         if mem_mb:
             size = mem_mb * 1024 * 1024
@@ -74,6 +95,7 @@ def run_child(argv, timeout, mem_mb):
 
         timer = threading.Timer(timeout, kill)
         timer.start()
+        # wait4 gives the usage of exactly this child; RUSAGE_CHILDREN keeps a maximum over all.
         _, wait_status, usage = os.wait4(proc.pid, 0)
         with lock:
             state["done"] = True
@@ -84,14 +106,19 @@ def run_child(argv, timeout, mem_mb):
         err.seek(0)
         stdout = out.read().decode("utf-8", "replace")
         stderr = err.read().decode("utf-8", "replace")
-    failure = None
-    if state["killed"]:
-        failure = "timeout (>%g s)" % timeout
-    elif proc.returncode != 0:
-        first = stderr.strip().splitlines()[:1]
-        failure = "exit %d%s" % (proc.returncode, (": " + first[0][:60]) if first else "")
     return Result(stdout, stderr, proc.returncode, usage.ru_utime + usage.ru_stime, wall,
-                  usage.ru_maxrss, failure)
+                  usage.ru_maxrss, failure_of(proc.returncode, stderr, state["killed"], timeout))
+
+
+def failure_of(status, stderr, killed, timeout):
+    """None for a clean exit, else a short description."""
+    if killed:
+        return "timeout (>%g s)" % timeout
+    if status == 0:
+        return None
+    first = stderr.strip().splitlines()[:1]
+    how = "killed by signal %d" % -status if status < 0 else "exit %d" % status
+    return how + ((": " + first[0][:60]) if first else "")
 
 
 def strip_frames(stdout):
@@ -410,6 +437,15 @@ def main():
         "python": None if args.no_python or args.check else sys.executable,
         "cc": shutil.which("cc") or shutil.which("gcc") or shutil.which("clang"),
     }
+    global MEASURE
+    if tools["cc"]:
+        helper = os.path.join(work, "measure")
+        complaint = compile_c(tools["cc"], os.path.join(HERE, "measure.c"), helper)
+        if complaint:
+            print("could not build measure.c (%s); peak memory will include the runner's own"
+                  % complaint.splitlines()[0])
+        else:
+            MEASURE = helper
     problems = []
     if not tools["ours"]:
         problems.append("%s not found: build it with 'make' first" % args.poliz)
