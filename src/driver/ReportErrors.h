@@ -1,0 +1,15 @@
+// The one place where errors become a message on standard error and an exit status, shared by
+// poliz and its companions so that they report every failure alike.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Runs `body` and returns its status; an error it throws is written to standard error as one
+// message and turned into the status of its kind: 1 lexical (or an unopenable file), 2 syntax,
+// 3 semantic, 4 runtime, 5 a failure of the program itself (for example, out of memory).
+int reportErrors(const std::function<int()>& body);
+
+// Writes `message` and a line break to standard error, after whatever standard output holds,
+// and returns `status`.
+int report(const std::string& message, int status);
