@@ -1,0 +1,60 @@
+// The annotated listing of a POLIZ program (see PolizAnnotatedListing.h).
+#include "poliz/PolizAnnotatedListing.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "poliz/PolizItemText.h"
+
+namespace {
+
+// Texts longer than this do not widen the text column for every other item.
+constexpr std::size_t kMaxTextColumn = 16;
+constexpr std::size_t kKindColumn = 8;  // "variable", the longest kind
+
+std::string padded(std::string text, std::size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+}
+
+std::string header(int line, const std::vector<std::string>& sourceLines) {
+    std::string text = "line " + std::to_string(line);
+    if (line < 1 || static_cast<std::size_t>(line) > sourceLines.size()) return text + "\n";
+    const std::string& source = sourceLines[static_cast<std::size_t>(line) - 1];
+    const std::size_t first = source.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return text + "\n";
+    const std::size_t last = source.find_last_not_of(" \t\r");
+    return text + ": " + source.substr(first, last - first + 1) + "\n";
+}
+
+}  // namespace
+
+std::string annotatedListing(const Poliz& poliz, const std::vector<std::string>& sourceLines) {
+    const PolizItemText items(poliz);
+    const std::size_t addressColumn = std::to_string(std::max(poliz.size() - 1, 0)).size();
+    std::vector<std::string> texts;
+    std::size_t textColumn = 0;
+    for (int address = 0; address < poliz.size(); ++address) {
+        texts.push_back(items.text(poliz.at(address), PolizItemText::Strings::ESCAPED));
+        if (!poliz.at(address)->typeName().empty())
+            textColumn = std::max(textColumn, std::min(texts.back().size(), kMaxTextColumn));
+    }
+
+    std::string out;
+    for (int address = 0; address < poliz.size(); ++address) {
+        const Lex* item = poliz.at(address);
+        if (address == 0 || poliz.lineOf(address) != poliz.lineOf(address - 1))
+            out += header(poliz.lineOf(address), sourceLines);
+        const std::string number = std::to_string(address);
+        std::string line = "  " + std::string(addressColumn - number.size(), ' ') + number + "  " +
+                           padded(PolizItemText::kindName(item), kKindColumn) + "  ";
+        const std::string& text = texts[static_cast<std::size_t>(address)];
+        if (item->typeName().empty()) {
+            line += text;
+        } else {
+            line += padded(text, textColumn) + "  " + item->typeName();
+        }
+        out += line + "\n";
+    }
+    return out;
+}
