@@ -1,0 +1,76 @@
+// Reading poliz-show's command line (see ShowOptions.h).
+#include "show/ShowOptions.h"
+
+#include <string_view>
+
+const char* const kShowUsage =
+    "Usage: poliz-show [--trace[=N]] FILE\n"
+    "Shows how poliz translates the program in FILE into POLIZ, and how it runs it.\n"
+    "\n"
+    "  (no option)  print the POLIZ listing to standard output: every item with its\n"
+    "               address, kind, text and type, under the source line it came from\n"
+    "  --trace      run the program as poliz does, and write every executed item with\n"
+    "               the operand stack after it to standard error\n"
+    "  --trace=N    trace the first N steps only, then let the program run on\n"
+    "  --help       print this help and exit\n"
+    "\n"
+    "Exit status: 0 success, 1 lexical error or unreadable file, 2 syntax error or\n"
+    "wrong command line, 3 semantic error, 4 runtime error, 5 internal failure.\n";
+
+namespace {
+
+constexpr std::string_view kTracePrefix = "--trace=";
+// More steps than any trace anyone reads; keeps the count far from overflow.
+constexpr std::int64_t kMaxSteps = 1'000'000'000'000'000LL;
+
+// A step count of plain decimal digits, or kNoLimit for anything else.
+std::int64_t stepCount(std::string_view text) {
+    if (text.empty()) return ShowOptions::kNoLimit;
+    std::int64_t n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return ShowOptions::kNoLimit;
+        n = n * 10 + (c - '0');
+        if (n > kMaxSteps) return ShowOptions::kNoLimit;
+    }
+    return n;
+}
+
+}  // namespace
+
+ShowOptions parseShowOptions(int argc, const char* const* argv) {
+    ShowOptions options;
+    bool optionsEnded = false;
+    bool hasFile = false;  // an empty name is a file name too, one that cannot be opened
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (isOption && arg == "--") {
+            optionsEnded = true;
+        } else if (isOption && arg == "--help") {
+            options.mode = ShowOptions::Mode::HELP;
+            return options;
+        } else if (isOption && arg == "--trace") {
+            options.mode = ShowOptions::Mode::TRACE;
+            options.traceSteps = ShowOptions::kNoLimit;
+        } else if (isOption && arg.starts_with(kTracePrefix)) {
+            const std::string_view count = arg.substr(kTracePrefix.size());
+            options.mode = ShowOptions::Mode::TRACE;
+            options.traceSteps = stepCount(count);
+            if (options.traceSteps == ShowOptions::kNoLimit) {
+                options.error = "--trace=N needs a number of steps N, not '" + std::string(count) + "'";
+                return options;
+            }
+        } else if (isOption) {
+            options.error = "unknown option '" + std::string(arg) + "'";
+            return options;
+        } else if (hasFile) {
+            options.error = "one source file only, but both '" + options.file + "' and '" + std::string(arg) + "' given";
+            return options;
+        } else {
+            options.file = arg;
+            hasFile = true;
+        }
+    }
+    if (!hasFile) options.error = "no source file given";
+    return options;
+}

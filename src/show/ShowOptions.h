@@ -1,0 +1,22 @@
+// The command line of poliz-show: what to do, with which file, and its usage text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ShowOptions {
+    enum class Mode { LIST, TRACE, HELP };
+    Mode mode = Mode::LIST;
+    // TRACE: the number of steps to trace, or kNoLimit; the program runs on after them.
+    static constexpr std::int64_t kNoLimit = -1;
+    std::int64_t traceSteps = kNoLimit;
+    std::string file;
+    // Not empty when the command line is wrong; says what is wrong, without a prefix.
+    std::string error;
+};
+
+// Reads the arguments after the program name in order; --help wins over what follows it, and
+// the first wrong argument is the one reported.
+ShowOptions parseShowOptions(int argc, const char* const* argv);
+
+extern const char* const kShowUsage;

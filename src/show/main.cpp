@@ -1,0 +1,52 @@
+// The entry point of poliz-show: translate a program as poliz does, then print its POLIZ
+// listing, or run it as poliz does while tracing every step on standard error.
+#include <iostream>
+
+#include "driver/ReportErrors.h"
+#include "parser/Parser.h"
+#include "poliz/Poliz.h"
+#include "poliz/PolizAnnotatedListing.h"
+#include "show/ShowOptions.h"
+#include "show/SourceLines.h"
+#include "show/TraceWriter.h"
+
+namespace {
+
+constexpr int kUsageStatus = 2;
+
+int list(const ShowOptions& options) {
+    Poliz poliz;
+    Parser parser(options.file.c_str(), poliz);
+    parser.go();
+    std::cout << annotatedListing(poliz, readSourceLines(options.file));
+    return 0;
+}
+
+int trace(const ShowOptions& options) {
+    Poliz poliz;
+    Parser parser(options.file.c_str(), poliz);
+    parser.go();
+    std::cout << "\nTotal congratulations! Your program has compiled successfully!" << std::endl;
+    TraceWriter writer(poliz, std::cerr, options.traceSteps);
+    RunOptions run;
+    if (options.traceSteps != 0) run.tracer = &writer;
+    poliz.go(std::cin, std::cout, run);
+    std::cout << "\nMore total congratulations! Your program has runned and worked successfully!" << std::endl;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const ShowOptions options = parseShowOptions(argc, argv);
+    if (!options.error.empty()) {
+        std::cerr << "poliz-show: " << options.error << "\nTry 'poliz-show --help' for usage.\n";
+        return kUsageStatus;
+    }
+    if (options.mode == ShowOptions::Mode::HELP) {
+        std::cout << kShowUsage;
+        return 0;
+    }
+    return reportErrors([&options] { return options.mode == ShowOptions::Mode::TRACE ? trace(options) : list(options); });
+}
