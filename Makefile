@@ -1,9 +1,9 @@
 # The README's commands. `make` builds (Release), `make run` runs the bundled demo program,
-# `make test` builds and runs every test.
+# `make test` builds and runs every test, `make install PREFIX=dir` installs the programs.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test sanitize fuzz clean tools
+.PHONY: all build run test install sanitize fuzz clean tools
 
 all: build
 
@@ -23,6 +23,13 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Installs poliz, poliz-show and their manual pages under PREFIX (bin/, share/man/man1/);
+# DESTDIR, when set, is put in front of every path, as packagers expect.
+PREFIX ?= /usr/local
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # The whole suite under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer; any
 # report fails the test that provoked it.
