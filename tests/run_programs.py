@@ -4,9 +4,10 @@
 Usage: run_programs.py POLIZ DIR [--bless]
 
 Every NAME.ppp below DIR is run from its own folder as `POLIZ NAME.ppp`, with NAME.in (if any)
-as standard input. NAME.out and NAME.err hold the exact expected standard output and error
-(absent means empty). The expected exit status comes from the top folder of the program's path
-under tests/programs: ok 0, lexical 1, syntax 2, semantic 3, runtime 4. --bless rewrites the
+as standard input and the words of NAME.args (if any) as arguments before the file name.
+NAME.out and NAME.err hold the exact expected standard output and error (absent means empty).
+The expected exit status comes from the nearest folder of the program's path named for it
+(as in tests/programs): ok 0, lexical 1, syntax 2, semantic 3, runtime 4. --bless rewrites the
 golden files from what the interpreter does now; review the diff before committing.
 """
 import difflib
@@ -46,8 +47,9 @@ def run_one(poliz, program, bless):
     base = program[: -len(".ppp")]
     folder, name = os.path.split(program)
     stdin = read(base + ".in")
+    args = read(base + ".args").decode().split()
     try:
-        run = subprocess.run([poliz, name], cwd=folder, input=stdin, capture_output=True, timeout=TIMEOUT_SECONDS)
+        run = subprocess.run([poliz, *args, name], cwd=folder, input=stdin, capture_output=True, timeout=TIMEOUT_SECONDS)
         status, out, err = run.returncode, run.stdout, run.stderr
     except subprocess.TimeoutExpired:
         print(f"FAIL {program}: timed out after {TIMEOUT_SECONDS} s")

@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""The command line of poliz-show, and its agreement with poliz on every golden program.
+
+Usage: show_cli_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR
+
+Options, usage errors and unopenable files are checked one by one. Then every program below
+PROGRAMS_DIR is run by poliz and by poliz-show: a listing must fail exactly as poliz's
+translation does (or succeed silently on standard error), and a run with --trace=0 must match
+poliz byte for byte; with --trace=N only the trace lines may precede poliz's standard error.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+USAGE_HEAD = b"Usage: poliz-show [--trace[=N]] FILE\n"
+TRY_HELP = b"Try 'poliz-show --help' for usage.\n"
+TRACED_STEPS = 40
+
+failures = []
+checks = 0
+
+
+def run(args, cwd=None, stdin=b""):
+    done = subprocess.run(args, cwd=cwd, input=stdin, capture_output=True, timeout=120)
+    return done.returncode, done.stdout, done.stderr
+
+
+def expect(name, got, want):
+    global checks
+    checks += 1
+    if got != want:
+        failures.append(name)
+        print(f"FAIL {name}:\n  expected {want!r}\n  actual   {got!r}")
+
+
+def usage_error(message):
+    return (2, b"", b"poliz-show: " + message + b"\n" + TRY_HELP)
+
+
+def check_command_line(show, tmp):
+    with open(os.path.join(tmp, "p.ppp"), "w") as f:
+        f.write("program { write(1); }")
+    with open(os.path.join(tmp, "-dash.ppp"), "w") as f:
+        f.write("program { }")
+
+    status, out, err = run([show, "--help"], tmp)
+    expect("--help prints usage to stdout", (status, out.startswith(USAGE_HEAD), err), (0, True, b""))
+    expect("--help after a file still helps", run([show, "p.ppp", "--help"], tmp), (status, out, err))
+    expect("--help before a bad option wins", run([show, "--help", "--bogus"], tmp), (status, out, err))
+
+    expect("unknown option", run([show, "--bogus", "p.ppp"], tmp), usage_error(b"unknown option '--bogus'"))
+    expect("unknown short option", run([show, "-t", "p.ppp"], tmp), usage_error(b"unknown option '-t'"))
+    expect("options are read before any file is opened", run([show, "missing.ppp", "--x"], tmp),
+           usage_error(b"unknown option '--x'"))
+    for count in ("", "-1", "2x", "99999999999999999999"):
+        expect(f"--trace={count}", run([show, f"--trace={count}", "p.ppp"], tmp),
+               usage_error(b"--trace=N needs a number of steps N, not '" + count.encode() + b"'"))
+    expect("no file", run([show], tmp), usage_error(b"no source file given"))
+    expect("no file after an option", run([show, "--trace"], tmp), usage_error(b"no source file given"))
+    expect("two files", run([show, "p.ppp", "q.ppp"], tmp),
+           usage_error(b"one source file only, but both 'p.ppp' and 'q.ppp' given"))
+
+    expect("-- ends the options", run([show, "--", "-dash.ppp"], tmp), (0, b"", b""))
+    expect("options may follow the file", run([show, "p.ppp", "--trace=0"], tmp), run([show, "--trace=0", "p.ppp"], tmp))
+    expect("a missing file is named", run([show, "missing.ppp"], tmp),
+           (1, b"", b"Error: cannot open file 'missing.ppp'!\n"))
+    expect("a missing file is named when tracing", run([show, "--trace", "missing.ppp"], tmp),
+           (1, b"", b"Error: cannot open file 'missing.ppp'!\n"))
+    expect("a directory", run([show, "."], tmp), (1, b"", b"Error: cannot open file '.'!\n"))
+
+
+def check_against_poliz(show, poliz, root):
+    programs = sorted(os.path.join(d, f) for d, _, files in os.walk(root) for f in files if f.endswith(".ppp"))
+    for program in programs:
+        folder, name = os.path.split(program)
+        stdin = b""
+        if os.path.exists(program[:-4] + ".in"):
+            with open(program[:-4] + ".in", "rb") as f:
+                stdin = f.read()
+        want = run([poliz, name], folder, stdin)
+        translated = b"compiled successfully" in want[1]
+
+        status, out, err = run([show, name], folder)
+        if translated:
+            expect(f"listing {program}", (status, err), (0, b""))
+        else:
+            expect(f"listing {program}", (status, out, err), (want[0], b"", want[2]))
+
+        expect(f"--trace=0 {program}", run([show, "--trace=0", name], folder, stdin), want)
+
+        status, out, err = run([show, f"--trace={TRACED_STEPS}", name], folder, stdin)
+        expect(f"--trace={TRACED_STEPS} {program}", (status, out, err.endswith(want[2])), (want[0], want[1], True))
+        steps = [line for line in err.splitlines() if line[:1] == b" " or line[:1].isdigit()]
+        expect(f"--trace={TRACED_STEPS} {program} steps", len(steps) <= TRACED_STEPS, True)
+    return len(programs)
+
+
+def main():
+    if len(sys.argv) != 4:
+        raise SystemExit(__doc__)
+    show, poliz = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    with tempfile.TemporaryDirectory() as tmp:
+        check_command_line(show, tmp)
+    if check_against_poliz(show, poliz, sys.argv[3]) == 0:
+        failures.append("no golden programs found")
+    print(f"{checks - len(failures)} passed, {len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
