@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """The command line of poliz-show, and its agreement with poliz on every golden program.
 
-Usage: show_cli_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR
+Usage: show_cli_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR MANUAL_PAGE
 
 Options, usage errors and unopenable files are checked one by one. Then every program below
 PROGRAMS_DIR is run by poliz and by poliz-show: a listing must fail exactly as poliz's
 translation does (or succeed silently on standard error), and a run with --trace=0 must match
 poliz byte for byte; with --trace=N only the trace lines may precede poliz's standard error.
+Last, the sample program, listing and trace of the manual page must be what poliz-show prints.
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -96,12 +98,27 @@ def check_against_poliz(show, poliz, root):
     return len(programs)
 
 
+def check_manual_samples(show, manual, tmp):
+    """The first three examples of the manual: a program, its listing, a traced run of it."""
+    with open(manual, encoding="utf-8") as f:
+        blocks = re.findall(r"^\.EX\n(.*?)^\.EE$", f.read(), re.S | re.M)
+    unescape = {"\\-": "-", "\\e": "\\", "\\(dq": '"'}
+    program, listing, trace = (re.sub(r"\\-|\\e|\\\(dq", lambda m: unescape[m.group()], b) for b in blocks[:3])
+    command, trace = trace.split("\n", 1)
+    with open(os.path.join(tmp, "count.ppp"), "w") as f:
+        f.write(program)
+    expect("the manual's listing", run([show, "count.ppp"], tmp)[1].decode(), listing)
+    expect("the manual's trace command", command, "$ poliz-show --trace=10 count.ppp")
+    expect("the manual's trace", run([show, "--trace=10", "count.ppp"], tmp)[2].decode(), trace)
+
+
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         raise SystemExit(__doc__)
     show, poliz = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     with tempfile.TemporaryDirectory() as tmp:
         check_command_line(show, tmp)
+        check_manual_samples(show, sys.argv[4], tmp)
     if check_against_poliz(show, poliz, sys.argv[3]) == 0:
         failures.append("no golden programs found")
     print(f"{checks - len(failures)} passed, {len(failures)} failed")
