@@ -1,6 +1,8 @@
 // Turns the POLIZ items into instructions once, before the run: operator words are looked up
 // in the vocabulary here and never again, operands become ready-made stack values, and the
 // translator's frequent shapes are fused.
+#include <initializer_list>
+
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
@@ -39,37 +41,61 @@ bool isLabelIn(const Instr& ins, std::size_t n) {
     return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 && static_cast<std::size_t>(ins.a.i) < n;
 }
 
-// operand operand word, starting at k.
-bool startsBinaryOfTwo(const std::vector<Instr>& plain, std::size_t k) {
-    return k + 2 < plain.size() && isOperand(plain[k]) && isOperand(plain[k + 1]) && isBinary(plain[k + 2].op);
+// Wildcards in shapes: an operand item, an in-range label, any two-operand word. Fused
+// operations never occur among plain instructions, so they can serve as the marks.
+constexpr Op kOperand = Op::PUSH;
+constexpr Op kLabel = Op::JUMP_TO;
+constexpr Op kBinary = Op::MUL_P;
+
+// Whether the plain instructions from k on have the given shape.
+
+bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_list<Op> shape) {
+    const std::size_t items = plain.size() - 1;  // the last instruction is HALT
+    for (Op want : shape) {
+        if (k >= items) return false;
+        const Instr& ins = plain[k++];
+        const bool ok = want == kOperand ? isOperand(ins)
+                        : want == kLabel ? isLabelIn(ins, items)
+                        : want == kBinary ? isBinary(ins.op)
+                                         : ins.op == want;
+        if (!ok) return false;
+    }
+    return true;
 }
 
 // The fused form of the items starting at k, or the plain instruction when no shape fits.
 Instr fuseAt(const std::vector<Instr>& plain, std::size_t k) {
-    const std::size_t n = plain.size();
-    const Instr& first = plain[k];
-    const Op next = k + 1 < n ? plain[k + 1].op : Op::NOP;
-    const Op third = k + 2 < n ? plain[k + 2].op : Op::NOP;
-    Instr ins = first;
-    if (isLabelIn(first, n) && (next == Op::JUMP || next == Op::JUMPFALSE)) {
-        ins.op = next == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
-        ins.target = first.a.i + 1;  // a taken jump continues after the marker
-    } else if (startsBinaryOfTwo(plain, k)) {
-        ins.op = withOperands(third);
-        ins.b = plain[k + 1].a;
-    } else if (first.op == Op::ASSIGN && next == Op::ASSIGN && third == Op::BACKSPACE) {
+    Instr ins = plain[k];
+    if (matches(plain, k, {kLabel, Op::JUMP}) || matches(plain, k, {kLabel, Op::JUMPFALSE})) {
+        ins.op = plain[k + 1].op == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
+        ins.target = plain[k].a.i + 1;  // a taken jump continues after the marker
+    } else if (matches(plain, k, {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
+        ins.op = asCondition(plain[k + 3].op);
+        ins.target = plain[k + 5].a.i + 1;
+    } else if (matches(plain, k,
+                       {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
+        ins.op = asStatement(plain[k + 4].op);
+    } else if (matches(plain, k, {kOperand, kOperand, kBinary})) {
+        ins.op = withOperands(plain[k + 2].op);
+    } else if (matches(plain, k, {Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
         ins.op = Op::ASSIGN_STMT;
-    } else if (first.op == Op::ASSIGN && k + 1 < n && isLabelIn(plain[k + 1], n) && third == Op::JUMPFALSE) {
+    } else if (matches(plain, k, {Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
         ins.op = Op::ASSIGN_JUMPFALSE;
         ins.target = plain[k + 1].a.i + 1;
-    } else if (isOperand(first) && isBinary(next)) {
-        ins.op = withOperand(next);
-    } else if (isOperand(first) && next == Op::ASSIGN) {
+    } else if (matches(plain, k, {Op::DUP, kLabel, Op::JUMPFALSE})) {
+        ins.op = Op::AND_SHORTCUT;
+        ins.target = plain[k + 1].a.i + 1;
+    } else if (matches(plain, k, {Op::DUP, Op::NOT, kLabel, Op::JUMPFALSE})) {
+        ins.op = Op::OR_SHORTCUT;
+        ins.target = plain[k + 2].a.i + 1;
+    } else if (matches(plain, k, {kOperand, kBinary})) {
+        ins.op = withOperand(plain[k + 1].op);
+    } else if (matches(plain, k, {kOperand, Op::ASSIGN})) {
         ins.op = Op::ASSIGN_P;
-    } else if (first.op == Op::PUSH && k + 1 < n && isOperand(plain[k + 1]) && !startsBinaryOfTwo(plain, k + 1)) {
+    } else if (plain[k].op == Op::PUSH && matches(plain, k + 1, {kOperand}) &&
+               !matches(plain, k + 1, {kOperand, kOperand, kBinary})) {
         // Not when the second operand begins a fused word: T a b "+" runs best as T, [a b "+"].
         ins.op = Op::PUSH2;
-        ins.b = plain[k + 1].a;
     }
     return ins;
 }
@@ -78,10 +104,11 @@ Instr fuseAt(const std::vector<Instr>& plain, std::size_t k) {
 
 std::vector<Instr> decode(const Poliz& poliz, bool fuse) {
     const auto n = static_cast<std::size_t>(poliz.size());
-    std::vector<Instr> plain(n);
+    std::vector<Instr> plain(n + 1);
     for (std::size_t i = 0; i < n; ++i) plain[i] = decodeItem(poliz.at(static_cast<int>(i)));
+    plain[n].op = Op::HALT;
     if (!fuse) return plain;
-    std::vector<Instr> fused(n);
-    for (std::size_t i = 0; i < n; ++i) fused[i] = fuseAt(plain, i);
+    std::vector<Instr> fused(n + 1);
+    for (std::size_t i = 0; i <= n; ++i) fused[i] = fuseAt(plain, i);
     return fused;
 }

@@ -10,12 +10,13 @@
 
 class Poliz;
 
-// Instruction i stands for item i, so addresses, listings and traces need no mapping.
+// Instruction i stands for item i, so addresses, listings and traces need no mapping; one more,
+// HALT, follows the last. Every operand item's instruction keeps its operand in `a`, fused or
+// not, which is where fused forms find the operands of the items they cover.
 struct Instr {
     Op op = Op::NOP;
-    std::int32_t target = 0;  // JUMP_TO, JUMPFALSE_TO: the instruction a taken jump goes to
-    Value a{};                // PUSH and the fused forms: the (first) operand
-    Value b{};                // PUSH2, *_PP: the second operand
+    std::int32_t target = 0;  // the fused jumps: the instruction a taken jump goes to
+    Value a{};                // an operand item: its value, ready to push
 };
 
 // Decodes every item. With fuse, frequent item shapes become fused instructions (see Op);

@@ -83,12 +83,10 @@ Machine::Machine(const Poliz& poliz, std::istream& in, std::ostream& out)
     outBuf.reserve(kOutputChunk + 256);
 }
 
-void Machine::run(const std::vector<Instr>& prog, int pc) {
-    loop<false>(prog.data(), static_cast<int>(prog.size()), pc, nullptr);
-}
+void Machine::run(const std::vector<Instr>& prog, int pc) { loop<false>(prog.data(), pc, nullptr); }
 
 int Machine::runTraced(const std::vector<Instr>& prog, int pc, PolizTracer& tracer) {
-    return loop<true>(prog.data(), static_cast<int>(prog.size()), pc, &tracer);
+    return loop<true>(prog.data(), pc, &tracer);
 }
 
 void Machine::grow() {
@@ -241,7 +239,7 @@ void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
 }
 
 template <bool kTraced>
-int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
+int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     // The stack registers live in locals here, so the hot path keeps them out of memory; the
     // members are brought in step around the rarer operations that use them (sync, reload).
     Value* sp = this->sp;
@@ -279,17 +277,44 @@ int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
         needNow(1, address);
         binary<kOp>(sp[-1], ins.a, depthNow() - 1, address);
     };
-    auto withTwo = [&]<Op kOp>(const Instr& ins, int address) POLIZ_INLINE {
+    auto withTwo = [&]<Op kOp>(int at) POLIZ_INLINE {
         // Built in place: a result assembled elsewhere and copied whole would be a wide load
         // of narrow stores, which the processor cannot forward.
-        pushNow(ins.a);
-        binary<kOp>(sp[-1], ins.b, depthNow() - 1, address);
+        pushNow(prog[at].a);
+        binary<kOp>(sp[-1], prog[at + 1].a, depthNow() - 1, at + 2);
+    };
+    // T x a b word "=" "=" "backspace": x = a word b, T = x. The result is worked out in the
+    // free slot above the stack, at the depth it would have had.
+    auto statement = [&]<Op kOp>(int at) POLIZ_INLINE {
+        if (sp == stackLimit) [[unlikely]] {
+            sync();
+            grow();
+            reload();
+        }
+        const std::size_t d = depthNow() + 2;
+        *sp = prog[at + 2].a;
+        binary<kOp>(*sp, prog[at + 3].a, d, at + 4);
+        assign(prog[at + 1].a, *sp, d, at + 5);
+        assign(prog[at].a, prog[at + 1].a, d - 1, at + 6);
+    };
+    // T a b word "=" label "jumpfalse": T = a word b, then T is the condition.
+    auto condition = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
+        if (sp == stackLimit) [[unlikely]] {
+            sync();
+            grow();
+            reload();
+        }
+        const std::size_t d = depthNow() + 1;
+        *sp = prog[at + 1].a;
+        binary<kOp>(*sp, prog[at + 2].a, d, at + 3);
+        assign(ins.a, *sp, d, at + 4);
+        return intOf(ins.a, at + 6) == 0 ? ins.target : at + 7;
     };
 #undef POLIZ_INLINE
 #ifdef POLIZ_STEP_BUDGET
     long long steps = 0;
 #endif
-    while (pc < n) {
+    for (;;) {
 #ifdef POLIZ_STEP_BUDGET
         if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
 #endif
@@ -375,7 +400,7 @@ int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
             // Fused forms: each ends by stepping over the items it covered.
             case Op::PUSH2:
                 pushNow(ins.a);
-                pushNow(ins.b);
+                pushNow(prog[at + 1].a);
                 pc = at + 2;
                 break;
             case Op::MUL_P: withOne.template operator()<Op::MUL>(ins, at + 1); pc = at + 2; break;
@@ -388,16 +413,36 @@ int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
             case Op::GE_P: withOne.template operator()<Op::GE>(ins, at + 1); pc = at + 2; break;
             case Op::EQ_P: withOne.template operator()<Op::EQ>(ins, at + 1); pc = at + 2; break;
             case Op::NE_P: withOne.template operator()<Op::NE>(ins, at + 1); pc = at + 2; break;
-            case Op::MUL_PP: withTwo.template operator()<Op::MUL>(ins, at + 2); pc = at + 3; break;
-            case Op::DIV_PP: withTwo.template operator()<Op::DIV>(ins, at + 2); pc = at + 3; break;
-            case Op::SUB_PP: withTwo.template operator()<Op::SUB>(ins, at + 2); pc = at + 3; break;
-            case Op::ADD_PP: withTwo.template operator()<Op::ADD>(ins, at + 2); pc = at + 3; break;
-            case Op::LT_PP: withTwo.template operator()<Op::LT>(ins, at + 2); pc = at + 3; break;
-            case Op::GT_PP: withTwo.template operator()<Op::GT>(ins, at + 2); pc = at + 3; break;
-            case Op::LE_PP: withTwo.template operator()<Op::LE>(ins, at + 2); pc = at + 3; break;
-            case Op::GE_PP: withTwo.template operator()<Op::GE>(ins, at + 2); pc = at + 3; break;
-            case Op::EQ_PP: withTwo.template operator()<Op::EQ>(ins, at + 2); pc = at + 3; break;
-            case Op::NE_PP: withTwo.template operator()<Op::NE>(ins, at + 2); pc = at + 3; break;
+            case Op::MUL_PP: withTwo.template operator()<Op::MUL>(at); pc = at + 3; break;
+            case Op::DIV_PP: withTwo.template operator()<Op::DIV>(at); pc = at + 3; break;
+            case Op::SUB_PP: withTwo.template operator()<Op::SUB>(at); pc = at + 3; break;
+            case Op::ADD_PP: withTwo.template operator()<Op::ADD>(at); pc = at + 3; break;
+            case Op::LT_PP: withTwo.template operator()<Op::LT>(at); pc = at + 3; break;
+            case Op::GT_PP: withTwo.template operator()<Op::GT>(at); pc = at + 3; break;
+            case Op::LE_PP: withTwo.template operator()<Op::LE>(at); pc = at + 3; break;
+            case Op::GE_PP: withTwo.template operator()<Op::GE>(at); pc = at + 3; break;
+            case Op::EQ_PP: withTwo.template operator()<Op::EQ>(at); pc = at + 3; break;
+            case Op::NE_PP: withTwo.template operator()<Op::NE>(at); pc = at + 3; break;
+            case Op::MUL_STMT: statement.template operator()<Op::MUL>(at); pc = at + 8; break;
+            case Op::DIV_STMT: statement.template operator()<Op::DIV>(at); pc = at + 8; break;
+            case Op::SUB_STMT: statement.template operator()<Op::SUB>(at); pc = at + 8; break;
+            case Op::ADD_STMT: statement.template operator()<Op::ADD>(at); pc = at + 8; break;
+            case Op::LT_STMT: statement.template operator()<Op::LT>(at); pc = at + 8; break;
+            case Op::GT_STMT: statement.template operator()<Op::GT>(at); pc = at + 8; break;
+            case Op::LE_STMT: statement.template operator()<Op::LE>(at); pc = at + 8; break;
+            case Op::GE_STMT: statement.template operator()<Op::GE>(at); pc = at + 8; break;
+            case Op::EQ_STMT: statement.template operator()<Op::EQ>(at); pc = at + 8; break;
+            case Op::NE_STMT: statement.template operator()<Op::NE>(at); pc = at + 8; break;
+            case Op::MUL_COND: pc = condition.template operator()<Op::MUL>(ins, at); break;
+            case Op::DIV_COND: pc = condition.template operator()<Op::DIV>(ins, at); break;
+            case Op::SUB_COND: pc = condition.template operator()<Op::SUB>(ins, at); break;
+            case Op::ADD_COND: pc = condition.template operator()<Op::ADD>(ins, at); break;
+            case Op::LT_COND: pc = condition.template operator()<Op::LT>(ins, at); break;
+            case Op::GT_COND: pc = condition.template operator()<Op::GT>(ins, at); break;
+            case Op::LE_COND: pc = condition.template operator()<Op::LE>(ins, at); break;
+            case Op::GE_COND: pc = condition.template operator()<Op::GE>(ins, at); break;
+            case Op::EQ_COND: pc = condition.template operator()<Op::EQ>(ins, at); break;
+            case Op::NE_COND: pc = condition.template operator()<Op::NE>(ins, at); break;
             case Op::ASSIGN_P:
                 needNow(1, at + 1);
                 assign(sp[-1], ins.a, depthNow(), at + 1);
@@ -420,6 +465,15 @@ int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
                 sp -= 2;
                 pc = intOf(*sp, at + 2) == 0 ? ins.target : at + 3;
                 break;
+            case Op::AND_SHORTCUT:
+                // The left operand stays either way: as the result, or for "and" to consume.
+                needNow(1, at);
+                pc = intOf(sp[-1], at + 2) == 0 ? ins.target : at + 3;
+                break;
+            case Op::OR_SHORTCUT:
+                needNow(1, at);
+                pc = intOf(sp[-1], at + 1) != 0 ? ins.target : at + 4;
+                break;
             case Op::JUMP_TO: pc = ins.target; break;
             case Op::JUMPFALSE_TO:
                 // The label at `at` with the "jumpfalse" right after it.
@@ -427,6 +481,7 @@ int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
                 --sp;
                 pc = intOf(*sp, at + 1) == 0 ? ins.target : at + 2;
                 break;
+            case Op::HALT: sync(); return at;
         }
         if constexpr (kTraced) {
             sync();
@@ -434,8 +489,6 @@ int Machine::loop(const Instr* prog, int n, int pc, PolizTracer* tracer) {
             if (!tracer->step(at, traceStack)) return pc;
         }
     }
-    sync();
-    return pc;
 }
 
 // "read": formatted input of the variable's type. Pending output is shown first, so a prompt is

@@ -18,7 +18,7 @@ class Machine {
 public:
     Machine(const Poliz& poliz, std::istream& in, std::ostream& out);
 
-    // Runs prog from pc to the end of the program.
+    // Runs prog (ending in HALT) from pc to the end of the program.
     void run(const std::vector<Instr>& prog, int pc);
     // Runs prog from pc, reporting every item to the tracer; returns the pc at which the tracer
     // declined further steps, or the program's size at the end.
@@ -43,7 +43,7 @@ private:
     std::vector<TraceEntry> traceStack;
 
     template <bool kTraced>
-    int loop(const Instr* prog, int n, int pc, PolizTracer* tracer);
+    int loop(const Instr* prog, int pc, PolizTracer* tracer);
 
     // Stack primitives. op1 is the top (the right operand of a binary operator), op2 below it.
     std::size_t depth() const { return static_cast<std::size_t>(sp - base); }
