@@ -24,7 +24,14 @@ std::string header(int line, const std::vector<std::string>& sourceLines) {
     const std::size_t first = source.find_first_not_of(" \t\r");
     if (first == std::string::npos) return text + "\n";
     const std::size_t last = source.find_last_not_of(" \t\r");
-    return text + ": " + source.substr(first, last - first + 1) + "\n";
+    text += ": ";
+    // Control characters of the source (inside a string constant, say) would act on the
+    // terminal; tabs are spacing and stay.
+    for (const char c : source.substr(first, last - first + 1)) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += (byte < 0x20 && c != '\t') || byte == 0x7f ? '?' : c;
+    }
+    return text + "\n";
 }
 
 }  // namespace
