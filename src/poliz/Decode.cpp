@@ -2,6 +2,7 @@
 // in the vocabulary here and never again, operands become ready-made stack values, and the
 // translator's frequent shapes are fused.
 #include <initializer_list>
+#include <unordered_map>
 
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
@@ -63,8 +64,23 @@ bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_li
     return true;
 }
 
+// How often each variable is pushed in the whole program.
+using PushCounts = std::unordered_map<const Ident*, int>;
+
+PushCounts countPushes(const std::vector<Instr>& plain) {
+    PushCounts counts;
+    for (const Instr& ins : plain)
+        if (ins.op == Op::PUSH && isVariable(ins.a.slot)) ++counts[ins.a.var];
+    return counts;
+}
+
+// T, pushed only here, is a variable that holds the same type as `other` would give it.
+bool isPrivateTemp(const Value& t, Slot other, const PushCounts& counts) {
+    return isVariable(t.slot) && t.slot == other && counts.at(t.var) == 1;
+}
+
 // The fused form of the items starting at k, or the plain instruction when no shape fits.
-Instr fuseAt(const std::vector<Instr>& plain, std::size_t k) {
+Instr fuseAt(const std::vector<Instr>& plain, std::size_t k, const PushCounts& counts) {
     Instr ins = plain[k];
     if (matches(plain, k, {kLabel, Op::JUMP}) || matches(plain, k, {kLabel, Op::JUMPFALSE})) {
         ins.op = plain[k + 1].op == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
@@ -72,9 +88,12 @@ Instr fuseAt(const std::vector<Instr>& plain, std::size_t k) {
     } else if (matches(plain, k, {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
         ins.op = asCondition(plain[k + 3].op);
         ins.target = plain[k + 5].a.i + 1;
+        // Every two-operand word on ints gives an int.
+        ins.privateTemp = isPrivateTemp(plain[k].a, Slot::VAR_INT, counts);
     } else if (matches(plain, k,
                        {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
         ins.op = asStatement(plain[k + 4].op);
+        ins.privateTemp = isPrivateTemp(plain[k].a, plain[k + 1].a.slot, counts);
     } else if (matches(plain, k, {kOperand, kOperand, kBinary})) {
         ins.op = withOperands(plain[k + 2].op);
     } else if (matches(plain, k, {Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
@@ -108,7 +127,8 @@ std::vector<Instr> decode(const Poliz& poliz, bool fuse) {
     for (std::size_t i = 0; i < n; ++i) plain[i] = decodeItem(poliz.at(static_cast<int>(i)));
     plain[n].op = Op::HALT;
     if (!fuse) return plain;
+    const PushCounts counts = countPushes(plain);
     std::vector<Instr> fused(n + 1);
-    for (std::size_t i = 0; i <= n; ++i) fused[i] = fuseAt(plain, i);
+    for (std::size_t i = 0; i <= n; ++i) fused[i] = fuseAt(plain, i, counts);
     return fused;
 }

@@ -15,6 +15,9 @@ class Poliz;
 // not, which is where fused forms find the operands of the items they cover.
 struct Instr {
     Op op = Op::NOP;
+    // *_STMT, *_COND: the expression's temporary T is pushed nowhere else, so no one can see
+    // its value and the store into it may be left out when it cannot fail.
+    bool privateTemp = false;
     std::int32_t target = 0;  // the fused jumps: the instruction a taken jump goes to
     Value a{};                // an operand item: its value, ready to push
 };

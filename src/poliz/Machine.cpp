@@ -285,7 +285,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     };
     // T x a b word "=" "=" "backspace": x = a word b, T = x. The result is worked out in the
     // free slot above the stack, at the depth it would have had.
-    auto statement = [&]<Op kOp>(int at) POLIZ_INLINE {
+    auto statement = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
         if (sp == stackLimit) [[unlikely]] {
             sync();
             grow();
@@ -295,7 +295,8 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         *sp = prog[at + 2].a;
         binary<kOp>(*sp, prog[at + 3].a, d, at + 4);
         assign(prog[at + 1].a, *sp, d, at + 5);
-        assign(prog[at].a, prog[at + 1].a, d - 1, at + 6);
+        // x has just been assigned and T has its type, so only the store itself is left out.
+        if (!ins.privateTemp) assign(ins.a, prog[at + 1].a, d - 1, at + 6);
     };
     // T a b word "=" label "jumpfalse": T = a word b, then T is the condition.
     auto condition = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
@@ -307,6 +308,8 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         const std::size_t d = depthNow() + 1;
         *sp = prog[at + 1].a;
         binary<kOp>(*sp, prog[at + 2].a, d, at + 3);
+        // An int result stored into an int T that no one else sees is tested directly.
+        if (ins.privateTemp && sp->slot == Slot::INT) return sp->i == 0 ? ins.target : at + 7;
         assign(ins.a, *sp, d, at + 4);
         return intOf(ins.a, at + 6) == 0 ? ins.target : at + 7;
     };
@@ -423,16 +426,16 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
             case Op::GE_PP: withTwo.template operator()<Op::GE>(at); pc = at + 3; break;
             case Op::EQ_PP: withTwo.template operator()<Op::EQ>(at); pc = at + 3; break;
             case Op::NE_PP: withTwo.template operator()<Op::NE>(at); pc = at + 3; break;
-            case Op::MUL_STMT: statement.template operator()<Op::MUL>(at); pc = at + 8; break;
-            case Op::DIV_STMT: statement.template operator()<Op::DIV>(at); pc = at + 8; break;
-            case Op::SUB_STMT: statement.template operator()<Op::SUB>(at); pc = at + 8; break;
-            case Op::ADD_STMT: statement.template operator()<Op::ADD>(at); pc = at + 8; break;
-            case Op::LT_STMT: statement.template operator()<Op::LT>(at); pc = at + 8; break;
-            case Op::GT_STMT: statement.template operator()<Op::GT>(at); pc = at + 8; break;
-            case Op::LE_STMT: statement.template operator()<Op::LE>(at); pc = at + 8; break;
-            case Op::GE_STMT: statement.template operator()<Op::GE>(at); pc = at + 8; break;
-            case Op::EQ_STMT: statement.template operator()<Op::EQ>(at); pc = at + 8; break;
-            case Op::NE_STMT: statement.template operator()<Op::NE>(at); pc = at + 8; break;
+            case Op::MUL_STMT: statement.template operator()<Op::MUL>(ins, at); pc = at + 8; break;
+            case Op::DIV_STMT: statement.template operator()<Op::DIV>(ins, at); pc = at + 8; break;
+            case Op::SUB_STMT: statement.template operator()<Op::SUB>(ins, at); pc = at + 8; break;
+            case Op::ADD_STMT: statement.template operator()<Op::ADD>(ins, at); pc = at + 8; break;
+            case Op::LT_STMT: statement.template operator()<Op::LT>(ins, at); pc = at + 8; break;
+            case Op::GT_STMT: statement.template operator()<Op::GT>(ins, at); pc = at + 8; break;
+            case Op::LE_STMT: statement.template operator()<Op::LE>(ins, at); pc = at + 8; break;
+            case Op::GE_STMT: statement.template operator()<Op::GE>(ins, at); pc = at + 8; break;
+            case Op::EQ_STMT: statement.template operator()<Op::EQ>(ins, at); pc = at + 8; break;
+            case Op::NE_STMT: statement.template operator()<Op::NE>(ins, at); pc = at + 8; break;
             case Op::MUL_COND: pc = condition.template operator()<Op::MUL>(ins, at); break;
             case Op::DIV_COND: pc = condition.template operator()<Op::DIV>(ins, at); break;
             case Op::SUB_COND: pc = condition.template operator()<Op::SUB>(ins, at); break;

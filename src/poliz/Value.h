@@ -70,7 +70,7 @@ struct Value {
 
 // The value type of what a slot holds, as the operators choose their forms by it.
 inline ValueType typeOf(Slot s) {
-    constexpr ValueType kTypes[] = {ValueType::INT,  ValueType::REAL, ValueType::STRING,
+    static constexpr ValueType kTypes[] = {ValueType::INT,  ValueType::REAL, ValueType::STRING,
                                     ValueType::STRING, ValueType::INT, ValueType::REAL,
                                     ValueType::STRING, ValueType::NONE, ValueType::NONE};
     return kTypes[static_cast<int>(s)];

@@ -204,6 +204,20 @@ TEST_P(Interpreter, LoopAndCaseLayoutsRun) {
     EXPECT_EQ(p.output(), "012x");
 }
 
+TEST_P(Interpreter, TemporariesPushedElsewhereStillReceiveTheirValues) {
+    HandPoliz p(fused());
+    Ident* x = p.var("x", "int", 4);
+    Ident* t = p.temp("int");
+    Ident* c = p.temp("int");
+    p.emit({t, x, x, p.n(1), "+", "=", "=", "backspace"});  // statement x = x + 1
+    p.emit({c, x, p.n(9), "<", "="});                       // condition x < 9 ...
+    int hole = p.mark();
+    p.emit({"jumpfalse"});
+    p.patch(hole, p.mark());
+    p.emit({t, c, x, p.n(3), "write"});  // ... whose temporaries are seen again here
+    EXPECT_EQ(p.output(), "515");
+}
+
 TEST_P(Interpreter, JumpsMayLandInsideAFusedShape) {
     HandPoliz p(fused());
     // 1 2 "+" would run as one fused step; landing after the 1 must still add 5 + 2.
