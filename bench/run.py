@@ -477,15 +477,26 @@ def main():
     print()
     for p in problems:
         print("PROBLEM: " + p)
+    versus_python = [(name, got[OURS].best / got[PYTHON].best) for name, got in results.items()
+                     if OURS in got and PYTHON in got
+                     and not got[OURS].failure and not got[PYTHON].failure]
+    if versus_python:
+        slower = [name for name, ratio in versus_python if ratio >= 1.0]
+        print("Faster than python3 on %d of %d benchmarks%s (target: all)"
+              % (len(versus_python) - len(slower), len(results),
+                 "; slower on " + ", ".join(slower) if slower else ""))
     ratios = [got[OURS].best / got[LUA].best for got in results.values()
               if OURS in got and LUA in got and not got[OURS].failure and not got[LUA].failure]
     if len(ratios) == len(results) and ratios:
         mean = math.exp(sum(math.log(r) for r in ratios) / len(ratios))
         print("Geometric mean of ours/lua5.4 over %d benchmarks: %.2f (target: at most 1.0; worst %.2f, target: at most 2.0)"
               % (len(ratios), mean, max(ratios)))
+    elif ratios:
+        mean = math.exp(sum(math.log(r) for r in ratios) / len(ratios))
+        print("Geometric mean of ours/lua5.4: n/a, only %d of %d benchmarks measured in both "
+              "(%.2f over those)" % (len(ratios), len(results), mean))
     else:
-        print("Geometric mean of ours/lua5.4: n/a (%d of %d benchmarks measured in both)"
-              % (len(ratios), len(results)))
+        print("Geometric mean of ours/lua5.4: n/a (no benchmark measured in both)")
     wrong = [p for p in problems if "output differs" in p or "wrong output" in p]
     return 1 if wrong or not tools["ours"] else 0
 
