@@ -24,6 +24,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 PROGRAMS = os.path.join(HERE, "programs")
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # keep the source folder clean
 import gen_translation  # noqa: E402  (lives beside this file)
 
 # The interpreter frames the program's own output with these two messages.
