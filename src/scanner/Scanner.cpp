@@ -5,7 +5,6 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
-#include <type_traits>
 
 #include "driver/Errors.h"
 #include "lexemes/Ident.h"
@@ -55,11 +54,11 @@ void Scanner::pop() {
 template <class LexClass>
 Lex* Scanner::intern(HashMapLex& table, const Buffer& text) {
     if (Lex* found = table[text]) return found;
+    const int storedBefore = table.stored();
     Lex* made = table.tryToAdd(new LexClass(text));
     // A number written unusually (05, 1.50) can miss its equal in the table; the table then
     // leaves the new lexeme out, and the run-wide store keeps it alive instead.
-    if constexpr (!std::is_same_v<LexClass, Ident>)
-        if (table[Buffer(made->getString())] != made) unlisted.adopt(made);
+    if (table.stored() == storedBefore) unlisted.adopt(made);
     return made;
 }
 
