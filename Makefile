@@ -42,6 +42,12 @@ sanitize: | tools
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
+# Our interpreter against Lua 5.4, Python 3 and C on the programs of bench/, side by side;
+# BENCH_ARGS=--quick for a rough look. Lua is installed when missing and possible.
+bench: build
+	@command -v lua5.4 >/dev/null || { [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null && apt-get update -qq && apt-get install -y -qq lua5.4 >/dev/null; } || echo "lua5.4 is missing: install it with 'apt-get install lua5.4'"
+	python3 bench/run.py $(BENCH_ARGS)
+
 # Coverage-guided fuzzing of translation and execution for SECONDS seconds, seeded from the
 # golden programs; what it finds goes to $(FUZZ_DIR)/findings.
 FUZZ_DIR ?= build-fuzz
