@@ -94,6 +94,9 @@ Instr fuseAt(const std::vector<Instr>& plain, std::size_t k, const PushCounts& c
                        {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
         ins.op = asStatement(plain[k + 4].op);
         ins.privateTemp = isPrivateTemp(plain[k].a, plain[k + 1].a.slot, counts);
+    } else if (matches(plain, k, {kOperand, kOperand, kBinary, kLabel, Op::JUMPFALSE})) {
+        ins.op = asBranch(plain[k + 2].op);
+        ins.target = plain[k + 3].a.i + 1;
     } else if (matches(plain, k, {kOperand, kOperand, kBinary})) {
         ins.op = withOperands(plain[k + 2].op);
     } else if (matches(plain, k, {Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {

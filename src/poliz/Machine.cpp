@@ -313,6 +313,17 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         assign(ins.a, *sp, d, at + 4);
         return intOf(ins.a, at + 6) == 0 ? ins.target : at + 7;
     };
+    // a b word label "jumpfalse": the result is only tested, in the free slot above the stack.
+    auto branch = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
+        if (sp == stackLimit) [[unlikely]] {
+            sync();
+            grow();
+            reload();
+        }
+        *sp = ins.a;
+        binary<kOp>(*sp, prog[at + 1].a, depthNow(), at + 2);
+        return intOf(*sp, at + 4) == 0 ? ins.target : at + 5;
+    };
 #undef POLIZ_INLINE
 #ifdef POLIZ_STEP_BUDGET
     long long steps = 0;
@@ -446,6 +457,16 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
             case Op::GE_COND: pc = condition.template operator()<Op::GE>(ins, at); break;
             case Op::EQ_COND: pc = condition.template operator()<Op::EQ>(ins, at); break;
             case Op::NE_COND: pc = condition.template operator()<Op::NE>(ins, at); break;
+            case Op::MUL_BRANCH: pc = branch.template operator()<Op::MUL>(ins, at); break;
+            case Op::DIV_BRANCH: pc = branch.template operator()<Op::DIV>(ins, at); break;
+            case Op::SUB_BRANCH: pc = branch.template operator()<Op::SUB>(ins, at); break;
+            case Op::ADD_BRANCH: pc = branch.template operator()<Op::ADD>(ins, at); break;
+            case Op::LT_BRANCH: pc = branch.template operator()<Op::LT>(ins, at); break;
+            case Op::GT_BRANCH: pc = branch.template operator()<Op::GT>(ins, at); break;
+            case Op::LE_BRANCH: pc = branch.template operator()<Op::LE>(ins, at); break;
+            case Op::GE_BRANCH: pc = branch.template operator()<Op::GE>(ins, at); break;
+            case Op::EQ_BRANCH: pc = branch.template operator()<Op::EQ>(ins, at); break;
+            case Op::NE_BRANCH: pc = branch.template operator()<Op::NE>(ins, at); break;
             case Op::ASSIGN_P:
                 needNow(1, at + 1);
                 assign(sp[-1], ins.a, depthNow(), at + 1);

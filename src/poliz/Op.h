@@ -76,6 +76,16 @@ enum class Op : std::uint8_t {
     GE_COND,
     EQ_COND,
     NE_COND,
+    MUL_BRANCH,  // operand operand word label "jumpfalse": a test of a case label
+    DIV_BRANCH,
+    SUB_BRANCH,
+    ADD_BRANCH,
+    LT_BRANCH,
+    GT_BRANCH,
+    LE_BRANCH,
+    GE_BRANCH,
+    EQ_BRANCH,
+    NE_BRANCH,
     ASSIGN_P,          // operand "="
     ASSIGN_STMT,       // "=" "=" "backspace": the end of an expression statement
     ASSIGN_JUMPFALSE,  // "=" label "jumpfalse": the end of a condition
@@ -92,6 +102,7 @@ constexpr Op withOperand(Op binary) { return static_cast<Op>(static_cast<int>(Op
 constexpr Op withOperands(Op binary) { return static_cast<Op>(static_cast<int>(Op::MUL_PP) + binaryIndex(binary)); }
 constexpr Op asStatement(Op binary) { return static_cast<Op>(static_cast<int>(Op::MUL_STMT) + binaryIndex(binary)); }
 constexpr Op asCondition(Op binary) { return static_cast<Op>(static_cast<int>(Op::MUL_COND) + binaryIndex(binary)); }
+constexpr Op asBranch(Op binary) { return static_cast<Op>(static_cast<int>(Op::MUL_BRANCH) + binaryIndex(binary)); }
 
 // The operation an operator word names; NOP for a word outside the vocabulary.
 Op opOfWord(std::string_view word);
