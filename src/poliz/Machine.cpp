@@ -3,10 +3,6 @@
 // decides which unassigned variable an error names.
 #include "poliz/Machine.h"
 
-#include <charconv>
-#include <cstdio>
-#include <istream>
-#include <ostream>
 #include <utility>
 
 #include "driver/Errors.h"
@@ -15,8 +11,6 @@
 
 namespace {
 
-// Output is handed to the stream in chunks of about this size.
-constexpr std::size_t kOutputChunk = 1 << 15;
 constexpr std::size_t kInitialStack = 64;
 
 // 32-bit arithmetic that wraps: computed on unsigned values, converted back modulo 2^32.
@@ -25,25 +19,7 @@ std::uint32_t bits(std::int32_t v) { return static_cast<std::uint32_t>(v); }
 
 bool isNumeric(ValueType t) { return t == ValueType::INT || t == ValueType::REAL; }
 
-const Ident& assignedVar(const Value& v) {
-    if (!v.var->isAssigned()) [[unlikely]]
-        v.var->throwUnassigned();
-    return *v.var;
-}
-
 [[noreturn]] void divisionByZero() { throw RuntimeError("Division by zero!"); }
-
-void appendInt(std::string& dst, std::int32_t v) {
-    char text[16];
-    auto end = std::to_chars(text, text + sizeof text, v).ptr;
-    dst.append(text, end);
-}
-
-void appendReal(std::string& dst, float v) {
-    char text[32];
-    int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
-    dst.append(text, static_cast<std::size_t>(length));
-}
 
 // The result of a two-operand word on two values of one type: ints, floats or byte strings
 // (std::string_view compares characters as unsigned codes). Floats keep IEEE semantics: with a
@@ -102,47 +78,12 @@ std::string& Machine::tempAt(std::size_t d) {
     return temps[d];
 }
 
-[[gnu::always_inline]] inline std::int32_t Machine::intOf(const Value& v, int address) const {
-    switch (v.slot) {
-        case Slot::INT: return v.i;
-        case Slot::REAL: return truncToInt(v.r);
-        case Slot::VAR_INT: return assignedVar(v).rawInt();
-        case Slot::VAR_REAL: return truncToInt(assignedVar(v).rawReal());
-        default: mismatch(address);
-    }
-}
-
-[[gnu::always_inline]] inline float Machine::realOf(const Value& v, int address) const {
-    switch (v.slot) {
-        case Slot::INT: return static_cast<float>(v.i);
-        case Slot::REAL: return v.r;
-        case Slot::VAR_INT: return static_cast<float>(assignedVar(v).rawInt());
-        case Slot::VAR_REAL: return assignedVar(v).rawReal();
-        default: mismatch(address);
-    }
-}
-
 std::string_view Machine::stringOf(const Value& v, std::size_t d, int address) const {
     switch (v.slot) {
         case Slot::STR_CONST: return *v.str;
         case Slot::STR_TEMP: return temps[d];
-        case Slot::VAR_STRING: return assignedVar(v).rawString();
+        case Slot::VAR_STRING: return assignedVariable(v).rawString();
         default: mismatch(address);
-    }
-}
-
-// The text "write" prints for a value at depth d; a variable's value is fetched here.
-void Machine::appendText(std::string& dst, const Value& v, std::size_t d) const {
-    switch (v.slot) {
-        case Slot::INT:
-        case Slot::LABEL: appendInt(dst, v.i); break;
-        case Slot::REAL: appendReal(dst, v.r); break;
-        case Slot::STR_CONST: dst += *v.str; break;
-        case Slot::STR_TEMP: dst += temps[d]; break;
-        case Slot::VAR_INT: appendInt(dst, assignedVar(v).rawInt()); break;
-        case Slot::VAR_REAL: appendReal(dst, assignedVar(v).rawReal()); break;
-        case Slot::VAR_STRING: dst += assignedVar(v).rawString(); break;
-        case Slot::VAR_NONE: assignedVar(v); break;  // a variable without a type prints nothing
     }
 }
 
@@ -230,7 +171,7 @@ void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
         // A computed string is dropped right here, so its buffer changes hands instead.
         case Slot::STR_TEMP: std::swap(target.stringSlot(), temps[d]); break;
         default: {
-            const Ident& source = assignedVar(v);
+            const Ident& source = assignedVariable(v);
             if (&source != &target) target.stringSlot() = source.rawString();
             break;
         }
@@ -515,61 +456,6 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     }
 }
 
-// "read": formatted input of the variable's type. Pending output is shown first, so a prompt is
-// visible before the program waits.
-void Machine::read(int address) {
-    need(1, address);
-    const Value v = *--sp;
-    if (!isVariable(v.slot)) fail("'read' at address " + std::to_string(address) + " needs a variable!");
-    Ident& var = *v.var;
-    flushOutput();
-    auto endOfInput = [&var] { return RuntimeError("Unexpected end of input for '" + var.getString() + "'!"); };
-    auto invalidInput = [&var] { return RuntimeError("Invalid input for '" + var.getString() + "'!"); };
-    switch (v.slot) {
-        case Slot::VAR_INT:
-        case Slot::VAR_REAL: {
-            // Only blanks (line breaks included) before the end is an exhausted input; anything
-            // else that is not a number of the type, or out of its range, is invalid.
-            in >> std::ws;
-            if (in.peek() == std::char_traits<char>::eof()) throw endOfInput();
-            if (v.slot == Slot::VAR_INT) {
-                std::int32_t value = 0;
-                if (!(in >> value)) throw invalidInput();
-                var.assign(value);
-            } else {
-                float value = 0.0f;
-                if (!(in >> value)) throw invalidInput();
-                var.assign(value);
-            }
-            break;
-        }
-        case Slot::VAR_STRING:
-            do {
-                if (!std::getline(in, lineBuf)) throw endOfInput();
-            } while (lineBuf.empty());
-            std::swap(var.stringSlot(), lineBuf);
-            var.markAssigned();
-            break;
-        default: mismatch(address);
-    }
-}
-
-// "write": the count, then that many values printed in the order they were pushed.
-void Machine::write(int address) {
-    need(1, address);
-    const Value count = *--sp;
-    const std::int32_t n = intOf(count, address);
-    if (n < 0) fail("'write' at address " + std::to_string(address) + " has a negative item count!");
-    need(static_cast<std::size_t>(n), address);
-    const std::size_t first = depth() - static_cast<std::size_t>(n);
-    for (std::size_t k = first; k < depth(); ++k) appendText(outBuf, base[k], k);
-    sp = base + first;
-    if (outBuf.size() >= kOutputChunk) {
-        out.write(outBuf.data(), static_cast<std::streamsize>(outBuf.size()));
-        outBuf.clear();
-    }
-}
-
 // "dup" copies the slot: a variable stays a reference; a computed string gets its own buffer.
 void Machine::dup(int address) {
     need(1, address);
@@ -585,34 +471,6 @@ int Machine::jumpTarget(const Value& label, int address) const {
         fail("Jump to address " + std::to_string(label.i) + " outside the program at address " +
              std::to_string(address) + "!");
     return label.i + 1;  // a taken jump continues after the marker
-}
-
-void Machine::flushOutput() {
-    if (!outBuf.empty()) {
-        out.write(outBuf.data(), static_cast<std::streamsize>(outBuf.size()));
-        outBuf.clear();
-    }
-    out.flush();
-}
-
-void Machine::buildTraceStack() {
-    traceStack.resize(depth());
-    for (std::size_t k = 0; k < depth(); ++k) {
-        const Value& v = base[k];
-        TraceEntry& e = traceStack[k];
-        e.variable = isVariable(v.slot) ? v.var : nullptr;
-        e.hasValue = !e.variable || e.variable->isAssigned();
-        e.text.clear();
-        if (e.hasValue) appendText(e.text, v, k);
-        switch (v.slot) {
-            case Slot::INT: e.kind = TraceEntry::Kind::INT; break;
-            case Slot::REAL: e.kind = TraceEntry::Kind::REAL; break;
-            case Slot::STR_CONST:
-            case Slot::STR_TEMP: e.kind = TraceEntry::Kind::STRING; break;
-            case Slot::LABEL: e.kind = TraceEntry::Kind::LABEL; break;
-            default: e.kind = TraceEntry::Kind::VARIABLE; break;
-        }
-    }
 }
 
 void Machine::fail(std::string_view what) { throw RuntimeError(std::string(what)); }

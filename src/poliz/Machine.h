@@ -8,11 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "lexemes/NumberText.h"
 #include "poliz/Instr.h"
 #include "poliz/PolizTracer.h"
 #include "poliz/Value.h"
 
 class Poliz;
+
+// Output is handed to the stream in chunks of about this size.
+inline constexpr std::size_t kOutputChunk = 1 << 15;
 
 class Machine {
 public:
@@ -83,3 +87,25 @@ private:
     [[noreturn]] void underflow(int address) const;
     [[noreturn]] void mismatch(int address) const;
 };
+
+// The numeric fetches, in every operation's hot path: a real read as an int is truncated toward
+// zero, an int read as a real is the nearest float.
+[[gnu::always_inline]] inline std::int32_t Machine::intOf(const Value& v, int address) const {
+    switch (v.slot) {
+        case Slot::INT: return v.i;
+        case Slot::REAL: return truncToInt(v.r);
+        case Slot::VAR_INT: return assignedVariable(v).rawInt();
+        case Slot::VAR_REAL: return truncToInt(assignedVariable(v).rawReal());
+        default: mismatch(address);
+    }
+}
+
+[[gnu::always_inline]] inline float Machine::realOf(const Value& v, int address) const {
+    switch (v.slot) {
+        case Slot::INT: return static_cast<float>(v.i);
+        case Slot::REAL: return v.r;
+        case Slot::VAR_INT: return static_cast<float>(assignedVariable(v).rawInt());
+        case Slot::VAR_REAL: return assignedVariable(v).rawReal();
+        default: mismatch(address);
+    }
+}

@@ -78,6 +78,13 @@ inline ValueType typeOf(Slot s) {
 
 inline bool isVariable(Slot s) { return s >= Slot::VAR_INT && s <= Slot::VAR_NONE; }
 
+// The variable a VAR_* slot refers to, once it is known to hold a value.
+inline const Ident& assignedVariable(const Value& v) {
+    if (!v.var->isAssigned()) [[unlikely]]
+        v.var->throwUnassigned();
+    return *v.var;
+}
+
 inline Slot variableSlot(ValueType t) {
     switch (t) {
         case ValueType::INT: return Slot::VAR_INT;
