@@ -46,6 +46,7 @@ class Parser {
     void parseVariable();
     void parseIdent();
     Lex* parseConstant();
+    bool parseOptionalSign();
 
     // Expressions (ParserExpressions.cpp); each level returns the type name of its value.
     Ident* parseExpression();

@@ -93,13 +93,7 @@ void Parser::parseVariable() {
         pop();
         return;
     }
-    bool minus = false;
-    if (isCurr("+")) {
-        pop();
-    } else if (isCurr("-")) {
-        minus = true;
-        pop();
-    }
+    bool minus = parseOptionalSign();
     if (curr->getKind() == NUMBER && (currType == kRealType || currType == kIntType)) {
         var->assign(withSign(static_cast<Number*>(curr)->getIntVal(), minus));
     } else if (curr->getKind() == REAL && currType == kRealType) {
@@ -109,6 +103,17 @@ void Parser::parseVariable() {
         unexpected(msg::kExpectConstant);
     }
     pop();
+}
+
+// sign -> [ "+" | "-" ]   (before a numeric constant; true for a minus)
+bool Parser::parseOptionalSign() {
+    if (isCurr("+")) {
+        pop();
+        return false;
+    }
+    if (!isCurr("-")) return false;
+    pop();
+    return true;
 }
 
 // ident -> identifier   (a declared variable, appended as itself; used by `read`)
@@ -131,13 +136,7 @@ Lex* Parser::parseConstant() {
         pop();
         return constant;
     }
-    bool minus = false;
-    if (isCurr("+")) {
-        pop();
-    } else if (isCurr("-")) {
-        minus = true;
-        pop();
-    }
+    bool minus = parseOptionalSign();
     Lex* constant = curr;
     if (constant->getKind() == NUMBER) {
         if (minus) {
