@@ -4,6 +4,7 @@
 Usage: cli_test.py POLIZ
 """
 import os
+import select
 import subprocess
 import sys
 import tempfile
@@ -23,6 +24,25 @@ def check(name, args, cwd, want_status, want_out=b"", want_err=b""):
     if got != want:
         failures.append(name)
         print(f"FAIL {name}:\n  expected {want!r}\n  actual   {got!r}")
+
+
+def prompt_is_visible_before_read(poliz, tmp):
+    """What write printed reaches the console before read waits for input."""
+    path = os.path.join(tmp, "prompt.ppp")
+    with open(path, "w") as f:
+        f.write('program { int x; write("Number? "); read(x); write("twice: ", x * 2); }')
+    proc = subprocess.Popen([poliz, path], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    seen = b""
+    while b"Number? " not in seen:
+        ready, _, _ = select.select([proc.stdout], [], [], 10)
+        chunk = os.read(proc.stdout.fileno(), 4096) if ready else b""
+        if not chunk:
+            break
+        seen += chunk
+    out, _ = proc.communicate(b"21\n", timeout=60)
+    if b"Number? " not in seen or not (seen + out).endswith(b"twice: 42" + FRAME[FRAME.index(b"\nMore"):]):
+        failures.append("prompt before read")
+        print(f"FAIL prompt before read: saw {seen!r} before input, then {out!r}")
 
 
 def main():
@@ -47,7 +67,8 @@ def main():
         with open(os.path.join(tmp, "deep", "p.ppp"), "w") as f:
             f.write("program { }")
         check("a relative path", [poliz, "deep/p.ppp"], tmp, 0, FRAME)
-    print(f"{8 - len(failures)} passed, {len(failures)} failed")
+        prompt_is_visible_before_read(poliz, tmp)
+    print(f"{9 - len(failures)} passed, {len(failures)} failed")
     return 1 if failures else 0
 
 
