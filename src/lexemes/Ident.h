@@ -3,14 +3,22 @@
 #pragma once
 
 #include "lexemes/Lex.h"
+#include "lexemes/NumberText.h"
+
+// A variable's numeric value, kept together with whether it was ever assigned, so that the stack
+// machine can address variables, constants and its own intermediate results alike. The field of
+// the variable's type holds its value; the other one is kept in step for the checked getters.
+struct NumCell {
+    std::int32_t i = 0;
+    float r = 0.0f;
+    bool assigned = false;
+};
 
 class Ident : public Lex, public SmthNumber, public SmthString {
     std::string name;
     bool declared;
-    bool assigned;
     bool lvalue;
-    std::int32_t valueInt = 0;
-    float valueReal = 0.0f;
+    NumCell num;
     std::string valueString;
 
 public:
@@ -31,17 +39,26 @@ public:
     bool isLvalue() const { return lvalue; }
     void declare(std::string t);
 
-    void assign(std::int32_t i);
-    void assign(float f);
+    void assign(std::int32_t i) {
+        num.i = i;
+        num.r = static_cast<float>(i);
+        num.assigned = true;
+    }
+    void assign(float f) {
+        num.r = f;
+        num.i = truncToInt(f);
+        num.assigned = true;
+    }
     void assign(std::string s);
 
     // Unchecked access for the interpreter, which tests isAssigned() itself.
-    bool isAssigned() const { return assigned; }
-    std::int32_t rawInt() const { return valueInt; }
-    float rawReal() const { return valueReal; }
+    bool isAssigned() const { return num.assigned; }
+    std::int32_t rawInt() const { return num.i; }
+    float rawReal() const { return num.r; }
+    NumCell& cell() { return num; }
     const std::string& rawString() const { return valueString; }
     std::string& stringSlot() { return valueString; }  // assigns a string in place, keeping capacity
-    void markAssigned() { assigned = true; }
+    void markAssigned() { num.assigned = true; }
 
     // Throws the unassigned-variable error for this name.
     [[noreturn]] void throwUnassigned() const;

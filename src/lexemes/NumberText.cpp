@@ -71,10 +71,3 @@ std::string realToText(float value) {
 }
 
 std::string intToText(std::int32_t value) { return std::to_string(value); }
-
-std::int32_t truncToInt(float value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483648.0f) return std::numeric_limits<std::int32_t>::max();
-    if (value < -2147483648.0f) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}

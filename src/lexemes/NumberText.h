@@ -2,6 +2,7 @@
 // and the saturating float-to-integer truncation that keeps every conversion defined.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,5 +22,11 @@ std::optional<float> readReal(std::string_view text, bool* overflowed = nullptr)
 std::string realToText(float value);
 std::string intToText(std::int32_t value);
 
-// Truncation toward zero that saturates at the 32-bit limits; NaN gives 0.
-std::int32_t truncToInt(float value);
+// Truncation toward zero that saturates at the 32-bit limits; NaN gives 0. Inline: every
+// conversion of a real to an int in a running program goes through it.
+inline std::int32_t truncToInt(float value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0f) return 2147483647;
+    if (value < -2147483648.0f) return -2147483647 - 1;
+    return static_cast<std::int32_t>(value);
+}

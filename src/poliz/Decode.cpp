@@ -2,7 +2,6 @@
 // in the vocabulary here and never again, operands become ready-made stack values, and the
 // translator's frequent shapes are fused.
 #include <initializer_list>
-#include <unordered_map>
 
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
@@ -64,19 +63,20 @@ bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_li
     return true;
 }
 
-// How often each variable is pushed in the whole program.
-using PushCounts = std::unordered_map<const Ident*, int>;
-
+// How often each expression temporary (the variables no source name reaches) is pushed.
 PushCounts countPushes(const std::vector<Instr>& plain) {
     PushCounts counts;
+    counts.reserve(plain.size() / 4);
     for (const Instr& ins : plain)
-        if (ins.op == Op::PUSH && isVariable(ins.a.slot)) ++counts[ins.a.var];
+        if (ins.op == Op::PUSH && isVariable(ins.a.slot) && !ins.a.var->isLvalue()) ++counts[ins.a.var];
     return counts;
 }
 
 // T, pushed only here, is a variable that holds the same type as `other` would give it.
 bool isPrivateTemp(const Value& t, Slot other, const PushCounts& counts) {
-    return isVariable(t.slot) && t.slot == other && counts.at(t.var) == 1;
+    if (!isVariable(t.slot) || t.slot != other) return false;
+    const auto found = counts.find(t.var);
+    return found != counts.end() && found->second == 1;
 }
 
 // The fused form of the items starting at k, or the plain instruction when no shape fits.
@@ -124,14 +124,17 @@ Instr fuseAt(const std::vector<Instr>& plain, std::size_t k, const PushCounts& c
 
 }  // namespace
 
-std::vector<Instr> decode(const Poliz& poliz, bool fuse) {
+Program decode(const Poliz& poliz, bool fuse) {
     const auto n = static_cast<std::size_t>(poliz.size());
-    std::vector<Instr> plain(n + 1);
-    for (std::size_t i = 0; i < n; ++i) plain[i] = decodeItem(poliz.at(static_cast<int>(i)));
-    plain[n].op = Op::HALT;
+    Program plain;
+    plain.code.resize(n + 1);
+    for (std::size_t i = 0; i < n; ++i) plain.code[i] = decodeItem(poliz.at(static_cast<int>(i)));
+    plain.code[n].op = Op::HALT;
     if (!fuse) return plain;
-    const PushCounts counts = countPushes(plain);
-    std::vector<Instr> fused(n + 1);
-    for (std::size_t i = 0; i <= n; ++i) fused[i] = fuseAt(plain, i, counts);
+    const PushCounts counts = countPushes(plain.code);
+    Program fused;
+    fused.code.resize(n + 1);
+    for (std::size_t i = 0; i <= n; ++i) fused.code[i] = fuseAt(plain.code, i, counts);
+    compileStatements(plain.code, fused, counts);
     return fused;
 }

@@ -1,10 +1,14 @@
 // The compact form the stack machine runs: one instruction per POLIZ item, decoded once before
-// the run, with operands resolved to ready-made stack values.
+// the run, with operands resolved to ready-made stack values, and the cell forms of whole
+// statements after them.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <unordered_map>
 #include <vector>
 
+#include "lexemes/Ident.h"
 #include "poliz/Op.h"
 #include "poliz/Value.h"
 
@@ -12,16 +16,37 @@ class Poliz;
 
 // Instruction i stands for item i, so addresses, listings and traces need no mapping; one more,
 // HALT, follows the last. Every operand item's instruction keeps its operand in `a`, fused or
-// not, which is where fused forms find the operands of the items they cover.
+// not, which is where fused forms find the operands of the items they cover. The cell forms of
+// a statement that starts at item i begin at instruction i and go on after HALT.
 struct Instr {
     Op op = Op::NOP;
     // *_STMT, *_COND: the expression's temporary T is pushed nowhere else, so no one can see
     // its value and the store into it may be left out when it cannot fail.
     bool privateTemp = false;
-    std::int32_t target = 0;  // the fused jumps: the instruction a taken jump goes to
+    std::int32_t target = 0;  // the fused jumps and the cell branches: where a taken jump goes
+    std::int32_t next = 0;    // cell forms: the instruction that follows
     Value a{};                // an operand item: its value, ready to push
+    NumCell* x = nullptr;     // cell forms: the operands and the result
+    NumCell* y = nullptr;
+    NumCell* z = nullptr;
 };
 
-// Decodes every item. With fuse, frequent item shapes become fused instructions (see Op);
-// without it, every item runs as its own step.
-std::vector<Instr> decode(const Poliz& poliz, bool fuse);
+// A decoded program: the instructions and the cells of constants and intermediate results that
+// the cell forms use (a deque, so the cells never move).
+struct Program {
+    std::vector<Instr> code;
+    std::deque<NumCell> cells;
+};
+
+// Decodes every item. With fuse, frequent item shapes become fused instructions (see Op) and
+// statements become cell forms; without it, every item runs as its own step.
+Program decode(const Poliz& poliz, bool fuse);
+
+// How often each expression temporary is pushed in the whole program: one push means no one
+// else can see its value.
+using PushCounts = std::unordered_map<const Ident*, int>;
+
+// Compiles the statements of a decoded plain program into cell forms in `fused`, whose code
+// starts as the fused instructions: a statement's cell forms replace the instruction at its first
+// item and go on after HALT, so every item keeps an instruction of its own.
+void compileStatements(const std::vector<Instr>& plain, Program& fused, const PushCounts& counts);

@@ -50,6 +50,28 @@ Value realResult(float a, float b) {
     else return Value::ofInt(compareAs<kOp>(a, b));
 }
 
+// The forms of the cell operations: both "int", both "real", the left one "int", the right one
+// "int" (constants count as "real" there: their cells hold both values).
+constexpr int kII = 0;
+constexpr int kRR = 1;
+constexpr int kIR = 2;
+constexpr int kRI = 3;
+
+template <Op kOp>
+std::int32_t intValue(std::int32_t a, std::int32_t b) {
+    if constexpr (kOp == Op::ADD) return wrap(bits(a) + bits(b));
+    else if constexpr (kOp == Op::SUB) return wrap(bits(a) - bits(b));
+    else if constexpr (kOp == Op::MUL) return wrap(bits(a) * bits(b));
+    else return compareAs<kOp>(a, b);
+}
+
+template <Op kOp>
+float realValue(float a, float b) {
+    if constexpr (kOp == Op::ADD) return a + b;
+    else if constexpr (kOp == Op::SUB) return a - b;
+    else return a * b;
+}
+
 }  // namespace
 
 Machine::Machine(const Poliz& poliz, std::istream& in, std::ostream& out)
@@ -177,6 +199,73 @@ void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
         }
     }
     target.markAssigned();
+}
+
+// z = x word y in one of the four forms. The left operand is fetched first, except for "/",
+// which fetches and tests the right one before anything else; the result is written last.
+template <int kForm, Op kOp>
+[[gnu::always_inline]] inline void Machine::cellBinary(const Instr& ins) const {
+    const NumCell* x = ins.x;
+    const NumCell* y = ins.y;
+    NumCell* z = ins.z;
+    if constexpr (kForm == kII) {
+        if constexpr (kOp == Op::DIV) {
+            fetch(y);
+            const std::int32_t b = y->i;
+            if (b == 0) divisionByZero();
+            fetch(x);
+            const std::int32_t a = x->i;
+            z->i = b == -1 ? wrap(0u - bits(a)) : a / b;
+        } else {
+            fetch(x);
+            fetch(y);
+            z->i = intValue<kOp>(x->i, y->i);
+        }
+    } else {
+        constexpr bool kLeftInt = kForm == kIR;
+        constexpr bool kRightInt = kForm == kRI;
+        if constexpr (kOp == Op::DIV) {
+            fetch(y);
+            const float b = kRightInt ? static_cast<float>(y->i) : y->r;
+            if (b == 0.0f) divisionByZero();
+            fetch(x);
+            const float a = kLeftInt ? static_cast<float>(x->i) : x->r;
+            z->r = a / b;
+        } else {
+            fetch(x);
+            fetch(y);
+            const float a = kLeftInt ? static_cast<float>(x->i) : x->r;
+            const float b = kRightInt ? static_cast<float>(y->i) : y->r;
+            if constexpr (kOp == Op::MUL || kOp == Op::SUB || kOp == Op::ADD) z->r = realValue<kOp>(a, b);
+            else z->i = compareAs<kOp>(a, b);
+        }
+    }
+    z->assigned = true;
+}
+
+// Whether x word y holds, for a comparison that is only tested.
+template <int kForm, Op kOp>
+[[gnu::always_inline]] inline bool Machine::cellTest(const Instr& ins) const {
+    const NumCell* x = ins.x;
+    const NumCell* y = ins.y;
+    fetch(x);
+    fetch(y);
+    if constexpr (kForm == kII) {
+        return compareAs<kOp>(x->i, y->i);
+    } else {
+        const float a = kForm == kIR ? static_cast<float>(x->i) : x->r;
+        const float b = kForm == kRI ? static_cast<float>(y->i) : y->r;
+        return compareAs<kOp>(a, b);
+    }
+}
+
+// The unassigned variable whose cell this is.
+void Machine::unassignedCell(const NumCell* c) const {
+    for (int k = 0; k < poliz.size(); ++k) {
+        Lex* item = poliz.at(k);
+        if (item->getKind() == IDENT && &static_cast<Ident*>(item)->cell() == c) static_cast<Ident*>(item)->throwUnassigned();
+    }
+    fail("An unassigned cell that belongs to no variable!");
 }
 
 template <bool kTraced>
@@ -447,6 +536,146 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
                 pc = intOf(*sp, at + 1) == 0 ? ins.target : at + 2;
                 break;
             case Op::HALT: sync(); return at;
+            // Cell forms.
+            case Op::II_MUL: cellBinary<kII, Op::MUL>(ins); pc = ins.next; break;
+            case Op::II_DIV: cellBinary<kII, Op::DIV>(ins); pc = ins.next; break;
+            case Op::II_SUB: cellBinary<kII, Op::SUB>(ins); pc = ins.next; break;
+            case Op::II_ADD: cellBinary<kII, Op::ADD>(ins); pc = ins.next; break;
+            case Op::II_LT: cellBinary<kII, Op::LT>(ins); pc = ins.next; break;
+            case Op::II_GT: cellBinary<kII, Op::GT>(ins); pc = ins.next; break;
+            case Op::II_LE: cellBinary<kII, Op::LE>(ins); pc = ins.next; break;
+            case Op::II_GE: cellBinary<kII, Op::GE>(ins); pc = ins.next; break;
+            case Op::II_EQ: cellBinary<kII, Op::EQ>(ins); pc = ins.next; break;
+            case Op::II_NE: cellBinary<kII, Op::NE>(ins); pc = ins.next; break;
+            case Op::RR_MUL: cellBinary<kRR, Op::MUL>(ins); pc = ins.next; break;
+            case Op::RR_DIV: cellBinary<kRR, Op::DIV>(ins); pc = ins.next; break;
+            case Op::RR_SUB: cellBinary<kRR, Op::SUB>(ins); pc = ins.next; break;
+            case Op::RR_ADD: cellBinary<kRR, Op::ADD>(ins); pc = ins.next; break;
+            case Op::RR_LT: cellBinary<kRR, Op::LT>(ins); pc = ins.next; break;
+            case Op::RR_GT: cellBinary<kRR, Op::GT>(ins); pc = ins.next; break;
+            case Op::RR_LE: cellBinary<kRR, Op::LE>(ins); pc = ins.next; break;
+            case Op::RR_GE: cellBinary<kRR, Op::GE>(ins); pc = ins.next; break;
+            case Op::RR_EQ: cellBinary<kRR, Op::EQ>(ins); pc = ins.next; break;
+            case Op::RR_NE: cellBinary<kRR, Op::NE>(ins); pc = ins.next; break;
+            case Op::IR_MUL: cellBinary<kIR, Op::MUL>(ins); pc = ins.next; break;
+            case Op::IR_DIV: cellBinary<kIR, Op::DIV>(ins); pc = ins.next; break;
+            case Op::IR_SUB: cellBinary<kIR, Op::SUB>(ins); pc = ins.next; break;
+            case Op::IR_ADD: cellBinary<kIR, Op::ADD>(ins); pc = ins.next; break;
+            case Op::IR_LT: cellBinary<kIR, Op::LT>(ins); pc = ins.next; break;
+            case Op::IR_GT: cellBinary<kIR, Op::GT>(ins); pc = ins.next; break;
+            case Op::IR_LE: cellBinary<kIR, Op::LE>(ins); pc = ins.next; break;
+            case Op::IR_GE: cellBinary<kIR, Op::GE>(ins); pc = ins.next; break;
+            case Op::IR_EQ: cellBinary<kIR, Op::EQ>(ins); pc = ins.next; break;
+            case Op::IR_NE: cellBinary<kIR, Op::NE>(ins); pc = ins.next; break;
+            case Op::RI_MUL: cellBinary<kRI, Op::MUL>(ins); pc = ins.next; break;
+            case Op::RI_DIV: cellBinary<kRI, Op::DIV>(ins); pc = ins.next; break;
+            case Op::RI_SUB: cellBinary<kRI, Op::SUB>(ins); pc = ins.next; break;
+            case Op::RI_ADD: cellBinary<kRI, Op::ADD>(ins); pc = ins.next; break;
+            case Op::RI_LT: cellBinary<kRI, Op::LT>(ins); pc = ins.next; break;
+            case Op::RI_GT: cellBinary<kRI, Op::GT>(ins); pc = ins.next; break;
+            case Op::RI_LE: cellBinary<kRI, Op::LE>(ins); pc = ins.next; break;
+            case Op::RI_GE: cellBinary<kRI, Op::GE>(ins); pc = ins.next; break;
+            case Op::RI_EQ: cellBinary<kRI, Op::EQ>(ins); pc = ins.next; break;
+            case Op::RI_NE: cellBinary<kRI, Op::NE>(ins); pc = ins.next; break;
+            case Op::IIB_LT: pc = cellTest<kII, Op::LT>(ins) ? ins.next : ins.target; break;
+            case Op::IIB_GT: pc = cellTest<kII, Op::GT>(ins) ? ins.next : ins.target; break;
+            case Op::IIB_LE: pc = cellTest<kII, Op::LE>(ins) ? ins.next : ins.target; break;
+            case Op::IIB_GE: pc = cellTest<kII, Op::GE>(ins) ? ins.next : ins.target; break;
+            case Op::IIB_EQ: pc = cellTest<kII, Op::EQ>(ins) ? ins.next : ins.target; break;
+            case Op::IIB_NE: pc = cellTest<kII, Op::NE>(ins) ? ins.next : ins.target; break;
+            case Op::RRB_LT: pc = cellTest<kRR, Op::LT>(ins) ? ins.next : ins.target; break;
+            case Op::RRB_GT: pc = cellTest<kRR, Op::GT>(ins) ? ins.next : ins.target; break;
+            case Op::RRB_LE: pc = cellTest<kRR, Op::LE>(ins) ? ins.next : ins.target; break;
+            case Op::RRB_GE: pc = cellTest<kRR, Op::GE>(ins) ? ins.next : ins.target; break;
+            case Op::RRB_EQ: pc = cellTest<kRR, Op::EQ>(ins) ? ins.next : ins.target; break;
+            case Op::RRB_NE: pc = cellTest<kRR, Op::NE>(ins) ? ins.next : ins.target; break;
+            case Op::IRB_LT: pc = cellTest<kIR, Op::LT>(ins) ? ins.next : ins.target; break;
+            case Op::IRB_GT: pc = cellTest<kIR, Op::GT>(ins) ? ins.next : ins.target; break;
+            case Op::IRB_LE: pc = cellTest<kIR, Op::LE>(ins) ? ins.next : ins.target; break;
+            case Op::IRB_GE: pc = cellTest<kIR, Op::GE>(ins) ? ins.next : ins.target; break;
+            case Op::IRB_EQ: pc = cellTest<kIR, Op::EQ>(ins) ? ins.next : ins.target; break;
+            case Op::IRB_NE: pc = cellTest<kIR, Op::NE>(ins) ? ins.next : ins.target; break;
+            case Op::RIB_LT: pc = cellTest<kRI, Op::LT>(ins) ? ins.next : ins.target; break;
+            case Op::RIB_GT: pc = cellTest<kRI, Op::GT>(ins) ? ins.next : ins.target; break;
+            case Op::RIB_LE: pc = cellTest<kRI, Op::LE>(ins) ? ins.next : ins.target; break;
+            case Op::RIB_GE: pc = cellTest<kRI, Op::GE>(ins) ? ins.next : ins.target; break;
+            case Op::RIB_EQ: pc = cellTest<kRI, Op::EQ>(ins) ? ins.next : ins.target; break;
+            case Op::RIB_NE: pc = cellTest<kRI, Op::NE>(ins) ? ins.next : ins.target; break;
+            case Op::MOV_I:
+                fetch(ins.x);
+                ins.z->i = ins.x->i;
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            case Op::MOV_R:
+                fetch(ins.x);
+                ins.z->r = ins.x->r;
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            case Op::I2R:
+                fetch(ins.x);
+                ins.z->r = static_cast<float>(ins.x->i);
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            case Op::R2I:
+                fetch(ins.x);
+                ins.z->i = truncToInt(ins.x->r);
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            case Op::NEG_I:
+                fetch(ins.x);
+                ins.z->i = wrap(0u - bits(ins.x->i));
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            case Op::NEG_R:
+                fetch(ins.x);
+                ins.z->r = -ins.x->r;
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            case Op::NOT_I:
+                fetch(ins.x);
+                ins.z->i = ins.x->i == 0;
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            case Op::AND_I: {
+                fetch(ins.x);
+                bool result = false;
+                if (ins.x->i != 0) {
+                    fetch(ins.y);
+                    result = ins.y->i != 0;
+                }
+                ins.z->i = result;
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            }
+            case Op::OR_I: {
+                fetch(ins.x);
+                bool result = true;
+                if (ins.x->i == 0) {
+                    fetch(ins.y);
+                    result = ins.y->i != 0;
+                }
+                ins.z->i = result;
+                ins.z->assigned = true;
+                pc = ins.next;
+                break;
+            }
+            case Op::JZ:
+                fetch(ins.x);
+                pc = ins.x->i == 0 ? ins.target : ins.next;
+                break;
+            case Op::JNZ:
+                fetch(ins.x);
+                pc = ins.x->i != 0 ? ins.target : ins.next;
+                break;
+            case Op::GOTO: pc = ins.next; break;
         }
         if constexpr (kTraced) {
             sync();

@@ -83,6 +83,17 @@ private:
 
     void buildTraceStack();
 
+    // Cell forms (see Op): a cell is fetched when it holds a value; only a variable's may not.
+    void fetch(const NumCell* c) const {
+        if (!c->assigned) [[unlikely]]
+            unassignedCell(c);
+    }
+    template <int kForm, Op kOp>
+    void cellBinary(const Instr& ins) const;
+    template <int kForm, Op kOp>
+    bool cellTest(const Instr& ins) const;
+    [[noreturn]] void unassignedCell(const NumCell* c) const;
+
     [[noreturn]] static void fail(std::string_view what);
     [[noreturn]] void underflow(int address) const;
     [[noreturn]] void mismatch(int address) const;

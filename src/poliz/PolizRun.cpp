@@ -13,10 +13,13 @@ void Poliz::go(std::istream& in, std::ostream& out, const RunOptions& options) {
     Machine machine(*this, in, out);
     try {
         int pc = 0;
-        if (options.tracer) pc = machine.runTraced(decode(*this, false), 0, *options.tracer);
+        if (options.tracer) pc = machine.runTraced(decode(*this, false).code, 0, *options.tracer);
         // A tracer that stops early leaves the rest to the untraced loop; instruction i stands
         // for item i in both forms, so the run resumes at the same place.
-        if (pc < size()) machine.run(decode(*this, options.fuse), pc);
+        if (pc < size()) {
+            const Program program = decode(*this, options.fuse);
+            machine.run(program.code, pc);
+        }
     } catch (...) {
         // Output written before an error stays written, ahead of the driver's message.
         machine.flushOutput();
