@@ -9,6 +9,9 @@
 //   between its push and its use is read with its new value.
 // - Every cell form fetches and checks its operands in the order the operator it stands for does
 //   (the left one first, the right one first for "/"), so the same unassigned variable is named.
+// - The short-circuit chains of "and" and "or" become branches inside the statement. The value a
+//   chain leaves when its left operand decides is put into the chain's result cell on the way to
+//   the chain's end, where the next item consumes it at once, before anything can change it.
 // - A statement is compiled only as a whole, from an item where statements start to the
 //   "backspace" or "jumpfalse" that leaves the stack as it found it; anything else (strings,
 //   labels elsewhere, words outside arithmetic) leaves the fused instructions in place.
@@ -29,8 +32,31 @@ struct Entry {
     bool checked;  // known to hold a value: fetching it cannot fail
 };
 
-// Instructions of the statement, by local index; a branch's target is an instruction index
-// of the whole program.
+// A jump of a chain's left operand to the chain's end, with the value the chain then has.
+struct Shortcut {
+    enum class Value : std::uint8_t { ZERO, ONE, OPERAND };
+    std::size_t branch;  // the instruction that jumps
+    Value value;
+    NumCell* operand;  // OPERAND: the cell whose value it is
+};
+
+// The end marker of a chain: its result cell, the stack depth at which the result lies, and
+// the jumps that reach it.
+struct Join {
+    std::size_t marker;
+    std::size_t depth;
+    NumCell* result;
+    std::size_t storedBefore;
+    std::vector<Shortcut> shortcuts;
+    std::size_t at = 0;  // the instruction that follows the end, once reached
+    bool reached = false;
+};
+
+// Local instruction indices: a statement's instructions are numbered from 0 while it is
+// compiled; kExit is where the statement ends.
+constexpr std::int32_t kExit = -1;
+constexpr std::int32_t kNone = -2;  // a branch whose target is already an index of the program
+
 class StatementCompiler {
 public:
     StatementCompiler(const std::vector<Instr>& plain, Program& out, const PushCounts& counts)
@@ -49,6 +75,9 @@ private:
     std::vector<NumCell*> regs;  // shared by all statements: one runs at a time
     std::size_t regsUsed = 0;
     std::vector<const NumCell*> stored;  // variables this statement has assigned so far
+    std::vector<Join> joins;
+    std::vector<std::int32_t> localTarget;  // per instruction: a local jump target, kExit or kNone
+    std::size_t barrier = 0;  // instructions before this one may be reached from a jump
 
     bool isLabelAt(std::size_t p) const {
         const Instr& ins = plain[p];
@@ -89,8 +118,17 @@ private:
         ins.y = const_cast<NumCell*>(y);
         ins.z = z;
         ops.push_back(ins);
+        localTarget.push_back(kNone);
         return ops.back();
     }
+    // Whether the last instruction made the given result and nothing jumps past it, so that
+    // it may be changed to deliver the result elsewhere.
+    bool lastMade(const Entry& e) const {
+        return e.kind == Entry::Kind::REG && ops.size() > barrier && ops.back().z == e.cell;
+    }
+    bool shortcut(std::size_t& p, bool isAnd);
+    bool reachJoin(std::size_t p);
+    void finish();
     bool binary(Op word);
     bool unary(Op word);
     bool assign();
@@ -99,7 +137,7 @@ private:
     bool knownAssigned(const Entry& e) const {
         return e.checked || std::find(stored.begin(), stored.end(), e.cell) != stored.end();
     }
-    void place(std::size_t k, std::int32_t exit);
+    bool place(std::size_t k, std::int32_t exit);
 };
 
 bool StatementCompiler::operand(const Instr& ins, Entry& e) {
@@ -158,7 +196,7 @@ bool StatementCompiler::unary(Op word) {
 // target = v, converted to the target's type; a result computed just before goes straight into
 // the target.
 void StatementCompiler::store(const Entry& target, const Entry& v) {
-    if (v.kind == Entry::Kind::REG && !ops.empty() && ops.back().z == v.cell && v.type == target.type) {
+    if (lastMade(v) && v.type == target.type) {
         ops.back().z = target.cell;
     } else if (target.type == ValueType::INT) {
         emit(v.type == ValueType::INT ? Op::MOV_I : Op::R2I, v.cell, nullptr, target.cell);
@@ -186,7 +224,7 @@ bool StatementCompiler::finishCondition(std::size_t labelAt) {
     stack.pop_back();
     if (c.type != ValueType::INT) return false;
     const std::int32_t target = resolve(static_cast<std::size_t>(plain[labelAt].a.i) + 1);
-    if (c.kind == Entry::Kind::REG && !ops.empty() && ops.back().z == c.cell && isCellComparison(ops.back().op)) {
+    if (lastMade(c) && isCellComparison(ops.back().op)) {
         ops.back().op = testedForm(ops.back().op);
         ops.back().z = nullptr;
         ops.back().target = target;
@@ -197,10 +235,105 @@ bool StatementCompiler::finishCondition(std::size_t labelAt) {
     return true;
 }
 
+// "dup" label "jumpfalse" (and) or "dup" "not" label "jumpfalse" (or) at p: the left operand on
+// top decides when it is 0 (and) or not 0 (or), and then stays as the chain's value.
+bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
+    const std::size_t labelAt = p + (isAnd ? 1 : 2);
+    if (stack.empty() || stack.back().type != ValueType::INT || !isLabelAt(labelAt)) return false;
+    const auto marker = static_cast<std::size_t>(plain[labelAt].a.i);
+    if (marker <= labelAt + 1 || plain[marker].op != Op::NOP) return false;
+    Join* join = nullptr;
+    for (Join& j : joins)
+        if (j.marker == marker) join = &j;
+    if (!join) {
+        joins.push_back({marker, stack.size(), newReg(), stored.size(), {}});
+        join = &joins.back();
+    }
+    if (join->reached || join->depth != stack.size()) return false;
+    Entry& e = stack.back();
+    Shortcut cut{ops.size(), Shortcut::Value::OPERAND, e.cell};
+    if (lastMade(e) && isCellComparison(ops.back().op)) {
+        // A comparison is tested where it is made; past the jump its value is known.
+        Instr& test = ops.back();
+        test.op = testedForm(test.op);
+        test.z = nullptr;
+        test.onTrue = !isAnd;
+        cut.branch = ops.size() - 1;
+        cut.value = isAnd ? Shortcut::Value::ZERO : Shortcut::Value::ONE;
+        e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true};
+    } else {
+        emit(isAnd ? Op::JZ : Op::JNZ, e.cell, nullptr, nullptr);
+        if (isAnd) cut.value = Shortcut::Value::ZERO;
+    }
+    join->shortcuts.push_back(cut);
+    p = labelAt + 1;  // the "jumpfalse"
+    return true;
+}
+
+// The end marker of a chain at p: the chain's value goes into the result cell, where the jumps
+// of the chain deliver theirs; the next item must consume it.
+bool StatementCompiler::reachJoin(std::size_t p) {
+    Join* join = nullptr;
+    for (Join& j : joins)
+        if (j.marker == p) join = &j;
+    if (!join) return true;  // a marker no jump of this statement aims at has no effect
+    if (join->reached || stack.size() != join->depth || stack.back().type != ValueType::INT) return false;
+    std::size_t after = p + 1;
+    while (after < items && plain[after].op == Op::NOP) ++after;
+    if (after >= items) return false;
+    switch (plain[after].op) {
+        case Op::ASSIGN:
+        case Op::AND:
+        case Op::OR:
+        case Op::DUP: break;
+        default: return false;
+    }
+    const Entry top = stack.back();
+    if (lastMade(top)) ops.back().z = join->result;
+    else emit(Op::MOV_I, top.cell, nullptr, join->result);
+    stack.back() = {Entry::Kind::REG, ValueType::INT, join->result, true};
+    join->reached = true;
+    join->at = ops.size();
+    barrier = ops.size();
+    // What was assigned only on the way that the jumps skip may still be unassigned.
+    stored.resize(std::min(stored.size(), join->storedBefore));
+    return true;
+}
+
+// Points the jumps of the chains at their ends: straight past a test of the result when the
+// value is known there, else through a cell store made for the jump.
+void StatementCompiler::finish() {
+    const auto mainLength = static_cast<std::int32_t>(ops.size());
+    auto local = [&](std::size_t at) { return static_cast<std::int32_t>(at) == mainLength ? kExit : static_cast<std::int32_t>(at); };
+    for (Join& join : joins) {
+        const std::size_t at = join.at;
+        const bool tested = static_cast<std::int32_t>(at) < mainLength && ops[at].op == Op::JZ &&
+                            ops[at].x == join.result && localTarget[at] == kNone;
+        for (const Shortcut& cut : join.shortcuts) {
+            if (tested && cut.value == Shortcut::Value::ZERO) {
+                ops[cut.branch].target = ops[at].target;
+                localTarget[cut.branch] = kNone;
+                continue;
+            }
+            if (tested) {
+                localTarget[cut.branch] = local(at + 1);
+                continue;
+            }
+            const NumCell* value = cut.value == Shortcut::Value::OPERAND ? cut.operand
+                                   : newConst(cut.value == Shortcut::Value::ONE, cut.value == Shortcut::Value::ONE ? 1.0f : 0.0f);
+            localTarget[cut.branch] = static_cast<std::int32_t>(ops.size());
+            emit(Op::MOV_I, value, nullptr, join.result).next = local(at);
+        }
+    }
+}
+
 bool StatementCompiler::compile(std::size_t k) {
     stack.clear();
     ops.clear();
     stored.clear();
+    joins.clear();
+    localTarget.clear();
+    barrier = 0;
     regsUsed = 0;
     std::size_t p = k;
     // The temporary T the statement starts with, when no one else pushes it.
@@ -218,8 +351,7 @@ bool StatementCompiler::compile(std::size_t k) {
                     if (p + 1 < items && plain[p + 1].op == Op::JUMPFALSE && stack.size() == 1 && isLabelAt(p)) {
                         // T = v just made and T private: v itself is the condition.
                         if (!finishCondition(p)) return false;
-                        place(k, resolve(p + 2));
-                        return true;
+                        return place(k, resolve(p + 2));
                     }
                     return false;
                 }
@@ -263,12 +395,37 @@ bool StatementCompiler::compile(std::size_t k) {
                 if (!assign()) return false;
                 break;
             }
+            case Op::AND:
+            case Op::OR: {
+                if (stack.size() < 2) return false;
+                const Entry r = stack.back();
+                stack.pop_back();
+                const Entry l = stack.back();
+                stack.pop_back();
+                if (l.type != ValueType::INT || r.type != ValueType::INT) return false;
+                NumCell* z = newReg();
+                emit(ins.op == Op::AND ? Op::AND_I : Op::OR_I, l.cell, r.cell, z);
+                stack.push_back({Entry::Kind::REG, ValueType::INT, z, true});
+                break;
+            }
+            case Op::DUP:
+                if (p + 3 < items && isLabelAt(p + 1) && plain[p + 2].op == Op::JUMPFALSE) {
+                    if (!shortcut(p, true)) return false;
+                } else if (p + 4 < items && plain[p + 1].op == Op::NOT && isLabelAt(p + 2) &&
+                           plain[p + 3].op == Op::JUMPFALSE) {
+                    if (!shortcut(p, false)) return false;
+                } else {
+                    return false;
+                }
+                break;
+            case Op::NOP:
+                if (!reachJoin(p)) return false;
+                break;
             case Op::BACKSPACE:
                 if (stack.size() != 1) return false;
                 stack.pop_back();
                 if (ops.empty()) emit(Op::GOTO, nullptr, nullptr, nullptr);
-                place(k, resolve(p + 1));
-                return true;
+                return place(k, resolve(p + 1));
             default: return false;
         }
     }
@@ -276,14 +433,26 @@ bool StatementCompiler::compile(std::size_t k) {
 }
 
 // The first instruction goes to the statement's first item, the rest after HALT, each
-// continuing with the one after it and the last with `exit`.
-void StatementCompiler::place(std::size_t k, std::int32_t exit) {
+// continuing with the one after it and the last with `exit`; false when a chain was left open.
+bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
+    for (const Join& join : joins)
+        if (!join.reached) return false;
+    const std::size_t mainLength = ops.size();
+    for (std::size_t j = 0; j < mainLength; ++j) ops[j].next = j + 1 == mainLength ? kExit : static_cast<std::int32_t>(j + 1);
+    finish();
     std::vector<Instr>& code = out.code;
     const std::size_t base = code.size();  // where ops[1] goes
-    for (std::size_t j = 0; j < ops.size(); ++j)
-        ops[j].next = j + 1 == ops.size() ? exit : static_cast<std::int32_t>(base + j);
+    auto global = [&](std::int32_t j) {
+        if (j == kExit) return exit;
+        return j == 0 ? static_cast<std::int32_t>(k) : static_cast<std::int32_t>(base + static_cast<std::size_t>(j) - 1);
+    };
+    for (std::size_t j = 0; j < ops.size(); ++j) {
+        ops[j].next = global(ops[j].next);
+        if (localTarget[j] != kNone) ops[j].target = global(localTarget[j]);
+    }
     code[k] = ops[0];
     for (std::size_t j = 1; j < ops.size(); ++j) code.push_back(ops[j]);
+    return true;
 }
 
 // Statements start at the first item and after the items that end one or jump.

@@ -9,8 +9,17 @@
 #include "lexemes/NumberText.h"
 #include "poliz/Poliz.h"
 
+// Threaded dispatch takes the address of labels, which GNU compilers offer beyond the standard;
+// elsewhere, in the traced loop and in the step-budget build the run loop is a switch.
+#if defined(__GNUC__) && !defined(POLIZ_STEP_BUDGET) && !defined(POLIZ_SWITCH_DISPATCH)
+#define POLIZ_THREADED_DISPATCH 1
+#else
+#define POLIZ_THREADED_DISPATCH 0
+#endif
+
 namespace {
 
+constexpr bool kThreadedDispatch = POLIZ_THREADED_DISPATCH;
 constexpr std::size_t kInitialStack = 64;
 
 // 32-bit arithmetic that wraps: computed on unsigned values, converted back modulo 2^32.
@@ -268,6 +277,8 @@ void Machine::unassignedCell(const NumCell* c) const {
     fail("An unassigned cell that belongs to no variable!");
 }
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
 template <bool kTraced>
 int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     // The stack registers live in locals here, so the hot path keeps them out of memory; the
@@ -358,332 +369,54 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
 #ifdef POLIZ_STEP_BUDGET
     long long steps = 0;
 #endif
-    for (;;) {
-#ifdef POLIZ_STEP_BUDGET
-        if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
+    int at = pc;
+    const Instr* ip = prog + pc;
+    if constexpr (!kTraced && kThreadedDispatch) {
+#if POLIZ_THREADED_DISPATCH
+        // Every handler ends with its own indirect jump to the next one, which the processor
+        // predicts far better than one shared jump.
+        static const void* const kHandlers[] = {
+#define POLIZ_HANDLER_ADDRESS(name) &&op_##name,
+            POLIZ_OPS(POLIZ_HANDLER_ADDRESS)
+#undef POLIZ_HANDLER_ADDRESS
+        };
+        static_assert(sizeof kHandlers / sizeof kHandlers[0] == kOpCount);
+#define POLIZ_OP(name) op_##name:
+#define POLIZ_NEXT                                          \
+    do {                                                    \
+        at = pc++;                                          \
+        ip = prog + at;                                     \
+        goto* kHandlers[static_cast<std::size_t>(ip->op)]; \
+    } while (false)
+        POLIZ_NEXT;
+#include "poliz/MachineOps.inc"
+#undef POLIZ_OP
+#undef POLIZ_NEXT
 #endif
-        const int at = pc++;
-        const Instr& ins = prog[at];
-        switch (ins.op) {
-            case Op::NOP: break;
-            case Op::PUSH: pushNow(ins.a); break;
-            case Op::MUL: onStack.template operator()<Op::MUL>(at); break;
-            case Op::DIV: onStack.template operator()<Op::DIV>(at); break;
-            case Op::SUB: onStack.template operator()<Op::SUB>(at); break;
-            case Op::ADD: onStack.template operator()<Op::ADD>(at); break;
-            case Op::LT: onStack.template operator()<Op::LT>(at); break;
-            case Op::GT: onStack.template operator()<Op::GT>(at); break;
-            case Op::LE: onStack.template operator()<Op::LE>(at); break;
-            case Op::GE: onStack.template operator()<Op::GE>(at); break;
-            case Op::EQ: onStack.template operator()<Op::EQ>(at); break;
-            case Op::NE: onStack.template operator()<Op::NE>(at); break;
-            case Op::ASSIGN:
-                needNow(2, at);
-                assign(sp[-2], sp[-1], depthNow() - 1, at);
-                --sp;  // the target stays as the result
-                break;
-            case Op::AND: {
-                needNow(2, at);
-                // op2 decides first; op1 is not fetched when op2 is 0.
-                const bool result = intOf(sp[-2], at) != 0 && intOf(sp[-1], at) != 0;
-                sp[-2] = Value::ofInt(result);
-                --sp;
-                break;
+    } else {
+        for (;;) {
+#ifdef POLIZ_STEP_BUDGET
+            if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
+#endif
+            at = pc++;
+            ip = prog + at;
+            switch (ip->op) {
+#define POLIZ_OP(name) case Op::name:
+#define POLIZ_NEXT break
+#include "poliz/MachineOps.inc"
+#undef POLIZ_OP
+#undef POLIZ_NEXT
             }
-            case Op::OR: {
-                needNow(2, at);
-                const bool result = intOf(sp[-2], at) != 0 || intOf(sp[-1], at) != 0;
-                sp[-2] = Value::ofInt(result);
-                --sp;
-                break;
-            }
-            case Op::NOT:
-                needNow(1, at);
-                sp[-1] = Value::ofInt(intOf(sp[-1], at) == 0);
-                break;
-            case Op::NEG: {
-                needNow(1, at);
-                Value& v = sp[-1];
-                const ValueType t = typeOf(v.slot);
-                if (t == ValueType::INT) v = Value::ofInt(wrap(0u - bits(intOf(v, at))));
-                else if (t == ValueType::REAL) v = Value::ofReal(-realOf(v, at));
-                else mismatch(at);
-                break;
-            }
-            case Op::READ:
+            if constexpr (kTraced) {
                 sync();
-                read(at);
-                reload();
-                break;
-            case Op::WRITE:
-                sync();
-                write(at);
-                reload();
-                break;
-            case Op::DUP:
-                sync();
-                dup(at);
-                reload();
-                break;
-            case Op::BACKSPACE:
-                needNow(1, at);
-                --sp;
-                break;
-            case Op::JUMP:
-                needNow(1, at);
-                --sp;
-                pc = jumpTarget(*sp, at);
-                break;
-            case Op::JUMPFALSE: {
-                needNow(2, at);
-                sp -= 2;
-                const int target = jumpTarget(sp[1], at);
-                if (intOf(sp[0], at) == 0) pc = target;
-                break;
+                buildTraceStack();
+                if (!tracer->step(at, traceStack)) return pc;
             }
-            // Fused forms: each ends by stepping over the items it covered.
-            case Op::PUSH2:
-                pushNow(ins.a);
-                pushNow(prog[at + 1].a);
-                pc = at + 2;
-                break;
-            case Op::MUL_P: withOne.template operator()<Op::MUL>(ins, at + 1); pc = at + 2; break;
-            case Op::DIV_P: withOne.template operator()<Op::DIV>(ins, at + 1); pc = at + 2; break;
-            case Op::SUB_P: withOne.template operator()<Op::SUB>(ins, at + 1); pc = at + 2; break;
-            case Op::ADD_P: withOne.template operator()<Op::ADD>(ins, at + 1); pc = at + 2; break;
-            case Op::LT_P: withOne.template operator()<Op::LT>(ins, at + 1); pc = at + 2; break;
-            case Op::GT_P: withOne.template operator()<Op::GT>(ins, at + 1); pc = at + 2; break;
-            case Op::LE_P: withOne.template operator()<Op::LE>(ins, at + 1); pc = at + 2; break;
-            case Op::GE_P: withOne.template operator()<Op::GE>(ins, at + 1); pc = at + 2; break;
-            case Op::EQ_P: withOne.template operator()<Op::EQ>(ins, at + 1); pc = at + 2; break;
-            case Op::NE_P: withOne.template operator()<Op::NE>(ins, at + 1); pc = at + 2; break;
-            case Op::MUL_PP: withTwo.template operator()<Op::MUL>(at); pc = at + 3; break;
-            case Op::DIV_PP: withTwo.template operator()<Op::DIV>(at); pc = at + 3; break;
-            case Op::SUB_PP: withTwo.template operator()<Op::SUB>(at); pc = at + 3; break;
-            case Op::ADD_PP: withTwo.template operator()<Op::ADD>(at); pc = at + 3; break;
-            case Op::LT_PP: withTwo.template operator()<Op::LT>(at); pc = at + 3; break;
-            case Op::GT_PP: withTwo.template operator()<Op::GT>(at); pc = at + 3; break;
-            case Op::LE_PP: withTwo.template operator()<Op::LE>(at); pc = at + 3; break;
-            case Op::GE_PP: withTwo.template operator()<Op::GE>(at); pc = at + 3; break;
-            case Op::EQ_PP: withTwo.template operator()<Op::EQ>(at); pc = at + 3; break;
-            case Op::NE_PP: withTwo.template operator()<Op::NE>(at); pc = at + 3; break;
-            case Op::MUL_STMT: statement.template operator()<Op::MUL>(ins, at); pc = at + 8; break;
-            case Op::DIV_STMT: statement.template operator()<Op::DIV>(ins, at); pc = at + 8; break;
-            case Op::SUB_STMT: statement.template operator()<Op::SUB>(ins, at); pc = at + 8; break;
-            case Op::ADD_STMT: statement.template operator()<Op::ADD>(ins, at); pc = at + 8; break;
-            case Op::LT_STMT: statement.template operator()<Op::LT>(ins, at); pc = at + 8; break;
-            case Op::GT_STMT: statement.template operator()<Op::GT>(ins, at); pc = at + 8; break;
-            case Op::LE_STMT: statement.template operator()<Op::LE>(ins, at); pc = at + 8; break;
-            case Op::GE_STMT: statement.template operator()<Op::GE>(ins, at); pc = at + 8; break;
-            case Op::EQ_STMT: statement.template operator()<Op::EQ>(ins, at); pc = at + 8; break;
-            case Op::NE_STMT: statement.template operator()<Op::NE>(ins, at); pc = at + 8; break;
-            case Op::MUL_COND: pc = condition.template operator()<Op::MUL>(ins, at); break;
-            case Op::DIV_COND: pc = condition.template operator()<Op::DIV>(ins, at); break;
-            case Op::SUB_COND: pc = condition.template operator()<Op::SUB>(ins, at); break;
-            case Op::ADD_COND: pc = condition.template operator()<Op::ADD>(ins, at); break;
-            case Op::LT_COND: pc = condition.template operator()<Op::LT>(ins, at); break;
-            case Op::GT_COND: pc = condition.template operator()<Op::GT>(ins, at); break;
-            case Op::LE_COND: pc = condition.template operator()<Op::LE>(ins, at); break;
-            case Op::GE_COND: pc = condition.template operator()<Op::GE>(ins, at); break;
-            case Op::EQ_COND: pc = condition.template operator()<Op::EQ>(ins, at); break;
-            case Op::NE_COND: pc = condition.template operator()<Op::NE>(ins, at); break;
-            case Op::MUL_BRANCH: pc = branch.template operator()<Op::MUL>(ins, at); break;
-            case Op::DIV_BRANCH: pc = branch.template operator()<Op::DIV>(ins, at); break;
-            case Op::SUB_BRANCH: pc = branch.template operator()<Op::SUB>(ins, at); break;
-            case Op::ADD_BRANCH: pc = branch.template operator()<Op::ADD>(ins, at); break;
-            case Op::LT_BRANCH: pc = branch.template operator()<Op::LT>(ins, at); break;
-            case Op::GT_BRANCH: pc = branch.template operator()<Op::GT>(ins, at); break;
-            case Op::LE_BRANCH: pc = branch.template operator()<Op::LE>(ins, at); break;
-            case Op::GE_BRANCH: pc = branch.template operator()<Op::GE>(ins, at); break;
-            case Op::EQ_BRANCH: pc = branch.template operator()<Op::EQ>(ins, at); break;
-            case Op::NE_BRANCH: pc = branch.template operator()<Op::NE>(ins, at); break;
-            case Op::ASSIGN_P:
-                needNow(1, at + 1);
-                assign(sp[-1], ins.a, depthNow(), at + 1);
-                pc = at + 2;
-                break;
-            case Op::ASSIGN_STMT:
-                // x = value, then T = x, then T is dropped; each step as its own item would.
-                needNow(2, at);
-                assign(sp[-2], sp[-1], depthNow() - 1, at);
-                --sp;
-                needNow(2, at + 1);
-                assign(sp[-2], sp[-1], depthNow() - 1, at + 1);
-                sp -= 2;
-                pc = at + 3;
-                break;
-            case Op::ASSIGN_JUMPFALSE:
-                // T = value, then T is the condition of the fused label and "jumpfalse".
-                needNow(2, at);
-                assign(sp[-2], sp[-1], depthNow() - 1, at);
-                sp -= 2;
-                pc = intOf(*sp, at + 2) == 0 ? ins.target : at + 3;
-                break;
-            case Op::AND_SHORTCUT:
-                // The left operand stays either way: as the result, or for "and" to consume.
-                needNow(1, at);
-                pc = intOf(sp[-1], at + 2) == 0 ? ins.target : at + 3;
-                break;
-            case Op::OR_SHORTCUT:
-                needNow(1, at);
-                pc = intOf(sp[-1], at + 1) != 0 ? ins.target : at + 4;
-                break;
-            case Op::JUMP_TO: pc = ins.target; break;
-            case Op::JUMPFALSE_TO:
-                // The label at `at` with the "jumpfalse" right after it.
-                needNow(1, at + 1);
-                --sp;
-                pc = intOf(*sp, at + 1) == 0 ? ins.target : at + 2;
-                break;
-            case Op::HALT: sync(); return at;
-            // Cell forms.
-            case Op::II_MUL: cellBinary<kII, Op::MUL>(ins); pc = ins.next; break;
-            case Op::II_DIV: cellBinary<kII, Op::DIV>(ins); pc = ins.next; break;
-            case Op::II_SUB: cellBinary<kII, Op::SUB>(ins); pc = ins.next; break;
-            case Op::II_ADD: cellBinary<kII, Op::ADD>(ins); pc = ins.next; break;
-            case Op::II_LT: cellBinary<kII, Op::LT>(ins); pc = ins.next; break;
-            case Op::II_GT: cellBinary<kII, Op::GT>(ins); pc = ins.next; break;
-            case Op::II_LE: cellBinary<kII, Op::LE>(ins); pc = ins.next; break;
-            case Op::II_GE: cellBinary<kII, Op::GE>(ins); pc = ins.next; break;
-            case Op::II_EQ: cellBinary<kII, Op::EQ>(ins); pc = ins.next; break;
-            case Op::II_NE: cellBinary<kII, Op::NE>(ins); pc = ins.next; break;
-            case Op::RR_MUL: cellBinary<kRR, Op::MUL>(ins); pc = ins.next; break;
-            case Op::RR_DIV: cellBinary<kRR, Op::DIV>(ins); pc = ins.next; break;
-            case Op::RR_SUB: cellBinary<kRR, Op::SUB>(ins); pc = ins.next; break;
-            case Op::RR_ADD: cellBinary<kRR, Op::ADD>(ins); pc = ins.next; break;
-            case Op::RR_LT: cellBinary<kRR, Op::LT>(ins); pc = ins.next; break;
-            case Op::RR_GT: cellBinary<kRR, Op::GT>(ins); pc = ins.next; break;
-            case Op::RR_LE: cellBinary<kRR, Op::LE>(ins); pc = ins.next; break;
-            case Op::RR_GE: cellBinary<kRR, Op::GE>(ins); pc = ins.next; break;
-            case Op::RR_EQ: cellBinary<kRR, Op::EQ>(ins); pc = ins.next; break;
-            case Op::RR_NE: cellBinary<kRR, Op::NE>(ins); pc = ins.next; break;
-            case Op::IR_MUL: cellBinary<kIR, Op::MUL>(ins); pc = ins.next; break;
-            case Op::IR_DIV: cellBinary<kIR, Op::DIV>(ins); pc = ins.next; break;
-            case Op::IR_SUB: cellBinary<kIR, Op::SUB>(ins); pc = ins.next; break;
-            case Op::IR_ADD: cellBinary<kIR, Op::ADD>(ins); pc = ins.next; break;
-            case Op::IR_LT: cellBinary<kIR, Op::LT>(ins); pc = ins.next; break;
-            case Op::IR_GT: cellBinary<kIR, Op::GT>(ins); pc = ins.next; break;
-            case Op::IR_LE: cellBinary<kIR, Op::LE>(ins); pc = ins.next; break;
-            case Op::IR_GE: cellBinary<kIR, Op::GE>(ins); pc = ins.next; break;
-            case Op::IR_EQ: cellBinary<kIR, Op::EQ>(ins); pc = ins.next; break;
-            case Op::IR_NE: cellBinary<kIR, Op::NE>(ins); pc = ins.next; break;
-            case Op::RI_MUL: cellBinary<kRI, Op::MUL>(ins); pc = ins.next; break;
-            case Op::RI_DIV: cellBinary<kRI, Op::DIV>(ins); pc = ins.next; break;
-            case Op::RI_SUB: cellBinary<kRI, Op::SUB>(ins); pc = ins.next; break;
-            case Op::RI_ADD: cellBinary<kRI, Op::ADD>(ins); pc = ins.next; break;
-            case Op::RI_LT: cellBinary<kRI, Op::LT>(ins); pc = ins.next; break;
-            case Op::RI_GT: cellBinary<kRI, Op::GT>(ins); pc = ins.next; break;
-            case Op::RI_LE: cellBinary<kRI, Op::LE>(ins); pc = ins.next; break;
-            case Op::RI_GE: cellBinary<kRI, Op::GE>(ins); pc = ins.next; break;
-            case Op::RI_EQ: cellBinary<kRI, Op::EQ>(ins); pc = ins.next; break;
-            case Op::RI_NE: cellBinary<kRI, Op::NE>(ins); pc = ins.next; break;
-            case Op::IIB_LT: pc = cellTest<kII, Op::LT>(ins) ? ins.next : ins.target; break;
-            case Op::IIB_GT: pc = cellTest<kII, Op::GT>(ins) ? ins.next : ins.target; break;
-            case Op::IIB_LE: pc = cellTest<kII, Op::LE>(ins) ? ins.next : ins.target; break;
-            case Op::IIB_GE: pc = cellTest<kII, Op::GE>(ins) ? ins.next : ins.target; break;
-            case Op::IIB_EQ: pc = cellTest<kII, Op::EQ>(ins) ? ins.next : ins.target; break;
-            case Op::IIB_NE: pc = cellTest<kII, Op::NE>(ins) ? ins.next : ins.target; break;
-            case Op::RRB_LT: pc = cellTest<kRR, Op::LT>(ins) ? ins.next : ins.target; break;
-            case Op::RRB_GT: pc = cellTest<kRR, Op::GT>(ins) ? ins.next : ins.target; break;
-            case Op::RRB_LE: pc = cellTest<kRR, Op::LE>(ins) ? ins.next : ins.target; break;
-            case Op::RRB_GE: pc = cellTest<kRR, Op::GE>(ins) ? ins.next : ins.target; break;
-            case Op::RRB_EQ: pc = cellTest<kRR, Op::EQ>(ins) ? ins.next : ins.target; break;
-            case Op::RRB_NE: pc = cellTest<kRR, Op::NE>(ins) ? ins.next : ins.target; break;
-            case Op::IRB_LT: pc = cellTest<kIR, Op::LT>(ins) ? ins.next : ins.target; break;
-            case Op::IRB_GT: pc = cellTest<kIR, Op::GT>(ins) ? ins.next : ins.target; break;
-            case Op::IRB_LE: pc = cellTest<kIR, Op::LE>(ins) ? ins.next : ins.target; break;
-            case Op::IRB_GE: pc = cellTest<kIR, Op::GE>(ins) ? ins.next : ins.target; break;
-            case Op::IRB_EQ: pc = cellTest<kIR, Op::EQ>(ins) ? ins.next : ins.target; break;
-            case Op::IRB_NE: pc = cellTest<kIR, Op::NE>(ins) ? ins.next : ins.target; break;
-            case Op::RIB_LT: pc = cellTest<kRI, Op::LT>(ins) ? ins.next : ins.target; break;
-            case Op::RIB_GT: pc = cellTest<kRI, Op::GT>(ins) ? ins.next : ins.target; break;
-            case Op::RIB_LE: pc = cellTest<kRI, Op::LE>(ins) ? ins.next : ins.target; break;
-            case Op::RIB_GE: pc = cellTest<kRI, Op::GE>(ins) ? ins.next : ins.target; break;
-            case Op::RIB_EQ: pc = cellTest<kRI, Op::EQ>(ins) ? ins.next : ins.target; break;
-            case Op::RIB_NE: pc = cellTest<kRI, Op::NE>(ins) ? ins.next : ins.target; break;
-            case Op::MOV_I:
-                fetch(ins.x);
-                ins.z->i = ins.x->i;
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            case Op::MOV_R:
-                fetch(ins.x);
-                ins.z->r = ins.x->r;
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            case Op::I2R:
-                fetch(ins.x);
-                ins.z->r = static_cast<float>(ins.x->i);
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            case Op::R2I:
-                fetch(ins.x);
-                ins.z->i = truncToInt(ins.x->r);
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            case Op::NEG_I:
-                fetch(ins.x);
-                ins.z->i = wrap(0u - bits(ins.x->i));
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            case Op::NEG_R:
-                fetch(ins.x);
-                ins.z->r = -ins.x->r;
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            case Op::NOT_I:
-                fetch(ins.x);
-                ins.z->i = ins.x->i == 0;
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            case Op::AND_I: {
-                fetch(ins.x);
-                bool result = false;
-                if (ins.x->i != 0) {
-                    fetch(ins.y);
-                    result = ins.y->i != 0;
-                }
-                ins.z->i = result;
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            }
-            case Op::OR_I: {
-                fetch(ins.x);
-                bool result = true;
-                if (ins.x->i == 0) {
-                    fetch(ins.y);
-                    result = ins.y->i != 0;
-                }
-                ins.z->i = result;
-                ins.z->assigned = true;
-                pc = ins.next;
-                break;
-            }
-            case Op::JZ:
-                fetch(ins.x);
-                pc = ins.x->i == 0 ? ins.target : ins.next;
-                break;
-            case Op::JNZ:
-                fetch(ins.x);
-                pc = ins.x->i != 0 ? ins.target : ins.next;
-                break;
-            case Op::GOTO: pc = ins.next; break;
-        }
-        if constexpr (kTraced) {
-            sync();
-            buildTraceStack();
-            if (!tracer->step(at, traceStack)) return pc;
         }
     }
 }
+
+#pragma GCC diagnostic pop
 
 // "dup" copies the slot: a variable stays a reference; a computed string gets its own buffer.
 void Machine::dup(int address) {

@@ -5,176 +5,187 @@
 #include <cstdint>
 #include <string_view>
 
+// Every operation, in order, as X(NAME): the enumeration below and the machine's dispatch table
+// are both made from this one list.
+#define POLIZ_OPS(X) \
+    X(NOP)          /* "empty", and every word outside the vocabulary */                                  \
+    X(PUSH)         /* an operand item: the item itself goes on the stack (a variable as a reference) */  \
+    /* The two-operand words, in one block (see binaryBase). */                                           \
+    X(MUL)                                                                                                \
+    X(DIV)                                                                                                \
+    X(SUB)                                                                                                \
+    X(ADD)                                                                                                \
+    X(LT)                                                                                                 \
+    X(GT)                                                                                                 \
+    X(LE)                                                                                                 \
+    X(GE)                                                                                                 \
+    X(EQ)                                                                                                 \
+    X(NE)                                                                                                 \
+    /* The other words. */                                                                                \
+    X(ASSIGN)                                                                                             \
+    X(AND)                                                                                                \
+    X(OR)                                                                                                 \
+    X(NOT)                                                                                                \
+    X(READ)                                                                                               \
+    X(WRITE)                                                                                              \
+    X(BACKSPACE)                                                                                          \
+    X(JUMP)                                                                                               \
+    X(JUMPFALSE)                                                                                          \
+    X(DUP)                                                                                                \
+    X(NEG)                                                                                                \
+    /* Fused forms. One stands at the address of the first item it covers and does what the */            \
+    /* covered items do in turn; the items after the first keep their plain forms, so a jump */           \
+    /* that lands among them still runs correctly. A fused form finds the operands of the items */        \
+    /* it covers in the instructions that follow it (their `a`). */                                       \
+    X(PUSH2)        /* operand operand */                                                                 \
+    X(MUL_P)        /* operand word, for each two-operand word in block order: the operand is op1 */      \
+    X(DIV_P)                                                                                              \
+    X(SUB_P)                                                                                              \
+    X(ADD_P)                                                                                              \
+    X(LT_P)                                                                                               \
+    X(GT_P)                                                                                               \
+    X(LE_P)                                                                                               \
+    X(GE_P)                                                                                               \
+    X(EQ_P)                                                                                               \
+    X(NE_P)                                                                                               \
+    X(MUL_PP)       /* operand operand word */                                                            \
+    X(DIV_PP)                                                                                             \
+    X(SUB_PP)                                                                                             \
+    X(ADD_PP)                                                                                             \
+    X(LT_PP)                                                                                              \
+    X(GT_PP)                                                                                              \
+    X(LE_PP)                                                                                              \
+    X(GE_PP)                                                                                              \
+    X(EQ_PP)                                                                                              \
+    X(NE_PP)                                                                                              \
+    X(MUL_STMT)     /* T x operand operand word "=" "=" "backspace": the statement x = a word b */        \
+    X(DIV_STMT)                                                                                           \
+    X(SUB_STMT)                                                                                           \
+    X(ADD_STMT)                                                                                           \
+    X(LT_STMT)                                                                                            \
+    X(GT_STMT)                                                                                            \
+    X(LE_STMT)                                                                                            \
+    X(GE_STMT)                                                                                            \
+    X(EQ_STMT)                                                                                            \
+    X(NE_STMT)                                                                                            \
+    X(MUL_COND)     /* T operand operand word "=" label "jumpfalse": the condition a word b */            \
+    X(DIV_COND)                                                                                           \
+    X(SUB_COND)                                                                                           \
+    X(ADD_COND)                                                                                           \
+    X(LT_COND)                                                                                            \
+    X(GT_COND)                                                                                            \
+    X(LE_COND)                                                                                            \
+    X(GE_COND)                                                                                            \
+    X(EQ_COND)                                                                                            \
+    X(NE_COND)                                                                                            \
+    X(MUL_BRANCH)   /* operand operand word label "jumpfalse": a test of a case label */                  \
+    X(DIV_BRANCH)                                                                                         \
+    X(SUB_BRANCH)                                                                                         \
+    X(ADD_BRANCH)                                                                                         \
+    X(LT_BRANCH)                                                                                          \
+    X(GT_BRANCH)                                                                                          \
+    X(LE_BRANCH)                                                                                          \
+    X(GE_BRANCH)                                                                                          \
+    X(EQ_BRANCH)                                                                                          \
+    X(NE_BRANCH)                                                                                          \
+    X(ASSIGN_P)     /* operand "=" */                                                                     \
+    X(ASSIGN_STMT)  /* "=" "=" "backspace": the end of an expression statement */                         \
+    X(ASSIGN_JUMPFALSE)/* "=" label "jumpfalse": the end of a condition */                                \
+    X(AND_SHORTCUT) /* "dup" label "jumpfalse": a zero left operand of "and" decides */                   \
+    X(OR_SHORTCUT)  /* "dup" "not" label "jumpfalse": a non-zero left operand of "or" decides */          \
+    X(JUMP_TO)      /* label "jump" */                                                                    \
+    X(JUMPFALSE_TO) /* label "jumpfalse" */                                                               \
+    X(HALT)         /* after the last item: the run ends */                                               \
+    /* Cell forms: a whole expression statement or condition compiled once into operations on */          \
+    /* number cells (variables, constants and intermediate results) that know their operands' */          \
+    /* types. Every one continues at its `next`; the branches go to `target` when their value is */       \
+    /* 0. x and y are the operands (y the right one), z the result. */                                    \
+    X(II_MUL)       /* z = x word y, both "int", in two-operand block order */                            \
+    X(II_DIV)                                                                                             \
+    X(II_SUB)                                                                                             \
+    X(II_ADD)                                                                                             \
+    X(II_LT)                                                                                              \
+    X(II_GT)                                                                                              \
+    X(II_LE)                                                                                              \
+    X(II_GE)                                                                                              \
+    X(II_EQ)                                                                                              \
+    X(II_NE)                                                                                              \
+    X(RR_MUL)       /* the real form, both operands "real" (or constants, which hold both values) */      \
+    X(RR_DIV)                                                                                             \
+    X(RR_SUB)                                                                                             \
+    X(RR_ADD)                                                                                             \
+    X(RR_LT)                                                                                              \
+    X(RR_GT)                                                                                              \
+    X(RR_LE)                                                                                              \
+    X(RR_GE)                                                                                              \
+    X(RR_EQ)                                                                                              \
+    X(RR_NE)                                                                                              \
+    X(IR_MUL)       /* the real form, x "int" */                                                          \
+    X(IR_DIV)                                                                                             \
+    X(IR_SUB)                                                                                             \
+    X(IR_ADD)                                                                                             \
+    X(IR_LT)                                                                                              \
+    X(IR_GT)                                                                                              \
+    X(IR_LE)                                                                                              \
+    X(IR_GE)                                                                                              \
+    X(IR_EQ)                                                                                              \
+    X(IR_NE)                                                                                              \
+    X(RI_MUL)       /* the real form, y "int" */                                                          \
+    X(RI_DIV)                                                                                             \
+    X(RI_SUB)                                                                                             \
+    X(RI_ADD)                                                                                             \
+    X(RI_LT)                                                                                              \
+    X(RI_GT)                                                                                              \
+    X(RI_LE)                                                                                              \
+    X(RI_GE)                                                                                              \
+    X(RI_EQ)                                                                                              \
+    X(RI_NE)                                                                                              \
+    X(IIB_LT)       /* a comparison that is only tested: to target when it does not hold */               \
+    X(IIB_GT)                                                                                             \
+    X(IIB_LE)                                                                                             \
+    X(IIB_GE)                                                                                             \
+    X(IIB_EQ)                                                                                             \
+    X(IIB_NE)                                                                                             \
+    X(RRB_LT)                                                                                             \
+    X(RRB_GT)                                                                                             \
+    X(RRB_LE)                                                                                             \
+    X(RRB_GE)                                                                                             \
+    X(RRB_EQ)                                                                                             \
+    X(RRB_NE)                                                                                             \
+    X(IRB_LT)                                                                                             \
+    X(IRB_GT)                                                                                             \
+    X(IRB_LE)                                                                                             \
+    X(IRB_GE)                                                                                             \
+    X(IRB_EQ)                                                                                             \
+    X(IRB_NE)                                                                                             \
+    X(RIB_LT)                                                                                             \
+    X(RIB_GT)                                                                                             \
+    X(RIB_LE)                                                                                             \
+    X(RIB_GE)                                                                                             \
+    X(RIB_EQ)                                                                                             \
+    X(RIB_NE)                                                                                             \
+    X(MOV_I)        /* z = x, "int" */                                                                    \
+    X(MOV_R)        /* z = x, "real" */                                                                   \
+    X(I2R)          /* z = x as a real */                                                                 \
+    X(R2I)          /* z = x truncated to an int */                                                       \
+    X(NEG_I)        /* z = -x */                                                                          \
+    X(NEG_R)                                                                                              \
+    X(NOT_I)        /* z = x == 0 */                                                                      \
+    X(AND_I)        /* z = x and y, y fetched only when x is not 0 */                                     \
+    X(OR_I)         /* z = x or y, y fetched only when x is 0 */                                          \
+    X(JZ)           /* to target when x is 0 */                                                           \
+    X(JNZ)          /* to target when x is not 0 */                                                       \
+    X(GOTO)         /* to next */                                                                        
+
 enum class Op : std::uint8_t {
-    NOP,   // "empty", and every word outside the vocabulary
-    PUSH,  // an operand item: the item itself goes on the stack (a variable as a reference)
-    // The two-operand words, in one block (see binaryBase).
-    MUL,
-    DIV,
-    SUB,
-    ADD,
-    LT,
-    GT,
-    LE,
-    GE,
-    EQ,
-    NE,
-    // The other words.
-    ASSIGN,
-    AND,
-    OR,
-    NOT,
-    READ,
-    WRITE,
-    BACKSPACE,
-    JUMP,
-    JUMPFALSE,
-    DUP,
-    NEG,
-    // Fused forms. One stands at the address of the first item it covers and does what the
-    // covered items do in turn; the items after the first keep their plain forms, so a jump
-    // that lands among them still runs correctly. A fused form finds the operands of the items
-    // it covers in the instructions that follow it (their `a`).
-    PUSH2,  // operand operand
-    MUL_P,  // operand word, for each two-operand word in block order: the operand is op1
-    DIV_P,
-    SUB_P,
-    ADD_P,
-    LT_P,
-    GT_P,
-    LE_P,
-    GE_P,
-    EQ_P,
-    NE_P,
-    MUL_PP,  // operand operand word
-    DIV_PP,
-    SUB_PP,
-    ADD_PP,
-    LT_PP,
-    GT_PP,
-    LE_PP,
-    GE_PP,
-    EQ_PP,
-    NE_PP,
-    MUL_STMT,  // T x operand operand word "=" "=" "backspace": the statement x = a word b
-    DIV_STMT,
-    SUB_STMT,
-    ADD_STMT,
-    LT_STMT,
-    GT_STMT,
-    LE_STMT,
-    GE_STMT,
-    EQ_STMT,
-    NE_STMT,
-    MUL_COND,  // T operand operand word "=" label "jumpfalse": the condition a word b
-    DIV_COND,
-    SUB_COND,
-    ADD_COND,
-    LT_COND,
-    GT_COND,
-    LE_COND,
-    GE_COND,
-    EQ_COND,
-    NE_COND,
-    MUL_BRANCH,  // operand operand word label "jumpfalse": a test of a case label
-    DIV_BRANCH,
-    SUB_BRANCH,
-    ADD_BRANCH,
-    LT_BRANCH,
-    GT_BRANCH,
-    LE_BRANCH,
-    GE_BRANCH,
-    EQ_BRANCH,
-    NE_BRANCH,
-    ASSIGN_P,          // operand "="
-    ASSIGN_STMT,       // "=" "=" "backspace": the end of an expression statement
-    ASSIGN_JUMPFALSE,  // "=" label "jumpfalse": the end of a condition
-    AND_SHORTCUT,      // "dup" label "jumpfalse": a zero left operand of "and" decides
-    OR_SHORTCUT,       // "dup" "not" label "jumpfalse": a non-zero left operand of "or" decides
-    JUMP_TO,           // label "jump"
-    JUMPFALSE_TO,      // label "jumpfalse"
-    HALT,              // after the last item: the run ends
-    // Cell forms: a whole expression statement or condition compiled once into operations on
-    // number cells (variables, constants and intermediate results) that know their operands'
-    // types. Every one continues at its `next`; the branches go to `target` when their value is
-    // 0. x and y are the operands (y the right one), z the result.
-    II_MUL,  // z = x word y, both "int", in two-operand block order
-    II_DIV,
-    II_SUB,
-    II_ADD,
-    II_LT,
-    II_GT,
-    II_LE,
-    II_GE,
-    II_EQ,
-    II_NE,
-    RR_MUL,  // the real form, both operands "real" (or constants, which hold both values)
-    RR_DIV,
-    RR_SUB,
-    RR_ADD,
-    RR_LT,
-    RR_GT,
-    RR_LE,
-    RR_GE,
-    RR_EQ,
-    RR_NE,
-    IR_MUL,  // the real form, x "int"
-    IR_DIV,
-    IR_SUB,
-    IR_ADD,
-    IR_LT,
-    IR_GT,
-    IR_LE,
-    IR_GE,
-    IR_EQ,
-    IR_NE,
-    RI_MUL,  // the real form, y "int"
-    RI_DIV,
-    RI_SUB,
-    RI_ADD,
-    RI_LT,
-    RI_GT,
-    RI_LE,
-    RI_GE,
-    RI_EQ,
-    RI_NE,
-    IIB_LT,  // a comparison that is only tested: to target when it does not hold
-    IIB_GT,
-    IIB_LE,
-    IIB_GE,
-    IIB_EQ,
-    IIB_NE,
-    RRB_LT,
-    RRB_GT,
-    RRB_LE,
-    RRB_GE,
-    RRB_EQ,
-    RRB_NE,
-    IRB_LT,
-    IRB_GT,
-    IRB_LE,
-    IRB_GE,
-    IRB_EQ,
-    IRB_NE,
-    RIB_LT,
-    RIB_GT,
-    RIB_LE,
-    RIB_GE,
-    RIB_EQ,
-    RIB_NE,
-    MOV_I,   // z = x, "int"
-    MOV_R,   // z = x, "real"
-    I2R,     // z = x as a real
-    R2I,     // z = x truncated to an int
-    NEG_I,   // z = -x
-    NEG_R,
-    NOT_I,   // z = x == 0
-    AND_I,   // z = x and y, y fetched only when x is not 0
-    OR_I,    // z = x or y, y fetched only when x is 0
-    JZ,      // to target when x is 0
-    JNZ,     // to target when x is not 0
-    GOTO,    // to next
+#define POLIZ_OP_ENUMERATOR(name) name,
+    POLIZ_OPS(POLIZ_OP_ENUMERATOR)
+#undef POLIZ_OP_ENUMERATOR
 };
+
+#define POLIZ_OP_COUNT(name) +1
+inline constexpr int kOpCount = 0 POLIZ_OPS(POLIZ_OP_COUNT);
+#undef POLIZ_OP_COUNT
 
 constexpr bool isBinary(Op op) { return op >= Op::MUL && op <= Op::NE; }
 constexpr int binaryIndex(Op op) { return static_cast<int>(op) - static_cast<int>(Op::MUL); }
