@@ -136,5 +136,7 @@ Program decode(const Poliz& poliz, bool fuse) {
     fused.code.resize(n + 1);
     for (std::size_t i = 0; i <= n; ++i) fused.code[i] = fuseAt(plain.code, i, counts);
     compileStatements(plain.code, fused, counts);
+    for (Instr& ins : fused.code)
+        if (isCellForm(ins.op)) ins.nextp = &fused.code[static_cast<std::size_t>(ins.next)];
     return fused;
 }

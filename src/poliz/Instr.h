@@ -30,7 +30,12 @@ struct Instr {
     NumCell* x = nullptr;     // cell forms: the operands and the result
     NumCell* y = nullptr;
     NumCell* z = nullptr;
+    const Instr* nextp = nullptr;  // cell forms: the instruction at `next`, linked once decoded
 };
+// A power of two, so that an address becomes an instruction with a shift.
+static_assert(sizeof(void*) != 8 || sizeof(Instr) == 64);
+
+constexpr bool isCellForm(Op op) { return op >= Op::II_MUL; }
 
 // A decoded program: the instructions and the cells of constants and intermediate results that
 // the cell forms use (a deque, so the cells never move).

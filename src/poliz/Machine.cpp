@@ -370,7 +370,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     long long steps = 0;
 #endif
     int at = pc;
-    const Instr* ip = prog + pc;
+    const Instr* ip = prog + pc;  // the instruction to run next
     if constexpr (!kTraced && kThreadedDispatch) {
 #if POLIZ_THREADED_DISPATCH
         // Every handler ends with its own indirect jump to the next one, which the processor
@@ -381,31 +381,61 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
 #undef POLIZ_HANDLER_ADDRESS
         };
         static_assert(sizeof kHandlers / sizeof kHandlers[0] == kOpCount);
-#define POLIZ_OP(name) op_##name:
-#define POLIZ_NEXT                                          \
-    do {                                                    \
-        at = pc++;                                          \
-        ip = prog + at;                                     \
-        goto* kHandlers[static_cast<std::size_t>(ip->op)]; \
+#define POLIZ_DISPATCH() goto* kHandlers[static_cast<std::size_t>(ip->op)]
+#define POLIZ_OP(name)                          \
+    op_##name : at = static_cast<int>(ip - prog); \
+    pc = at + 1;
+#define POLIZ_CELL(name) op_##name:
+#define POLIZ_NEXT     \
+    do {               \
+        ip = prog + pc; \
+        POLIZ_DISPATCH(); \
     } while (false)
-        POLIZ_NEXT;
+#define POLIZ_NEXT_CELL   \
+    do {                  \
+        ip = ip->nextp;   \
+        POLIZ_DISPATCH(); \
+    } while (false)
+#define POLIZ_BRANCH(fallThrough)                          \
+    do {                                                   \
+        ip = (fallThrough) ? ip->nextp : prog + ip->target; \
+        POLIZ_DISPATCH();                                  \
+    } while (false)
+        POLIZ_DISPATCH();
 #include "poliz/MachineOps.inc"
+#undef POLIZ_DISPATCH
 #undef POLIZ_OP
+#undef POLIZ_CELL
 #undef POLIZ_NEXT
+#undef POLIZ_NEXT_CELL
+#undef POLIZ_BRANCH
 #endif
     } else {
         for (;;) {
 #ifdef POLIZ_STEP_BUDGET
             if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
 #endif
-            at = pc++;
-            ip = prog + at;
             switch (ip->op) {
-#define POLIZ_OP(name) case Op::name:
-#define POLIZ_NEXT break
+#define POLIZ_OP(name)                       \
+    case Op::name:                           \
+        at = static_cast<int>(ip - prog); \
+        pc = at + 1;
+#define POLIZ_CELL(name) case Op::name:
+#define POLIZ_NEXT \
+    ip = prog + pc; \
+    break
+#define POLIZ_NEXT_CELL \
+    ip = ip->nextp;     \
+    break
+#define POLIZ_BRANCH(fallThrough)                         \
+    ip = (fallThrough) ? ip->nextp : prog + ip->target; \
+    break
 #include "poliz/MachineOps.inc"
 #undef POLIZ_OP
+#undef POLIZ_CELL
 #undef POLIZ_NEXT
+#undef POLIZ_NEXT_CELL
+#undef POLIZ_BRANCH
             }
             if constexpr (kTraced) {
                 sync();
