@@ -30,6 +30,7 @@ struct Entry {
     ValueType type;  // INT or REAL
     NumCell* cell;
     bool checked;  // known to hold a value: fetching it cannot fail
+    bool truth = false;  // an int known to be 0 or 1
 };
 
 // A jump of a chain's left operand to the chain's end, with the value the chain then has.
@@ -175,7 +176,7 @@ bool StatementCompiler::binary(Op word) {
     const bool real = form != Op::II_MUL && !isComparison(word);
     NumCell* z = newReg();
     emit(cellForm(form, word), l.cell, r.cell, z);
-    stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true});
+    stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true, isComparison(word)});
     return true;
 }
 
@@ -189,7 +190,7 @@ bool StatementCompiler::unary(Op word) {
     } else {
         emit(v.type == ValueType::INT ? Op::NEG_I : Op::NEG_R, v.cell, nullptr, z);
     }
-    stack.push_back({Entry::Kind::REG, word == Op::NOT ? ValueType::INT : v.type, z, true});
+    stack.push_back({Entry::Kind::REG, word == Op::NOT ? ValueType::INT : v.type, z, true, word == Op::NOT});
     return true;
 }
 
@@ -260,10 +261,14 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         test.onTrue = !isAnd;
         cut.branch = ops.size() - 1;
         cut.value = isAnd ? Shortcut::Value::ZERO : Shortcut::Value::ONE;
-        e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true};
+        e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true, true};
     } else {
         emit(isAnd ? Op::JZ : Op::JNZ, e.cell, nullptr, nullptr);
         if (isAnd) cut.value = Shortcut::Value::ZERO;
+        // Past the jump a result that no one can change is known: 0 for "or", and 1 for "and"
+        // when it is 0 or 1. A variable may still change before the operator reads it.
+        if (e.kind == Entry::Kind::REG && (!isAnd || e.truth))
+            e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true, true};
     }
     join->shortcuts.push_back(cut);
     p = labelAt + 1;  // the "jumpfalse"
@@ -291,7 +296,7 @@ bool StatementCompiler::reachJoin(std::size_t p) {
     const Entry top = stack.back();
     if (lastMade(top)) ops.back().z = join->result;
     else emit(Op::MOV_I, top.cell, nullptr, join->result);
-    stack.back() = {Entry::Kind::REG, ValueType::INT, join->result, true};
+    stack.back() = {Entry::Kind::REG, ValueType::INT, join->result, true, top.truth};
     join->reached = true;
     join->at = ops.size();
     barrier = ops.size();
@@ -300,30 +305,57 @@ bool StatementCompiler::reachJoin(std::size_t p) {
     return true;
 }
 
-// Points the jumps of the chains at their ends: straight past a test of the result when the
-// value is known there, else through a cell store made for the jump.
+// Points the jumps of the chains at their ends. Where the end tests the result at once, the
+// jumps go on as that test would with the value they bring (0 from "and", not 0 from "or"), and
+// the test is made part of the comparison before it when nothing else reaches it; elsewhere a
+// jump goes through a store of its value into the result cell.
 void StatementCompiler::finish() {
     const auto mainLength = static_cast<std::int32_t>(ops.size());
     auto local = [&](std::size_t at) { return static_cast<std::int32_t>(at) == mainLength ? kExit : static_cast<std::int32_t>(at); };
-    for (Join& join : joins) {
-        const std::size_t at = join.at;
-        const bool tested = static_cast<std::int32_t>(at) < mainLength && ops[at].op == Op::JZ &&
-                            ops[at].x == join.result && localTarget[at] == kNone;
-        for (const Shortcut& cut : join.shortcuts) {
-            if (tested && cut.value == Shortcut::Value::ZERO) {
-                ops[cut.branch].target = ops[at].target;
-                localTarget[cut.branch] = kNone;
-                continue;
-            }
+    // Chains that end later first: a test at the end of a chain may be a jump of a chain that
+    // ends further on, which must know its target before the test is copied.
+    std::sort(joins.begin(), joins.end(), [](const Join& a, const Join& b) { return a.marker > b.marker; });
+    for (auto join = joins.begin(); join != joins.end(); ++join) {
+        const std::size_t at = join->at;
+        const bool tested = static_cast<std::int32_t>(at) < mainLength && (ops[at].op == Op::JZ || ops[at].op == Op::JNZ) &&
+                            ops[at].x == join->result;
+        bool stubs = false;
+        for (const Shortcut& cut : join->shortcuts) {
             if (tested) {
-                localTarget[cut.branch] = local(at + 1);
+                const bool nonZero = cut.value != Shortcut::Value::ZERO;
+                const bool taken = ops[at].op == Op::JZ ? !nonZero : nonZero;
+                if (taken) {
+                    ops[cut.branch].target = ops[at].target;
+                    localTarget[cut.branch] = localTarget[at];
+                } else {
+                    localTarget[cut.branch] = local(at + 1);
+                }
                 continue;
             }
+            stubs = true;
             const NumCell* value = cut.value == Shortcut::Value::OPERAND ? cut.operand
                                    : newConst(cut.value == Shortcut::Value::ONE, cut.value == Shortcut::Value::ONE ? 1.0f : 0.0f);
             localTarget[cut.branch] = static_cast<std::int32_t>(ops.size());
-            emit(Op::MOV_I, value, nullptr, join.result).next = local(at);
+            emit(Op::MOV_I, value, nullptr, join->result).next = local(at);
         }
+        if (!tested || stubs || at == 0) continue;
+        Instr& made = ops[at - 1];
+        if (made.z != join->result || !isCellComparison(made.op)) continue;
+        // Only when no other instruction leads to the test or reads the result cell.
+        bool usedOtherwise = false;
+        for (std::size_t j = 0; j < ops.size(); ++j) {
+            if (j == at - 1 || j == at) continue;
+            if (ops[j].next == static_cast<std::int32_t>(at) || localTarget[j] == static_cast<std::int32_t>(at) ||
+                ops[j].x == join->result || ops[j].y == join->result)
+                usedOtherwise = true;
+        }
+        if (usedOtherwise) continue;
+        made.op = testedForm(made.op);
+        made.z = nullptr;
+        made.onTrue = ops[at].op == Op::JNZ;
+        made.target = ops[at].target;
+        localTarget[at - 1] = localTarget[at];
+        made.next = local(at + 1);
     }
 }
 
@@ -403,9 +435,16 @@ bool StatementCompiler::compile(std::size_t k) {
                 const Entry l = stack.back();
                 stack.pop_back();
                 if (l.type != ValueType::INT || r.type != ValueType::INT) return false;
+                // Past a tested comparison the left operand is the constant that leaves the
+                // decision to the right one: 1 for "and", 0 for "or".
+                const std::int32_t neutral = ins.op == Op::AND ? 1 : 0;
+                if (l.kind == Entry::Kind::CONST && l.cell->i == neutral && r.truth) {
+                    stack.push_back(r);
+                    break;
+                }
                 NumCell* z = newReg();
                 emit(ins.op == Op::AND ? Op::AND_I : Op::OR_I, l.cell, r.cell, z);
-                stack.push_back({Entry::Kind::REG, ValueType::INT, z, true});
+                stack.push_back({Entry::Kind::REG, ValueType::INT, z, true, true});
                 break;
             }
             case Op::DUP:
