@@ -1,0 +1,170 @@
+// Numeric statements, conditions and short-circuit chains run as cell forms and as plain items
+// must agree exactly: output, the error, which unassigned variable it names, and what was
+// written before it. Every expression below runs as a statement, as an if condition and as a
+// loop condition, over several sets of values, with variables left unassigned in each place.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/Errors.h"
+#include "parser/Parser.h"
+#include "poliz/Poliz.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// int a, b, c hold values; u, w (int) and v (real) are never assigned; r, s are reals.
+const char* const kIntExpressions[] = {
+    "a + b * c",         "a - b / c",        "a / b",
+    "b / a",             "a * a * a * a",    "a - (b - c)",
+    "a < b",             "a >= b",           "a == c",
+    "a != b",            "-a",               "not a",
+    "not (a - b)",       "a and b",          "a or b",
+    "a and b or c",      "a or b and c",     "a and b and c",
+    "a or b or c",       "(a and b) + 1",    "(a or b) * 2",
+    "a > 1 and b < 2 or not (a - b)",        "a == 0 or b / a < 2 and not (b == 0)",
+    "a > 1 and b < 2 or c < 3 and a > 4 or not b",                   "a < b or b < c and c < a or a == b",
+    "b != 0 and a / b > 3",                  "a > 10 and b > 10 and a + b < 300 and a != b or a == 7",
+    "a = b = c",         "a = b + (b = 3)",  "a + (a = 5)",
+    "(a = 0) or b",      "(a = 2) and (b = 0) or (c = 5)",       "a = r",
+    "a = r * 2 + b",     "a = b = r",        "a < r",
+    "r >= a",            "r == s",           "r != s",
+    "s < 0.5 and a",     "a + u",            "u + a",
+    "u / a",             "a / u",            "0 / u",
+    "u / 0",             "a / 0",            "u and a",
+    "a and u",           "0 and u",          "1 or u",
+    "u or 1",            "a or u",           "not u",
+    "-u",                "u < v",            "v < u",
+    "a = u",             "u = a",            "(u = 3) + u",
+    "u + (u = 3)",       "w = u = a",        "a and w or u",
+    "a < v",             "a = v",
+    "a * 2147483647 + b",                    "-a - 2147483647 - 1",
+    "a / -1",            "a - a / b * b",    "a and (a = 0) + 1",
+    "1",                 "a",                "u",
+    "a = a",             "u = u",
+};
+
+const char* const kRealExpressions[] = {
+    "r * s + a",  "r / s",       "a / r",        "s / a",    "r - a * s",
+    "-r",         "r = a / 2",   "r = s = a",    "r = s * r", "2 * r * s + 1",
+    "v + r",      "r + v",       "v / r",        "r / v",    "a * v",
+    "v = r",      "r = v",       "r = u",        "r + (r = 1.5)",  "v = a",
+    "r * r * r * r - r * r * r * r",
+};
+
+struct Values {
+    const char* a;
+    const char* b;
+    const char* c;
+    const char* r;
+    const char* s;
+};
+
+const Values kValueSets[] = {
+    {"6", "3", "0", "2.5", "0.0"},
+    {"0", "-7", "1", "-1.5", "3.0"},
+    {"-2147483647", "-1", "-1", "0.0", "-0.25"},
+    {"7", "7", "300", "100000000000000000000.0", "0.000001"},
+};
+
+std::string program(const Values& v, const std::string& body) {
+    std::ostringstream text;
+    text << "program {\n  int a = " << v.a << ", b = " << v.b << ", c = " << v.c << ", u, w, k = 0;\n"
+         << "  real r = " << v.r << ", s = " << v.s << ", v;\n"
+         // Leaves values in the cells of intermediate results, which later statements reuse.
+         << "  k = 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 + 10 + 11 * 12 - 13 * 14 + 15;\n  k = 0;\n"
+         << body << "\n  write(\" \", a, \" \", b, \" \", c, \" \", r, \" \", s, \" \", k);\n}\n";
+    return text.str();
+}
+
+std::string run(const fs::path& source, bool fuse) {
+    std::istringstream input;
+    std::ostringstream out;
+    Poliz poliz;
+    try {
+        Parser parser(source.c_str(), poliz);
+        parser.go();
+        poliz.go(input, out, RunOptions{fuse, nullptr});
+    } catch (const RuntimeError& e) {
+        out << "<runtime error: " << e.getText() << ">";
+    } catch (...) {
+        return "<not translated>";
+    }
+    return out.str();
+}
+
+class CellForms : public testing::Test {
+protected:
+    fs::path dir;
+    int programs = 0;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("poliz_cells_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                           "_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs the text fused and plain; both must agree and the program must translate.
+    void agree(const std::string& text) {
+        const fs::path source = dir / "p.ppp";
+        {
+            std::ofstream file(source, std::ios::binary);
+            file << text;
+        }
+        const std::string fused = run(source, true);
+        EXPECT_NE(fused, "<not translated>") << text;
+        EXPECT_EQ(fused, run(source, false)) << text;
+        ++programs;
+    }
+};
+
+TEST_F(CellForms, IntegerExpressionsAgreeAsStatementsAndConditions) {
+    for (const Values& v : kValueSets) {
+        for (const char* e : kIntExpressions) {
+            const std::string x(e);
+            agree(program(v, "  write(\"<\");\n  " + x + ";\n  write(\">\");"));
+            agree(program(v, "  if (" + x + ") write(\"yes\"); else write(\"no\");"));
+            // The condition runs again after its own effects, until it fails or k reaches 3.
+            agree(program(v, "  while (k < 3 and (" + x + ")) { k = k + 1; write(k); }"));
+            agree(program(v, "  for (k = 0; (" + x + ") and k < 3; k = k + 1) if (k > 1) a = 0; else write(k);"));
+        }
+    }
+    EXPECT_GT(programs, 1000);
+}
+
+TEST_F(CellForms, RealExpressionsAgreeAsStatementsAndComparisons) {
+    for (const Values& v : kValueSets) {
+        for (const char* e : kRealExpressions) {
+            const std::string x(e);
+            agree(program(v, "  write(\"<\");\n  " + x + ";\n  write(\">\");"));
+            agree(program(v, "  if ((" + x + ") < 1.0) write(\"lt\"); else write(\"ge\");"));
+            agree(program(v, "  if ((" + x + ") != (" + x + ")) write(\"nan\"); else write(\"num\");"));
+        }
+    }
+    EXPECT_GT(programs, 200);
+}
+
+// The case statement's label tests, continue, and statements that jump over one another.
+TEST_F(CellForms, ControlFlowAroundCompiledStatementsAgrees) {
+    const char* const bodies[] = {
+        "  for (k = 0; k < 10; k = k + 1) case (k - k / 3 * 3) of 0: a = a + 1; 1, 2: { b = b - 1; continue; } end;",
+        "  for (k = 0; k < 4; k = k + 1) case (r + k) of 2.5: r = r * 2; -1.5, 3.5: s = s - 1; end;",
+        "  while (k < 5) { k = k + 1; if (k == 2 or k == 4) continue; else a = a * 2; }",
+        "  for (;;) { k = k + 1; if (k > 3) { c = 9 / (k - k); } else {} }",
+        "  for (k = 0; k < 3; k = k + 1) { u = k; } a = u;",
+        "  while (k < 2 and u > 0) k = k + 1;",
+        "  for (k = 0; k < 3 or u; k = k + 1) a = a + k;",
+    };
+    for (const Values& v : kValueSets)
+        for (const char* body : bodies) agree(program(v, body));
+    EXPECT_GT(programs, 20);
+}
+
+}  // namespace
