@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "HandPoliz.h"
 #include "driver/Errors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
+#include "poliz/PolizTracer.h"
 
 namespace {
 
@@ -165,6 +167,65 @@ TEST_F(CellForms, ControlFlowAroundCompiledStatementsAgrees) {
     for (const Values& v : kValueSets)
         for (const char* body : bodies) agree(program(v, body));
     EXPECT_GT(programs, 20);
+}
+
+// Hand-built sequences: the same items run fused and plain, and traced for a while before the
+// run goes on untraced, must give the same outcome.
+class StopAfter : public PolizTracer {
+public:
+    int left;
+    explicit StopAfter(int steps) : left(steps) {}
+    bool step(int, const std::vector<TraceEntry>&) override { return --left > 0; }
+};
+
+// x = a + b * 2 as a statement, then a condition on x, written out; `entry` items run first.
+int statementAndCondition(HandPoliz& p, Ident* x, Ident* a, Ident* b, std::initializer_list<HandPoliz::Item> entry) {
+    p.emit(entry);
+    const int start = p.emit({p.temp("int"), x, a, b, p.n(2), "*", "+", "=", "=", "backspace"});
+    const int test = p.emit({p.temp("int"), x, p.n(10), ">", "=", p.label(0), "jumpfalse"});
+    p.emit({x, p.n(1), "write"});
+    const int end = p.mark();
+    p.patch(test + 5, end);
+    p.emit({a, p.n(1), "write"});
+    return start;
+}
+
+HandPoliz::Outcome runHand(bool fuse, int landAt, int traceSteps, bool assignB) {
+    HandPoliz p(fuse);
+    Ident* x = p.var("x", "int");
+    Ident* a = p.var("a", "int", 5);
+    Ident* b = assignB ? p.var("b", "int", 4) : p.var("b", "int");
+    HandPoliz::Item jumpIn[] = {p.label(landAt), "jump"};
+    // A jump to landAt first, when it lies inside the statement: what the items before it would
+    // have pushed is pushed by hand.
+    if (landAt > 0) {
+        statementAndCondition(p, x, a, b, {p.temp("int"), x, a, b, jumpIn[0], jumpIn[1]});
+    } else {
+        statementAndCondition(p, x, a, b, {});
+    }
+    StopAfter tracer(traceSteps);
+    RunOptions how{fuse, traceSteps > 0 ? &tracer : nullptr};
+    return p.run("", how);
+}
+
+TEST(CellFormsByHand, JumpsIntoAStatementAndTracingThatStopsInsideItAgree) {
+    for (bool assignB : {true, false}) {
+        // Landing on each item of the compiled statement (it starts at address 6).
+        for (int land = 5; land < 16; ++land) {
+            const HandPoliz::Outcome fused = runHand(true, land, 0, assignB);
+            const HandPoliz::Outcome plain = runHand(false, land, 0, assignB);
+            EXPECT_EQ(fused.out, plain.out) << land;
+            EXPECT_EQ(fused.error, plain.error) << land;
+        }
+        // The tracer declining after each number of steps, so the untraced run resumes at every
+        // item of the statement and of the condition.
+        for (int steps = 1; steps < 24; ++steps) {
+            const HandPoliz::Outcome traced = runHand(true, 0, steps, assignB);
+            const HandPoliz::Outcome plain = runHand(false, 0, 0, assignB);
+            EXPECT_EQ(traced.out, plain.out) << steps;
+            EXPECT_EQ(traced.error, plain.error) << steps;
+        }
+    }
 }
 
 }  // namespace
