@@ -60,16 +60,19 @@ constexpr std::int32_t kNone = -2;  // a branch whose target is already an index
 
 class StatementCompiler {
 public:
-    StatementCompiler(const std::vector<Instr>& plain, Program& out, const PushCounts& counts)
-        : plain(plain), out(out), counts(counts), items(plain.size() - 1) {}
+    StatementCompiler(const std::vector<Plain>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
+                      CompiledStatements& out)
+        : plain(plain), cells(cells), counts(counts), out(out), items(plain.size() - 1) {}
 
-    // Compiles the statement that starts at item k; false leaves everything as it was.
-    bool compile(std::size_t k);
+    // Compiles the statement that starts at item k; false leaves everything as it was. On
+    // success `end` is its last item.
+    bool compile(std::size_t k, std::size_t& end);
 
 private:
-    const std::vector<Instr>& plain;
-    Program& out;
+    const std::vector<Plain>& plain;
+    std::deque<NumCell>& cells;
     const PushCounts& counts;
+    CompiledStatements& out;
     const std::size_t items;  // the last instruction is HALT
     std::vector<Entry> stack;
     std::vector<Instr> ops;
@@ -81,9 +84,8 @@ private:
     std::size_t barrier = 0;  // instructions before this one may be reached from a jump
 
     bool isLabelAt(std::size_t p) const {
-        const Instr& ins = plain[p];
-        return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 &&
-               static_cast<std::size_t>(ins.a.i) < items;
+        const Plain& ins = plain[p];
+        return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 && static_cast<std::size_t>(ins.a.i) < items;
     }
     // Where control really goes from instruction p: markers are stepped over and a label with
     // "jump" is followed, as running them would do without any other effect.
@@ -102,16 +104,16 @@ private:
 
     NumCell* newReg() {
         if (regsUsed == regs.size()) {
-            out.cells.push_back(NumCell{0, 0.0f, true});
-            regs.push_back(&out.cells.back());
+            cells.push_back(NumCell{0, 0.0f, true});
+            regs.push_back(&cells.back());
         }
         return regs[regsUsed++];
     }
     NumCell* newConst(std::int32_t i, float r) {
-        out.cells.push_back(NumCell{i, r, true});
-        return &out.cells.back();
+        cells.push_back(NumCell{i, r, true});
+        return &cells.back();
     }
-    bool operand(const Instr& ins, Entry& e);
+    bool operand(const Value& a, Entry& e);
     Instr& emit(Op op, const NumCell* x, const NumCell* y, NumCell* z) {
         Instr ins;
         ins.op = op;
@@ -141,17 +143,17 @@ private:
     bool place(std::size_t k, std::int32_t exit);
 };
 
-bool StatementCompiler::operand(const Instr& ins, Entry& e) {
-    switch (ins.a.slot) {
+bool StatementCompiler::operand(const Value& a, Entry& e) {
+    switch (a.slot) {
         case Slot::INT:
-            e = {Entry::Kind::CONST, ValueType::INT, newConst(ins.a.i, static_cast<float>(ins.a.i)), true};
+            e = {Entry::Kind::CONST, ValueType::INT, newConst(a.i, static_cast<float>(a.i)), true};
             return true;
         case Slot::REAL:
-            e = {Entry::Kind::CONST, ValueType::REAL, newConst(truncToInt(ins.a.r), ins.a.r), true};
+            e = {Entry::Kind::CONST, ValueType::REAL, newConst(truncToInt(a.r), a.r), true};
             return true;
         case Slot::VAR_INT:
         case Slot::VAR_REAL:
-            e = {Entry::Kind::VAR, typeOf(ins.a.slot), &ins.a.var->cell(), ins.a.var->isAssigned()};
+            e = {Entry::Kind::VAR, typeOf(a.slot), &a.var->cell(), a.var->isAssigned()};
             return true;
         default: return false;
     }
@@ -359,7 +361,7 @@ void StatementCompiler::finish() {
     }
 }
 
-bool StatementCompiler::compile(std::size_t k) {
+bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
     stack.clear();
     ops.clear();
     stored.clear();
@@ -369,26 +371,27 @@ bool StatementCompiler::compile(std::size_t k) {
     regsUsed = 0;
     std::size_t p = k;
     // The temporary T the statement starts with, when no one else pushes it.
-    const Instr& first = plain[k];
+    const Value first = plain[k].a;
     bool privateTemp = false;
-    if (first.op == Op::PUSH && isVariable(first.a.slot)) {
-        const auto found = counts.find(first.a.var);
+    if (isVariable(first.slot)) {
+        const auto found = counts.find(first.var);
         privateTemp = found != counts.end() && found->second == 1;
     }
     for (; p < items && p - k < kMaxItems; ++p) {
-        const Instr& ins = plain[p];
+        const Plain& ins = plain[p];
         switch (ins.op) {
             case Op::PUSH: {
                 if (ins.a.slot == Slot::LABEL) {
                     if (p + 1 < items && plain[p + 1].op == Op::JUMPFALSE && stack.size() == 1 && isLabelAt(p)) {
                         // T = v just made and T private: v itself is the condition.
                         if (!finishCondition(p)) return false;
+                        end = p + 1;
                         return place(k, resolve(p + 2));
                     }
                     return false;
                 }
                 Entry e;
-                if (!operand(ins, e)) return false;
+                if (!operand(ins.a, e)) return false;
                 stack.push_back(e);
                 break;
             }
@@ -418,7 +421,7 @@ bool StatementCompiler::compile(std::size_t k) {
                                    (isLabelAt(p + 1) && p + 2 < items && plain[p + 2].op == Op::JUMPFALSE));
                 const Entry& v = stack.back();
                 const Entry& t = stack[0];
-                if (last && t.kind == Entry::Kind::VAR && t.cell == &first.a.var->cell() && t.type == v.type &&
+                if (last && t.kind == Entry::Kind::VAR && t.cell == &first.var->cell() && t.type == v.type &&
                     (knownAssigned(v) || plain[p + 1].op != Op::BACKSPACE)) {
                     // For a condition the test fetches v just as the store would.
                     stack.erase(stack.begin());
@@ -464,6 +467,7 @@ bool StatementCompiler::compile(std::size_t k) {
                 if (stack.size() != 1) return false;
                 stack.pop_back();
                 if (ops.empty()) emit(Op::GOTO, nullptr, nullptr, nullptr);
+                end = p;
                 return place(k, resolve(p + 1));
             default: return false;
         }
@@ -479,8 +483,7 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
     const std::size_t mainLength = ops.size();
     for (std::size_t j = 0; j < mainLength; ++j) ops[j].next = j + 1 == mainLength ? kExit : static_cast<std::int32_t>(j + 1);
     finish();
-    std::vector<Instr>& code = out.code;
-    const std::size_t base = code.size();  // where ops[1] goes
+    const std::size_t base = plain.size() + out.tail.size();  // where ops[1] goes
     auto global = [&](std::int32_t j) {
         if (j == kExit) return exit;
         return j == 0 ? static_cast<std::int32_t>(k) : static_cast<std::int32_t>(base + static_cast<std::size_t>(j) - 1);
@@ -489,13 +492,13 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
         ops[j].next = global(ops[j].next);
         if (localTarget[j] != kNone) ops[j].target = global(localTarget[j]);
     }
-    code[k] = ops[0];
-    for (std::size_t j = 1; j < ops.size(); ++j) code.push_back(ops[j]);
+    out.starts.emplace_back(k, ops[0]);
+    out.tail.insert(out.tail.end(), ops.begin() + 1, ops.end());
     return true;
 }
 
 // Statements start at the first item and after the items that end one or jump.
-bool startsStatement(const std::vector<Instr>& plain, std::size_t k) {
+bool startsStatement(const std::vector<Plain>& plain, std::size_t k) {
     if (plain[k].op != Op::PUSH || plain[k].a.slot == Slot::LABEL) return false;
     if (k == 0) return true;
     switch (plain[k - 1].op) {
@@ -511,9 +514,15 @@ bool startsStatement(const std::vector<Instr>& plain, std::size_t k) {
 
 }  // namespace
 
-void compileStatements(const std::vector<Instr>& plain, Program& fused, const PushCounts& counts) {
-    StatementCompiler compiler(plain, fused, counts);
+void compileStatements(const std::vector<Plain>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
+                       CompiledStatements& out) {
+    StatementCompiler compiler(plain, cells, counts, out);
     const std::size_t items = plain.size() - 1;
-    for (std::size_t k = 0; k < items; ++k)
-        if (startsStatement(plain, k)) compiler.compile(k);
+    for (std::size_t k = 0; k < items; ++k) {
+        std::size_t end = k;
+        if (startsStatement(plain, k) && compiler.compile(k, end)) {
+            for (std::size_t j = k + 1; j <= end; ++j) out.inside[j] = true;
+            k = end;
+        }
+    }
 }

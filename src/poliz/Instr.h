@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "lexemes/Ident.h"
@@ -48,11 +49,26 @@ struct Program {
 // statements become cell forms; without it, every item runs as its own step.
 Program decode(const Poliz& poliz, bool fuse);
 
+// What the fusions and the statement compiler look at in an item's plain instruction.
+struct Plain {
+    Op op;
+    Value a;  // PUSH: the operand
+};
+
 // How often each expression temporary is pushed in the whole program: one push means no one
 // else can see its value.
 using PushCounts = std::unordered_map<const Ident*, int>;
 
-// Compiles the statements of a decoded plain program into cell forms in `fused`, whose code
-// starts as the fused instructions: a statement's cell forms replace the instruction at its first
-// item and go on after HALT, so every item keeps an instruction of its own.
-void compileStatements(const std::vector<Instr>& plain, Program& fused, const PushCounts& counts);
+// The cell forms of the compiled statements: the first of each replaces the instruction at the
+// statement's first item, the others follow HALT in `tail` order; `inside` marks the items
+// after the first of every compiled statement.
+struct CompiledStatements {
+    std::vector<std::pair<std::size_t, Instr>> starts;
+    std::vector<Instr> tail;
+    std::vector<bool> inside;
+};
+
+// Compiles the numeric statements of the plain items (HALT last) into cell forms, with the cells
+// of their constants and intermediate results in `cells`.
+void compileStatements(const std::vector<Plain>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
+                       CompiledStatements& out);

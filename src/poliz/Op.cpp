@@ -24,8 +24,12 @@ constexpr WordOp kVocabulary[] = {
 
 }  // namespace
 
+// Every operator item of a program comes through here once, so the words are told apart by
+// their first character before any text is compared.
 Op opOfWord(std::string_view word) {
+    if (word.empty()) return Op::NOP;
+    const char first = word.front();
     for (const WordOp& entry : kVocabulary)
-        if (entry.word == word) return entry.op;
+        if (entry.word.front() == first && entry.word == word) return entry.op;
     return Op::NOP;
 }
