@@ -82,6 +82,7 @@ private:
     std::vector<Join> joins;
     std::vector<std::int32_t> localTarget;  // per instruction: a local jump target, kExit or kNone
     std::size_t barrier = 0;  // instructions before this one may be reached from a jump
+    std::vector<bool> safe;   // per instruction: its operands are known to hold values
 
     bool isLabelAt(std::size_t p) const {
         const Plain& ins = plain[p];
@@ -122,6 +123,7 @@ private:
         ins.z = z;
         ops.push_back(ins);
         localTarget.push_back(kNone);
+        safe.push_back(false);
         return ops.back();
     }
     // Whether the last instruction made the given result and nothing jumps past it, so that
@@ -178,6 +180,7 @@ bool StatementCompiler::binary(Op word) {
     const bool real = form != Op::II_MUL && !isComparison(word);
     NumCell* z = newReg();
     emit(cellForm(form, word), l.cell, r.cell, z);
+    safe.back() = knownAssigned(l) && knownAssigned(r);
     stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true, isComparison(word)});
     return true;
 }
@@ -367,6 +370,7 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
     stored.clear();
     joins.clear();
     localTarget.clear();
+    safe.clear();
     barrier = 0;
     regsUsed = 0;
     std::size_t p = k;
@@ -483,6 +487,8 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
     const std::size_t mainLength = ops.size();
     for (std::size_t j = 0; j < mainLength; ++j) ops[j].next = j + 1 == mainLength ? kExit : static_cast<std::int32_t>(j + 1);
     finish();
+    for (std::size_t j = 0; j < ops.size(); ++j)
+        if (safe[j] && hasSafeForm(ops[j].op)) ops[j].op = safeForm(ops[j].op);
     const std::size_t base = plain.size() + out.tail.size();  // where ops[1] goes
     auto global = [&](std::int32_t j) {
         if (j == kExit) return exit;

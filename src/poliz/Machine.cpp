@@ -212,11 +212,14 @@ void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
 
 // z = x word y in one of the four forms. The left operand is fetched first, except for "/",
 // which fetches and tests the right one before anything else; the result is written last.
-template <int kForm, Op kOp>
+template <int kForm, Op kOp, bool kCheck>
 [[gnu::always_inline]] inline void Machine::cellBinary(const Instr& ins) const {
     const NumCell* x = ins.x;
     const NumCell* y = ins.y;
     NumCell* z = ins.z;
+    auto fetch = [this](const NumCell* c) __attribute__((always_inline)) {
+        if constexpr (kCheck) this->fetch(c);
+    };
     if constexpr (kForm == kII) {
         if constexpr (kOp == Op::DIV) {
             fetch(y);
@@ -253,12 +256,14 @@ template <int kForm, Op kOp>
 }
 
 // Whether x word y holds, for a comparison that is only tested.
-template <int kForm, Op kOp>
+template <int kForm, Op kOp, bool kCheck>
 [[gnu::always_inline]] inline bool Machine::cellTest(const Instr& ins) const {
     const NumCell* x = ins.x;
     const NumCell* y = ins.y;
-    fetch(x);
-    fetch(y);
+    if constexpr (kCheck) {
+        fetch(x);
+        fetch(y);
+    }
     if constexpr (kForm == kII) {
         return compareAs<kOp>(x->i, y->i);
     } else {

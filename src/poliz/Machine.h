@@ -88,9 +88,9 @@ private:
         if (!c->assigned) [[unlikely]]
             unassignedCell(c);
     }
-    template <int kForm, Op kOp>
+    template <int kForm, Op kOp, bool kCheck>
     void cellBinary(const Instr& ins) const;
-    template <int kForm, Op kOp>
+    template <int kForm, Op kOp, bool kCheck>
     bool cellTest(const Instr& ins) const;
     [[noreturn]] void unassignedCell(const NumCell* c) const;
 

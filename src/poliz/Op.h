@@ -175,7 +175,73 @@
     X(OR_I)         /* z = x or y, y fetched only when x is 0 */                                          \
     X(JZ)           /* to target when x is 0 */                                                           \
     X(JNZ)          /* to target when x is not 0 */                                                       \
-    X(GOTO)         /* to next */                                                                        
+    X(GOTO)         /* to next */                                                                        \
+    /* The same cell forms with operands known to hold values (constants, intermediate */               \
+    /* results, variables assigned before): nothing is checked when they are fetched. */                \
+    X(SII_MUL)                                                                                          \
+    X(SII_DIV)                                                                                          \
+    X(SII_SUB)                                                                                          \
+    X(SII_ADD)                                                                                          \
+    X(SII_LT)                                                                                           \
+    X(SII_GT)                                                                                           \
+    X(SII_LE)                                                                                           \
+    X(SII_GE)                                                                                           \
+    X(SII_EQ)                                                                                           \
+    X(SII_NE)                                                                                           \
+    X(SRR_MUL)                                                                                          \
+    X(SRR_DIV)                                                                                          \
+    X(SRR_SUB)                                                                                          \
+    X(SRR_ADD)                                                                                          \
+    X(SRR_LT)                                                                                           \
+    X(SRR_GT)                                                                                           \
+    X(SRR_LE)                                                                                           \
+    X(SRR_GE)                                                                                           \
+    X(SRR_EQ)                                                                                           \
+    X(SRR_NE)                                                                                           \
+    X(SIR_MUL)                                                                                          \
+    X(SIR_DIV)                                                                                          \
+    X(SIR_SUB)                                                                                          \
+    X(SIR_ADD)                                                                                          \
+    X(SIR_LT)                                                                                           \
+    X(SIR_GT)                                                                                           \
+    X(SIR_LE)                                                                                           \
+    X(SIR_GE)                                                                                           \
+    X(SIR_EQ)                                                                                           \
+    X(SIR_NE)                                                                                           \
+    X(SRI_MUL)                                                                                          \
+    X(SRI_DIV)                                                                                          \
+    X(SRI_SUB)                                                                                          \
+    X(SRI_ADD)                                                                                          \
+    X(SRI_LT)                                                                                           \
+    X(SRI_GT)                                                                                           \
+    X(SRI_LE)                                                                                           \
+    X(SRI_GE)                                                                                           \
+    X(SRI_EQ)                                                                                           \
+    X(SRI_NE)                                                                                           \
+    X(SIIB_LT)                                                                                          \
+    X(SIIB_GT)                                                                                          \
+    X(SIIB_LE)                                                                                          \
+    X(SIIB_GE)                                                                                          \
+    X(SIIB_EQ)                                                                                          \
+    X(SIIB_NE)                                                                                          \
+    X(SRRB_LT)                                                                                          \
+    X(SRRB_GT)                                                                                          \
+    X(SRRB_LE)                                                                                          \
+    X(SRRB_GE)                                                                                          \
+    X(SRRB_EQ)                                                                                          \
+    X(SRRB_NE)                                                                                          \
+    X(SIRB_LT)                                                                                          \
+    X(SIRB_GT)                                                                                          \
+    X(SIRB_LE)                                                                                          \
+    X(SIRB_GE)                                                                                          \
+    X(SIRB_EQ)                                                                                          \
+    X(SIRB_NE)                                                                                          \
+    X(SRIB_LT)                                                                                          \
+    X(SRIB_GT)                                                                                          \
+    X(SRIB_LE)                                                                                          \
+    X(SRIB_GE)                                                                                          \
+    X(SRIB_EQ)                                                                                          \
+    X(SRIB_NE)
 
 enum class Op : std::uint8_t {
 #define POLIZ_OP_ENUMERATOR(name) name,
@@ -200,6 +266,9 @@ constexpr Op cellForm(Op form, Op binary) { return static_cast<Op>(static_cast<i
 constexpr bool isCellComparison(Op op) {
     return op >= Op::II_MUL && op <= Op::RI_NE && (static_cast<int>(op) - static_cast<int>(Op::II_MUL)) % 10 >= binaryIndex(Op::LT);
 }
+// The form of a cell operation (II_MUL .. RIB_NE) whose operands are known to hold values.
+constexpr Op safeForm(Op op) { return static_cast<Op>(static_cast<int>(op) - static_cast<int>(Op::II_MUL) + static_cast<int>(Op::SII_MUL)); }
+constexpr bool hasSafeForm(Op op) { return op >= Op::II_MUL && op <= Op::RIB_NE; }
 // The tested form of a comparison cell form (II_LT .. RI_NE).
 constexpr Op testedForm(Op cellOp) {
     const int form = (static_cast<int>(cellOp) - static_cast<int>(Op::II_MUL)) / 10;
