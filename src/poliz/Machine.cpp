@@ -217,35 +217,32 @@ template <int kForm, Op kOp, bool kCheck>
     const NumCell* x = ins.x;
     const NumCell* y = ins.y;
     NumCell* z = ins.z;
-    auto fetch = [this](const NumCell* c) __attribute__((always_inline)) {
-        if constexpr (kCheck) this->fetch(c);
-    };
     if constexpr (kForm == kII) {
         if constexpr (kOp == Op::DIV) {
-            fetch(y);
+            fetchIf<kCheck>(y);
             const std::int32_t b = y->i;
             if (b == 0) divisionByZero();
-            fetch(x);
+            fetchIf<kCheck>(x);
             const std::int32_t a = x->i;
             z->i = b == -1 ? wrap(0u - bits(a)) : a / b;
         } else {
-            fetch(x);
-            fetch(y);
+            fetchIf<kCheck>(x);
+            fetchIf<kCheck>(y);
             z->i = intValue<kOp>(x->i, y->i);
         }
     } else {
         constexpr bool kLeftInt = kForm == kIR;
         constexpr bool kRightInt = kForm == kRI;
         if constexpr (kOp == Op::DIV) {
-            fetch(y);
+            fetchIf<kCheck>(y);
             const float b = kRightInt ? static_cast<float>(y->i) : y->r;
             if (b == 0.0f) divisionByZero();
-            fetch(x);
+            fetchIf<kCheck>(x);
             const float a = kLeftInt ? static_cast<float>(x->i) : x->r;
             z->r = a / b;
         } else {
-            fetch(x);
-            fetch(y);
+            fetchIf<kCheck>(x);
+            fetchIf<kCheck>(y);
             const float a = kLeftInt ? static_cast<float>(x->i) : x->r;
             const float b = kRightInt ? static_cast<float>(y->i) : y->r;
             if constexpr (kOp == Op::MUL || kOp == Op::SUB || kOp == Op::ADD) z->r = realValue<kOp>(a, b);

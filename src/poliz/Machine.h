@@ -88,6 +88,10 @@ private:
         if (!c->assigned) [[unlikely]]
             unassignedCell(c);
     }
+    template <bool kCheck>
+    void fetchIf(const NumCell* c) const {
+        if constexpr (kCheck) fetch(c);
+    }
     template <int kForm, Op kOp, bool kCheck>
     void cellBinary(const Instr& ins) const;
     template <int kForm, Op kOp, bool kCheck>
