@@ -1,6 +1,7 @@
 // Turns the POLIZ items into instructions once, before the run: operator words are looked up
-// in the vocabulary here and never again, operands become ready-made stack values, and the
-// translator's frequent shapes are fused.
+// in the vocabulary here and never again, operands become ready-made stack values, numeric
+// statements become cell forms (CellCompiler.cpp) and the translator's other frequent shapes
+// are fused.
 #include <initializer_list>
 
 #include "lexemes/Label.h"

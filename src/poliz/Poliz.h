@@ -16,7 +16,8 @@ class PolizTracer;
 // - tracer: an execution trace (poliz/PolizTracer.h) told every executed item and the operand
 //   stack. The run loop is a template on whether it traces, so without a tracer the hot loop
 //   carries no hook at all.
-// - fuse = false runs every item as its own step, so tests can compare the fused and the plain
+// - fuse = false runs every item as its own step, without the fused forms and the compiled
+//   numeric statements (cell forms), so tests can compare the fused and the plain
 //   instruction forms on the same program; tracing always runs the plain form.
 // - Step budget: building with the compile definition POLIZ_STEP_BUDGET=N (only the fuzz build
 //   does) makes the run stop with a RuntimeError "Step budget exhausted!" after N executed
