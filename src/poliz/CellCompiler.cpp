@@ -16,6 +16,7 @@
 //   "backspace" or "jumpfalse" that leaves the stack as it found it; anything else (strings,
 //   labels elsewhere, words outside arithmetic) leaves the fused instructions in place.
 #include <algorithm>
+#include <functional>
 
 #include "poliz/Instr.h"
 
@@ -60,19 +61,21 @@ constexpr std::int32_t kNone = -2;  // a branch whose target is already an index
 
 class StatementCompiler {
 public:
-    StatementCompiler(const std::vector<Plain>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
-                      CompiledStatements& out)
+    StatementCompiler(const std::vector<Instr>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
+                      std::vector<Instr>& out)
         : plain(plain), cells(cells), counts(counts), out(out), items(plain.size() - 1) {}
+
+    Instr first;  // the first cell form of the statement compiled last
 
     // Compiles the statement that starts at item k; false leaves everything as it was. On
     // success `end` is its last item.
     bool compile(std::size_t k, std::size_t& end);
 
 private:
-    const std::vector<Plain>& plain;
+    const std::vector<Instr>& plain;
     std::deque<NumCell>& cells;
     const PushCounts& counts;
-    CompiledStatements& out;
+    std::vector<Instr>& out;  // the cell forms after HALT
     const std::size_t items;  // the last instruction is HALT
     std::vector<Entry> stack;
     std::vector<Instr> ops;
@@ -85,7 +88,7 @@ private:
     std::vector<bool> safe;   // per instruction: its operands are known to hold values
 
     bool isLabelAt(std::size_t p) const {
-        const Plain& ins = plain[p];
+        const Instr& ins = plain[p];
         return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 && static_cast<std::size_t>(ins.a.i) < items;
     }
     // Where control really goes from instruction p: markers are stepped over and a label with
@@ -94,6 +97,8 @@ private:
         for (int guard = 0; guard < 32 && p < items; ++guard) {
             if (plain[p].op == Op::NOP) {
                 ++p;
+            } else if (plain[p].op == Op::JUMP_TO) {
+                p = static_cast<std::size_t>(plain[p].target);  // a label and "jump" fused before
             } else if (isLabelAt(p) && p + 1 < items && plain[p + 1].op == Op::JUMP) {
                 p = static_cast<std::size_t>(plain[p].a.i) + 1;
             } else {
@@ -382,7 +387,7 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
         privateTemp = found != counts.end() && found->second == 1;
     }
     for (; p < items && p - k < kMaxItems; ++p) {
-        const Plain& ins = plain[p];
+        const Instr& ins = plain[p];
         switch (ins.op) {
             case Op::PUSH: {
                 if (ins.a.slot == Slot::LABEL) {
@@ -489,7 +494,7 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
     finish();
     for (std::size_t j = 0; j < ops.size(); ++j)
         if (safe[j] && hasSafeForm(ops[j].op)) ops[j].op = safeForm(ops[j].op);
-    const std::size_t base = plain.size() + out.tail.size();  // where ops[1] goes
+    const std::size_t base = plain.size() + out.size();  // where ops[1] goes
     auto global = [&](std::int32_t j) {
         if (j == kExit) return exit;
         return j == 0 ? static_cast<std::int32_t>(k) : static_cast<std::int32_t>(base + static_cast<std::size_t>(j) - 1);
@@ -498,16 +503,17 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
         ops[j].next = global(ops[j].next);
         if (localTarget[j] != kNone) ops[j].target = global(localTarget[j]);
     }
-    out.starts.emplace_back(k, ops[0]);
-    out.tail.insert(out.tail.end(), ops.begin() + 1, ops.end());
+    first = ops[0];
+    out.insert(out.end(), ops.begin() + 1, ops.end());
     return true;
 }
 
-// Statements start at the first item and after the items that end one or jump.
-bool startsStatement(const std::vector<Plain>& plain, std::size_t k) {
-    if (plain[k].op != Op::PUSH || plain[k].a.slot == Slot::LABEL) return false;
+// Statements start at the first item and after the items that end one or jump; `before` is the
+// plain form of the item before k.
+bool startsStatement(const Instr& item, Op before, std::size_t k) {
+    if (item.op != Op::PUSH || item.a.slot == Slot::LABEL) return false;
     if (k == 0) return true;
-    switch (plain[k - 1].op) {
+    switch (before) {
         case Op::NOP:
         case Op::JUMP:
         case Op::JUMPFALSE:
@@ -520,15 +526,23 @@ bool startsStatement(const std::vector<Plain>& plain, std::size_t k) {
 
 }  // namespace
 
-void compileStatements(const std::vector<Plain>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
-                       CompiledStatements& out) {
-    StatementCompiler compiler(plain, cells, counts, out);
-    const std::size_t items = plain.size() - 1;
+void compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells, const PushCounts& counts,
+                       std::vector<Instr>& tail, const std::function<void(std::size_t)>& fuse) {
+    StatementCompiler compiler(code, cells, counts, tail);
+    const std::size_t items = code.size() - 1;
+    Op before = Op::NOP;  // the plain form of the item before k
     for (std::size_t k = 0; k < items; ++k) {
         std::size_t end = k;
-        if (startsStatement(plain, k) && compiler.compile(k, end)) {
-            for (std::size_t j = k + 1; j <= end; ++j) out.inside[j] = true;
+        if (startsStatement(code[k], before, k) && compiler.compile(k, end)) {
+            compiler.first.a = code[k].a;  // where fused forms look for the item's operand
+            code[k] = compiler.first;
+            // The items inside keep their plain forms: they run only when a jump or a stopped
+            // trace lands among them, and the plain forms are right wherever a run enters.
+            before = code[end].op;
             k = end;
+        } else {
+            before = code[k].op;
+            fuse(k);
         }
     }
 }

@@ -35,10 +35,10 @@ Instr decodeItem(Lex* item) {
     return ins;
 }
 
-bool isOperand(const Plain& ins) { return ins.op == Op::PUSH && ins.a.slot != Slot::LABEL; }
+bool isOperand(const Instr& ins) { return ins.op == Op::PUSH && ins.a.slot != Slot::LABEL; }
 
 // A label that a jump can use; an out-of-range one keeps the plain form, which reports it.
-bool isLabelIn(const Plain& ins, std::size_t n) {
+bool isLabelIn(const Instr& ins, std::size_t n) {
     return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 && static_cast<std::size_t>(ins.a.i) < n;
 }
 
@@ -50,11 +50,11 @@ constexpr Op kBinary = Op::MUL_P;
 
 // Whether the plain instructions from k on have the given shape.
 
-bool matches(const std::vector<Plain>& plain, std::size_t k, std::initializer_list<Op> shape) {
+bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_list<Op> shape) {
     const std::size_t items = plain.size() - 1;  // the last instruction is HALT
     for (Op want : shape) {
         if (k >= items) return false;
-        const Plain& ins = plain[k++];
+        const Instr& ins = plain[k++];
         const bool ok = want == kOperand ? isOperand(ins)
                         : want == kLabel ? isLabelIn(ins, items)
                         : want == kBinary ? isBinary(ins.op)
@@ -65,10 +65,10 @@ bool matches(const std::vector<Plain>& plain, std::size_t k, std::initializer_li
 }
 
 // How often each expression temporary (the variables no source name reaches) is pushed.
-PushCounts countPushes(const std::vector<Plain>& plain) {
+PushCounts countPushes(const std::vector<Instr>& plain) {
     PushCounts counts;
     counts.reserve(plain.size() / 8);
-    for (const Plain& ins : plain)
+    for (const Instr& ins : plain)
         if (ins.op == Op::PUSH && isVariable(ins.a.slot) && !ins.a.var->isLvalue()) ++counts[ins.a.var];
     return counts;
 }
@@ -81,8 +81,9 @@ bool isPrivateTemp(const Value& t, Slot other, const PushCounts& counts) {
 }
 
 // Turns the plain instruction at k into the fused form of the items starting there, when a
-// shape fits.
-void fuseAt(const std::vector<Plain>& plain, std::size_t k, const PushCounts& counts, Instr& ins) {
+// shape fits; the instructions after k are still plain.
+void fuseAt(std::vector<Instr>& plain, std::size_t k, const PushCounts& counts) {
+    Instr ins = plain[k];
     if (matches(plain, k, {kLabel, Op::JUMP}) || matches(plain, k, {kLabel, Op::JUMPFALSE})) {
         ins.op = plain[k + 1].op == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
         ins.target = plain[k].a.i + 1;  // a taken jump continues after the marker
@@ -120,6 +121,7 @@ void fuseAt(const std::vector<Plain>& plain, std::size_t k, const PushCounts& co
         // Not when the second operand begins a fused word: T a b "+" runs best as T, [a b "+"].
         ins.op = Op::PUSH2;
     }
+    plain[k] = ins;
 }
 
 }  // namespace
@@ -128,40 +130,18 @@ Program decode(const Poliz& poliz, bool fuse) {
     const auto n = static_cast<std::size_t>(poliz.size());
     Program program;
     std::vector<Instr>& code = program.code;
-    if (!fuse) {
-        code.reserve(n + 1);
-        for (std::size_t i = 0; i < n; ++i) code.push_back(decodeItem(poliz.at(static_cast<int>(i))));
-        code.emplace_back().op = Op::HALT;
-        return program;
-    }
-    // The shapes are found on compact plain items; every instruction is then written once.
-    std::vector<Plain> plain(n + 1);
-    for (std::size_t i = 0; i < n; ++i) {
-        const Instr ins = decodeItem(poliz.at(static_cast<int>(i)));
-        plain[i] = {ins.op, ins.a};
-    }
-    plain[n].op = Op::HALT;
-    const PushCounts counts = countPushes(plain);
-    CompiledStatements compiled;
-    compiled.inside.assign(n + 1, false);
-    compileStatements(plain, program.cells, counts, compiled);
-    code.reserve(n + 1 + compiled.tail.size());
-    auto start = compiled.starts.begin();
-    for (std::size_t i = 0; i <= n; ++i) {
-        Instr& ins = code.emplace_back();
-        ins.op = plain[i].op;
-        ins.a = plain[i].a;
-        if (start != compiled.starts.end() && start->first == i) {
-            ins = start->second;
-            ins.a = plain[i].a;  // where fused forms look for the item's operand
-            ++start;
-        } else if (!compiled.inside[i]) {
-            // The items inside a compiled statement run only when a jump or a stopped trace
-            // lands among them; they keep their plain forms, correct wherever a run enters.
-            fuseAt(plain, i, counts, ins);
-        }
-    }
-    code.insert(code.end(), compiled.tail.begin(), compiled.tail.end());
+    // With room for the cell forms that follow HALT (far fewer than the items, and pages never
+    // written are never made resident), so that appending them does not move the rest.
+    code.reserve(fuse ? n + 1 + n / 2 : n + 1);
+    for (std::size_t i = 0; i < n; ++i) code.push_back(decodeItem(poliz.at(static_cast<int>(i))));
+    code.emplace_back().op = Op::HALT;
+    if (!fuse) return program;
+    // One pass forward: each item becomes a statement's first cell form or a fused form while
+    // the items after it are still plain, where the shapes are sought.
+    const PushCounts counts = countPushes(code);
+    std::vector<Instr> tail;
+    compileStatements(code, program.cells, counts, tail, [&](std::size_t k) { fuseAt(code, k, counts); });
+    code.insert(code.end(), tail.begin(), tail.end());
     for (Instr& ins : code)
         if (isCellForm(ins.op)) ins.nextp = &code[static_cast<std::size_t>(ins.next)];
     return program;

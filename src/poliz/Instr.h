@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -49,26 +50,14 @@ struct Program {
 // statements become cell forms; without it, every item runs as its own step.
 Program decode(const Poliz& poliz, bool fuse);
 
-// What the fusions and the statement compiler look at in an item's plain instruction.
-struct Plain {
-    Op op;
-    Value a;  // PUSH: the operand
-};
-
 // How often each expression temporary is pushed in the whole program: one push means no one
 // else can see its value.
 using PushCounts = std::unordered_map<const Ident*, int>;
 
-// The cell forms of the compiled statements: the first of each replaces the instruction at the
-// statement's first item, the others follow HALT in `tail` order; `inside` marks the items
-// after the first of every compiled statement.
-struct CompiledStatements {
-    std::vector<std::pair<std::size_t, Instr>> starts;
-    std::vector<Instr> tail;
-    std::vector<bool> inside;
-};
-
-// Compiles the numeric statements of the plain items (HALT last) into cell forms, with the cells
-// of their constants and intermediate results in `cells`.
-void compileStatements(const std::vector<Plain>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
-                       CompiledStatements& out);
+// Compiles the numeric statements of the plain instructions in `code` (HALT last) into cell
+// forms, going forward: the first cell form of a statement replaces the instruction at its first
+// item (keeping its `a`) and the others go to `tail`, numbered as if they followed HALT; the
+// constants and intermediate results get cells in `cells`. Every other item k, and only those,
+// is handed to `fuse` when the compiler is past it, while the items after it are still plain.
+void compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells, const PushCounts& counts,
+                       std::vector<Instr>& tail, const std::function<void(std::size_t)>& fuse);
