@@ -526,9 +526,11 @@ bool startsStatement(const Instr& item, Op before, std::size_t k) {
 
 }  // namespace
 
-void compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells, const PushCounts& counts,
-                       std::vector<Instr>& tail, const std::function<void(std::size_t)>& fuse) {
+std::vector<std::size_t> compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells,
+                                           const PushCounts& counts, std::vector<Instr>& tail,
+                                           const std::function<void(std::size_t)>& fuse) {
     StatementCompiler compiler(code, cells, counts, tail);
+    std::vector<std::size_t> starts;
     const std::size_t items = code.size() - 1;
     Op before = Op::NOP;  // the plain form of the item before k
     for (std::size_t k = 0; k < items; ++k) {
@@ -536,6 +538,7 @@ void compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells, con
         if (startsStatement(code[k], before, k) && compiler.compile(k, end)) {
             compiler.first.a = code[k].a;  // where fused forms look for the item's operand
             code[k] = compiler.first;
+            starts.push_back(k);
             // The items inside keep their plain forms: they run only when a jump or a stopped
             // trace lands among them, and the plain forms are right wherever a run enters.
             before = code[end].op;
@@ -545,4 +548,5 @@ void compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells, con
             fuse(k);
         }
     }
+    return starts;
 }

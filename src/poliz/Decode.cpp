@@ -23,6 +23,7 @@ Instr decodeItem(Lex* item) {
             auto* var = static_cast<Ident*>(item);
             // A variable's type is settled before the run, so its slot kind is fixed here.
             ins.a = Value::ofVar(variableSlot(var->valueType()), var);
+            ins.temporary = !var->isLvalue();
             break;
         }
         case NUMBER: ins.a = Value::ofInt(static_cast<const Number*>(item)->getIntVal()); break;
@@ -69,7 +70,7 @@ PushCounts countPushes(const std::vector<Instr>& plain) {
     PushCounts counts;
     counts.reserve(plain.size() / 8);
     for (const Instr& ins : plain)
-        if (ins.op == Op::PUSH && isVariable(ins.a.slot) && !ins.a.var->isLvalue()) ++counts[ins.a.var];
+        if (ins.temporary && ins.op == Op::PUSH) ++counts[ins.a.var];
     return counts;
 }
 
@@ -140,9 +141,12 @@ Program decode(const Poliz& poliz, bool fuse) {
     // the items after it are still plain, where the shapes are sought.
     const PushCounts counts = countPushes(code);
     std::vector<Instr> tail;
-    compileStatements(code, program.cells, counts, tail, [&](std::size_t k) { fuseAt(code, k, counts); });
+    const std::vector<std::size_t> starts =
+        compileStatements(code, program.cells, counts, tail, [&](std::size_t k) { fuseAt(code, k, counts); });
+    const std::size_t tailStart = code.size();
     code.insert(code.end(), tail.begin(), tail.end());
-    for (Instr& ins : code)
-        if (isCellForm(ins.op)) ins.nextp = &code[static_cast<std::size_t>(ins.next)];
+    auto link = [&code](Instr& ins) { ins.nextp = &code[static_cast<std::size_t>(ins.next)]; };
+    for (std::size_t k : starts) link(code[k]);
+    for (std::size_t i = tailStart; i < code.size(); ++i) link(code[i]);
     return program;
 }

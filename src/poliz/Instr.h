@@ -26,6 +26,7 @@ struct Instr {
     // its value and the store into it may be left out when it cannot fail.
     bool privateTemp = false;
     bool onTrue = false;  // the tested cell forms: the jump is taken when the comparison holds
+    bool temporary = false;  // a pushed variable is an expression's temporary (while decoding)
     std::int32_t target = 0;  // the fused jumps and the cell branches: where a taken jump goes
     std::int32_t next = 0;    // cell forms: the instruction that follows
     Value a{};                // an operand item: its value, ready to push
@@ -59,5 +60,7 @@ using PushCounts = std::unordered_map<const Ident*, int>;
 // item (keeping its `a`) and the others go to `tail`, numbered as if they followed HALT; the
 // constants and intermediate results get cells in `cells`. Every other item k, and only those,
 // is handed to `fuse` when the compiler is past it, while the items after it are still plain.
-void compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells, const PushCounts& counts,
-                       std::vector<Instr>& tail, const std::function<void(std::size_t)>& fuse);
+// Returns the items where compiled statements start.
+std::vector<std::size_t> compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells,
+                                           const PushCounts& counts, std::vector<Instr>& tail,
+                                           const std::function<void(std::size_t)>& fuse);
