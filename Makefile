@@ -60,7 +60,7 @@ fuzz: | tools
 	python3 fuzz/seed_corpus.py tests/programs $(FUZZ_DIR)/seeds
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
 	cd $(FUZZ_DIR) && ./poliz_fuzz -max_total_time=$(SECONDS) -timeout=10 -rss_limit_mb=2048 \
-		-artifact_prefix=findings/ -dict=../fuzz/poliz.dict -print_final_stats=1 corpus seeds
+		-artifact_prefix=findings/ -dict=../fuzz/poliz.dict -print_final_stats=1 corpus seeds ../fuzz/findings
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

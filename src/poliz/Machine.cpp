@@ -171,6 +171,9 @@ template <Op kOp>
             dst.assign(left);
             dst.append(right);
         }
+#ifdef POLIZ_STEP_BUDGET
+        chargeStrings(dst.size());
+#endif
         l = Value::ofStrTemp();
     } else if constexpr (kCompares) {
         const std::string_view b = stringOf(r, d + 1, address);

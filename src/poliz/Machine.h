@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/Errors.h"
 #include "lexemes/NumberText.h"
 #include "poliz/Instr.h"
 #include "poliz/PolizTracer.h"
@@ -62,6 +63,15 @@ private:
     }
     void grow();
     std::string& tempAt(std::size_t d);
+#ifdef POLIZ_STEP_BUDGET
+    // Fuzz builds only: the bytes of text that joins make and writes print count against the
+    // budget too, so that a few steps cannot spend unbounded time or memory on strings.
+    std::size_t stringWork = 0;
+    void chargeStrings(std::size_t bytes) {
+        stringWork += bytes;
+        if (stringWork > std::size_t{1} << 26) throw RuntimeError("Step budget exhausted!");
+    }
+#endif
 
     // Value fetches; a variable's value is read here, when an operator consumes it.
     std::int32_t intOf(const Value& v, int address) const;

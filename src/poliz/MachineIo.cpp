@@ -87,7 +87,13 @@ void Machine::write(int address) {
     if (n < 0) fail("'write' at address " + std::to_string(address) + " has a negative item count!");
     need(static_cast<std::size_t>(n), address);
     const std::size_t first = depth() - static_cast<std::size_t>(n);
+#ifdef POLIZ_STEP_BUDGET
+    const std::size_t before = outBuf.size();
+#endif
     for (std::size_t k = first; k < depth(); ++k) appendText(outBuf, base[k], k);
+#ifdef POLIZ_STEP_BUDGET
+    chargeStrings(outBuf.size() - before);
+#endif
     sp = base + first;
     if (outBuf.size() >= kOutputChunk) {
         out.write(outBuf.data(), static_cast<std::streamsize>(outBuf.size()));
