@@ -3,29 +3,67 @@
 // as the run, so every pointer into it stays valid until execution has ended.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "lexemes/Lex.h"
 
 class LexStore {
-    std::vector<std::unique_ptr<Lex>> owned;
+    // Lexemes are made in large blocks, one after another, rather than one heap allocation
+    // each: a big program makes millions of them and frees them all only at the end.
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+    struct Block {
+        std::unique_ptr<std::byte[]> bytes;
+        std::size_t used = 0;
+    };
+    std::vector<Block> blocks;
+    std::vector<Lex*> made;  // in the order made, destroyed in the reverse one
+    std::vector<std::unique_ptr<Lex>> adopted;
+
+    void* allocate(std::size_t size, std::size_t align) {
+        if (!blocks.empty()) {
+            Block& last = blocks.back();
+            const std::size_t at = (last.used + align - 1) / align * align;
+            if (at + size <= kBlockBytes) {
+                last.used = at + size;
+                return last.bytes.get() + at;
+            }
+        }
+        // new[] of bytes is aligned for any fundamental type, which every lexeme class is; the
+        // bytes are left uninitialised until a lexeme is made in them.
+        Block fresh{std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]), size};
+        void* start = fresh.bytes.get();
+        blocks.push_back(std::move(fresh));
+        return start;
+    }
 
 public:
+    LexStore() = default;
+    LexStore(const LexStore&) = delete;
+    LexStore& operator=(const LexStore&) = delete;
+    ~LexStore() {
+        for (auto lex = made.rbegin(); lex != made.rend(); ++lex) (*lex)->~Lex();
+    }
+
     template <class T, class... Args>
     T* make(Args&&... args) {
-        auto lex = std::make_unique<T>(std::forward<Args>(args)...);
-        T* raw = lex.get();
-        owned.push_back(std::move(lex));
-        return raw;
+        static_assert(sizeof(T) <= kBlockBytes && alignof(T) <= alignof(std::max_align_t));
+        // Room first, so that recording the lexeme cannot fail once it exists.
+        if (made.size() == made.capacity()) made.reserve(made.size() * 2 + 64);
+        void* place = allocate(sizeof(T), alignof(T));
+        T* lex = new (place) T(std::forward<Args>(args)...);
+        made.push_back(lex);
+        return lex;
     }
 
     // Takes ownership of a lexeme made elsewhere.
     Lex* adopt(Lex* lex) {
-        owned.emplace_back(lex);
+        adopted.emplace_back(lex);
         return lex;
     }
 
-    std::size_t size() const { return owned.size(); }
+    std::size_t size() const { return made.size() + adopted.size(); }
 };
