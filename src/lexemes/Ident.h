@@ -12,6 +12,7 @@ struct NumCell {
     std::int32_t i = 0;
     float r = 0.0f;
     bool assigned = false;
+    std::uint8_t pushes = 0;  // the machine's decoding counts an expression temporary's pushes here
 };
 
 class Ident : public Lex, public SmthNumber, public SmthString {
@@ -56,6 +57,7 @@ public:
     std::int32_t rawInt() const { return num.i; }
     float rawReal() const { return num.r; }
     NumCell& cell() { return num; }
+    const NumCell& cell() const { return num; }
     const std::string& rawString() const { return valueString; }
     std::string& stringSlot() { return valueString; }  // assigns a string in place, keeping capacity
     void markAssigned() { num.assigned = true; }

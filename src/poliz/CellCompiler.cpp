@@ -383,8 +383,7 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
     const Value first = plain[k].a;
     bool privateTemp = false;
     if (isVariable(first.slot)) {
-        const auto found = counts.find(first.var);
-        privateTemp = found != counts.end() && found->second == 1;
+        privateTemp = counts.once(first.var);
     }
     for (; p < items && p - k < kMaxItems; ++p) {
         const Instr& ins = plain[p];

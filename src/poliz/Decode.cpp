@@ -65,20 +65,10 @@ bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_li
     return true;
 }
 
-// How often each expression temporary (the variables no source name reaches) is pushed.
-PushCounts countPushes(const std::vector<Instr>& plain) {
-    PushCounts counts;
-    counts.reserve(plain.size() / 8);
-    for (const Instr& ins : plain)
-        if (ins.temporary && ins.op == Op::PUSH) ++counts[ins.a.var];
-    return counts;
-}
-
 // T, pushed only here, is a variable that holds the same type as `other` would give it.
 bool isPrivateTemp(const Value& t, Slot other, const PushCounts& counts) {
     if (!isVariable(t.slot) || t.slot != other) return false;
-    const auto found = counts.find(t.var);
-    return found != counts.end() && found->second == 1;
+    return counts.once(t.var);
 }
 
 // Turns the plain instruction at k into the fused form of the items starting there, when a
@@ -134,12 +124,16 @@ Program decode(const Poliz& poliz, bool fuse) {
     // With room for the cell forms that follow HALT (far fewer than the items, and pages never
     // written are never made resident), so that appending them does not move the rest.
     code.reserve(fuse ? n + 1 + n / 2 : n + 1);
-    for (std::size_t i = 0; i < n; ++i) code.push_back(decodeItem(poliz.at(static_cast<int>(i))));
+    std::vector<Ident*> pushedTemps;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Instr& ins = code.emplace_back(decodeItem(poliz.at(static_cast<int>(i))));
+        if (fuse && ins.temporary) pushedTemps.push_back(ins.a.var);
+    }
     code.emplace_back().op = Op::HALT;
     if (!fuse) return program;
     // One pass forward: each item becomes a statement's first cell form or a fused form while
     // the items after it are still plain, where the shapes are sought.
-    const PushCounts counts = countPushes(code);
+    const PushCounts counts(pushedTemps);
     std::vector<Instr> tail;
     const std::vector<std::size_t> starts =
         compileStatements(code, program.cells, counts, tail, [&](std::size_t k) { fuseAt(code, k, counts); });

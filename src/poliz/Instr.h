@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -51,9 +50,18 @@ struct Program {
 // statements become cell forms; without it, every item runs as its own step.
 Program decode(const Poliz& poliz, bool fuse);
 
-// How often each expression temporary is pushed in the whole program: one push means no one
-// else can see its value.
-using PushCounts = std::unordered_map<const Ident*, int>;
+// Which expression temporaries (the variables no source name reaches) are pushed only once in
+// the whole program, so that no one else can see their values. Counted in the temporaries' own
+// cells, up to 2, when made from every push of a temporary.
+class PushCounts {
+public:
+    explicit PushCounts(const std::vector<Ident*>& pushedTemps) {
+        for (Ident* t : pushedTemps) t->cell().pushes = 0;
+        for (Ident* t : pushedTemps)
+            if (t->cell().pushes < 2) ++t->cell().pushes;
+    }
+    bool once(const Ident* var) const { return !var->isLvalue() && var->cell().pushes == 1; }
+};
 
 // Compiles the numeric statements of the plain instructions in `code` (HALT last) into cell
 // forms, going forward: the first cell form of a statement replaces the instruction at its first
