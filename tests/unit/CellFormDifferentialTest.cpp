@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "HandPoliz.h"
+#include "RunSource.h"
 #include "driver/Errors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
@@ -85,21 +86,7 @@ std::string program(const Values& v, const std::string& body) {
     return text.str();
 }
 
-std::string run(const fs::path& source, bool fuse) {
-    std::istringstream input;
-    std::ostringstream out;
-    Poliz poliz;
-    try {
-        Parser parser(source.c_str(), poliz);
-        parser.go();
-        poliz.go(input, out, RunOptions{fuse, nullptr});
-    } catch (const RuntimeError& e) {
-        out << "<runtime error: " << e.getText() << ">";
-    } catch (...) {
-        return "<not translated>";
-    }
-    return out.str();
-}
+std::string run(const fs::path& source, bool fuse) { return runSource(source, "", fuse); }
 
 class CellForms : public testing::Test {
 protected:

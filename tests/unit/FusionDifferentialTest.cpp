@@ -7,9 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/Errors.h"
-#include "parser/Parser.h"
-#include "poliz/Poliz.h"
+#include "RunSource.h"
 
 namespace {
 
@@ -19,18 +17,7 @@ std::string runProgram(const fs::path& source, bool fuse) {
     std::ifstream inputFile(fs::path(source).replace_extension(".in"), std::ios::binary);
     std::stringstream input;
     input << inputFile.rdbuf();
-    std::ostringstream out;
-    Poliz poliz;
-    try {
-        Parser parser(source.c_str(), poliz);
-        parser.go();
-        poliz.go(input, out, RunOptions{fuse, nullptr});
-    } catch (const RuntimeError& e) {
-        out << "<runtime error: " << e.getText() << ">";
-    } catch (...) {
-        return "<not translated>";
-    }
-    return out.str();
+    return runSource(source, input.str(), fuse);
 }
 
 }  // namespace
