@@ -2,26 +2,8 @@
 // string statements makes exactly as many heap allocations as a short one, and no lexemes.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "CountingAllocator.h"
 #include "HandPoliz.h"
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-// Counts every allocation of this test binary; the counts of two runs are compared.
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -54,9 +36,9 @@ LoopRun runLoop(std::int32_t n) {
     std::istringstream in;
     std::ostream discard(nullptr);
     const std::size_t lexemesBefore = p.poliz.store().size();
-    const long before = allocations.load();
+    const long before = allocationCount();
     p.poliz.go(in, discard);
-    LoopRun result{allocations.load() - before, p.poliz.store().size() - lexemesBefore, ""};
+    LoopRun result{allocationCount() - before, p.poliz.store().size() - lexemesBefore, ""};
     std::ostringstream out;
     p.emit({i, r, p.n(2), "write"});
     p.poliz.go(in, out);
