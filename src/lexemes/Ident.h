@@ -28,7 +28,7 @@ public:
     // The temporary variable of an expression: unnamed, declared and assigned from the start.
     explicit Ident(std::string s);
 
-    bool isEqual(const Buffer& b) const override { return b.text() == name; }
+    bool isEqual(std::string_view text) const override { return text == name; }
     std::string getString() const override { return name; }
     std::string getStringVal() const override;
     std::int32_t getIntVal() const override;

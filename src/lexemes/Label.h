@@ -10,9 +10,9 @@ class Label : public Lex {
 public:
     explicit Label(std::int32_t address) : Lex(LABEL), value(address) {}
 
-    bool isEqual(const Buffer& b) const override {
+    bool isEqual(std::string_view text) const override {
         bool overflowed = false;
-        auto read = readInt(b.text(), &overflowed);
+        auto read = readInt(text, &overflowed);
         return read && !overflowed && *read == value;
     }
     std::string getString() const override { return intToText(value); }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "lexemes/Buffer.h"
 
@@ -32,12 +33,14 @@ public:
     Lex(const Lex&) = delete;
     Lex& operator=(const Lex&) = delete;
 
-    virtual bool isEqual(const Buffer& b) const = 0;
+    // Whether the lexeme is the one the text denotes: the same text for names and words, the
+    // same value for numbers. Taking a view keeps the parser's many word tests free of copies.
+    virtual bool isEqual(std::string_view text) const = 0;
     virtual std::string getString() const = 0;
     virtual std::string getStringVal() const { return getString(); }
     virtual ~Lex() = default;
 
-    bool isEqual(const std::string& s) const { return isEqual(Buffer(s)); }
+    bool isEqual(const Buffer& b) const { return isEqual(std::string_view(b.text())); }
     bool isType(const std::string& t) const { return type == t; }
     KindOfLex getKind() const { return lexType; }
     ValueType valueType() const { return tag; }

@@ -7,9 +7,9 @@ Number::Number(const Buffer& b) : Lex(NUMBER), value(readInt(b.text()).value_or(
 
 Number::Number(std::int32_t v) : Lex(NUMBER), value(v) { setType(kIntType); }
 
-bool Number::isEqual(const Buffer& b) const {
+bool Number::isEqual(std::string_view text) const {
     bool overflowed = false;
-    auto read = readInt(b.text(), &overflowed);
+    auto read = readInt(text, &overflowed);
     return read && !overflowed && *read == value;
 }
 

@@ -11,7 +11,7 @@ public:
     explicit Number(const Buffer& b);
     explicit Number(std::int32_t v);
 
-    bool isEqual(const Buffer& b) const override;
+    bool isEqual(std::string_view text) const override;
     std::string getString() const override;
     std::int32_t getIntVal() const override { return value; }
     float getRealVal() const override { return static_cast<float>(value); }

@@ -7,9 +7,9 @@ Real::Real(const Buffer& b) : Lex(REAL), value(readReal(b.text()).value_or(0.0f)
 
 Real::Real(float v) : Lex(REAL), value(v) { setType(kRealType); }
 
-bool Real::isEqual(const Buffer& b) const {
+bool Real::isEqual(std::string_view text) const {
     bool overflowed = false;
-    auto read = readReal(b.text(), &overflowed);
+    auto read = readReal(text, &overflowed);
     return read && !overflowed && *read == value;
 }
 

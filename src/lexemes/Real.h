@@ -11,7 +11,7 @@ public:
     explicit Real(const Buffer& b);
     explicit Real(float v);
 
-    bool isEqual(const Buffer& b) const override;
+    bool isEqual(std::string_view text) const override;
     std::string getString() const override;
     float getRealVal() const override { return value; }
     std::int32_t getIntVal() const override;

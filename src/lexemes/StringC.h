@@ -9,7 +9,7 @@ class StringC : public Lex, public SmthString {
 public:
     explicit StringC(std::string s) : Lex(STRINGC), word(std::move(s)) { setType(kStringType); }
 
-    bool isEqual(const Buffer& b) const override { return b.text() == word; }
+    bool isEqual(std::string_view text) const override { return text == word; }
     std::string getString() const override { return word; }
     std::string getStringVal() const override { return word; }
     using Lex::isEqual;

@@ -11,7 +11,7 @@ protected:
     Word(KindOfLex kind, std::string w) : Lex(kind), word(std::move(w)) {}
 
 public:
-    bool isEqual(const Buffer& b) const override { return b.text() == word; }
+    bool isEqual(std::string_view text) const override { return text == word; }
     std::string getString() const override { return word; }
     using Lex::isEqual;
 
