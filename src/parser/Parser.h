@@ -7,6 +7,8 @@
 #include <set>
 #include <stack>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "lexemes/Ident.h"
 #include "lexemes/Lex.h"
@@ -23,6 +25,7 @@ class Parser {
     bool lval = false;       // the expression so far at this assignment level is a bare variable
     int depth = 0;           // open nesting levels, bounded by NestingGuard
     int statementLine = 0;   // where the innermost statement being read starts, for listings
+    mutable std::vector<std::pair<const char*, Lex*>> wordCache;  // see tableWord
 
     // Cursor. pop() is the only advance; words are compared by text, whatever the lexeme's kind.
     void pop() { curr = s.getLex(); }

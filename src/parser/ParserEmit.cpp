@@ -6,9 +6,15 @@
 
 // Operator items are the scanner's single table entry for their word, so that the running
 // program identifies them by word whatever lexeme the source spelt them with.
+// The words are string literals, so each one's lexeme is remembered by the literal's address
+// and the tables are searched once per literal rather than once per item.
 Lex* Parser::tableWord(const char* word) const {
-    if (Lex* delim = s.findDelim(word)) return delim;
-    return s.findKeyword(word);
+    for (const auto& [literal, lex] : wordCache)
+        if (literal == word) return lex;
+    Lex* lex = s.findDelim(word);
+    if (lex == nullptr) lex = s.findKeyword(word);
+    wordCache.emplace_back(word, lex);
+    return lex;
 }
 
 int Parser::emitWord(const char* word) { return emit(tableWord(word)); }
