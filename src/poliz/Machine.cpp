@@ -304,12 +304,16 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         if (depthNow() < count) [[unlikely]]
             underflow(address);
     };
-    auto pushNow = [&](const Value& v) POLIZ_INLINE {
+    // Room for one more value above the stack; growing may move it.
+    auto makeRoom = [&]() POLIZ_INLINE {
         if (sp == stackLimit) [[unlikely]] {
             sync();
             grow();
             reload();
         }
+    };
+    auto pushNow = [&](const Value& v) POLIZ_INLINE {
+        makeRoom();
         *sp++ = v;
     };
     // A two-operand word with both operands on the stack, with op1 from the instruction (P),
@@ -332,11 +336,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     // T x a b word "=" "=" "backspace": x = a word b, T = x. The result is worked out in the
     // free slot above the stack, at the depth it would have had.
     auto statement = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
-        if (sp == stackLimit) [[unlikely]] {
-            sync();
-            grow();
-            reload();
-        }
+        makeRoom();
         const std::size_t d = depthNow() + 2;
         *sp = prog[at + 2].a;
         binary<kOp>(*sp, prog[at + 3].a, d, at + 4);
@@ -346,11 +346,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     };
     // T a b word "=" label "jumpfalse": T = a word b, then T is the condition.
     auto condition = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
-        if (sp == stackLimit) [[unlikely]] {
-            sync();
-            grow();
-            reload();
-        }
+        makeRoom();
         const std::size_t d = depthNow() + 1;
         *sp = prog[at + 1].a;
         binary<kOp>(*sp, prog[at + 2].a, d, at + 3);
@@ -361,11 +357,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
     };
     // a b word label "jumpfalse": the result is only tested, in the free slot above the stack.
     auto branch = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
-        if (sp == stackLimit) [[unlikely]] {
-            sync();
-            grow();
-            reload();
-        }
+        makeRoom();
         *sp = ins.a;
         binary<kOp>(*sp, prog[at + 1].a, depthNow(), at + 2);
         return intOf(*sp, at + 4) == 0 ? ins.target : at + 5;
