@@ -23,7 +23,8 @@ class MemorySourceFile {
 
 public:
     const char* write(std::string_view text) {
-        if (ftruncate(fd, 0) != 0 || pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
+        if (ftruncate(fd, 0) != 0 ||
+            pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
             __builtin_trap();
         return path.c_str();
     }

@@ -16,7 +16,8 @@ int run(const char* fileName) {
     parser.go();
     std::cout << "\nTotal congratulations! Your program has compiled successfully!" << std::endl;
     poliz.go();
-    std::cout << "\nMore total congratulations! Your program has runned and worked successfully!" << std::endl;
+    std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"
+              << std::endl;
     return 0;
 }
 

@@ -6,8 +6,7 @@
 
 Ident::Ident(const Buffer& b) : Lex(IDENT), name(b.getString()), declared(false), lvalue(true) {}
 
-Ident::Ident(std::string s)
-    : Lex(IDENT), declared(true), lvalue(false), valueString(std::move(s)) {
+Ident::Ident(std::string s) : Lex(IDENT), declared(true), lvalue(false), valueString(std::move(s)) {
     num.assigned = true;
 }
 

@@ -18,7 +18,7 @@
 
 class Parser {
     Scanner s;
-    Lex* curr;  // the lookahead: the first lexeme not yet consumed
+    Lex* curr;             // the lookahead: the first lexeme not yet consumed
     std::string currType;  // the type word of the declaration being read
     Poliz* poliz;
     std::stack<int> cycbeg;  // continue targets of the enclosing loops, innermost on top

@@ -8,7 +8,8 @@
 #include "parser/Messages.h"
 #include "parser/Parser.h"
 
-Parser::Parser(const char* fileName, Poliz& poliz) : s(fileName, poliz.store()), curr(nullptr), poliz(&poliz) {
+Parser::Parser(const char* fileName, Poliz& poliz)
+    : s(fileName, poliz.store()), curr(nullptr), poliz(&poliz) {
     pop();
 }
 

@@ -30,7 +30,7 @@ struct Entry {
     Kind kind;
     ValueType type;  // INT or REAL
     NumCell* cell;
-    bool checked;  // known to hold a value: fetching it cannot fail
+    bool checked;        // known to hold a value: fetching it cannot fail
     bool truth = false;  // an int known to be 0 or 1
 };
 
@@ -84,12 +84,13 @@ private:
     std::vector<const NumCell*> stored;  // variables this statement has assigned so far
     std::vector<Join> joins;
     std::vector<std::int32_t> localTarget;  // per instruction: a local jump target, kExit or kNone
-    std::size_t barrier = 0;  // instructions before this one may be reached from a jump
-    std::vector<bool> safe;   // per instruction: its operands are known to hold values
+    std::size_t barrier = 0;                // instructions before this one may be reached from a jump
+    std::vector<bool> safe;                 // per instruction: its operands are known to hold values
 
     bool isLabelAt(std::size_t p) const {
         const Instr& ins = plain[p];
-        return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 && static_cast<std::size_t>(ins.a.i) < items;
+        return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 &&
+               static_cast<std::size_t>(ins.a.i) < items;
     }
     // Where control really goes from instruction p: markers are stepped over and a label with
     // "jump" is followed, as running them would do without any other effect.
@@ -278,7 +279,8 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         // Past the jump a result that no one can change is known: 0 for "or", and 1 for "and"
         // when it is 0 or 1. A variable may still change before the operator reads it.
         if (e.kind == Entry::Kind::REG && (!isAnd || e.truth))
-            e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true, true};
+            e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true,
+                 true};
     }
     join->shortcuts.push_back(cut);
     p = labelAt + 1;  // the "jumpfalse"
@@ -304,8 +306,10 @@ bool StatementCompiler::reachJoin(std::size_t p) {
         default: return false;
     }
     const Entry top = stack.back();
-    if (lastMade(top)) ops.back().z = join->result;
-    else emit(Op::MOV_I, top.cell, nullptr, join->result);
+    if (lastMade(top))
+        ops.back().z = join->result;
+    else
+        emit(Op::MOV_I, top.cell, nullptr, join->result);
     stack.back() = {Entry::Kind::REG, ValueType::INT, join->result, true, top.truth};
     join->reached = true;
     join->at = ops.size();
@@ -321,14 +325,16 @@ bool StatementCompiler::reachJoin(std::size_t p) {
 // jump goes through a store of its value into the result cell.
 void StatementCompiler::finish() {
     const auto mainLength = static_cast<std::int32_t>(ops.size());
-    auto local = [&](std::size_t at) { return static_cast<std::int32_t>(at) == mainLength ? kExit : static_cast<std::int32_t>(at); };
+    auto local = [&](std::size_t at) {
+        return static_cast<std::int32_t>(at) == mainLength ? kExit : static_cast<std::int32_t>(at);
+    };
     // Chains that end later first: a test at the end of a chain may be a jump of a chain that
     // ends further on, which must know its target before the test is copied.
     std::sort(joins.begin(), joins.end(), [](const Join& a, const Join& b) { return a.marker > b.marker; });
     for (auto join = joins.begin(); join != joins.end(); ++join) {
         const std::size_t at = join->at;
-        const bool tested = static_cast<std::int32_t>(at) < mainLength && (ops[at].op == Op::JZ || ops[at].op == Op::JNZ) &&
-                            ops[at].x == join->result;
+        const bool tested = static_cast<std::int32_t>(at) < mainLength &&
+                            (ops[at].op == Op::JZ || ops[at].op == Op::JNZ) && ops[at].x == join->result;
         bool stubs = false;
         for (const Shortcut& cut : join->shortcuts) {
             if (tested) {
@@ -343,8 +349,10 @@ void StatementCompiler::finish() {
                 continue;
             }
             stubs = true;
-            const NumCell* value = cut.value == Shortcut::Value::OPERAND ? cut.operand
-                                   : newConst(cut.value == Shortcut::Value::ONE, cut.value == Shortcut::Value::ONE ? 1.0f : 0.0f);
+            const NumCell* value = cut.value == Shortcut::Value::OPERAND
+                                       ? cut.operand
+                                       : newConst(cut.value == Shortcut::Value::ONE,
+                                                  cut.value == Shortcut::Value::ONE ? 1.0f : 0.0f);
             localTarget[cut.branch] = static_cast<std::int32_t>(ops.size());
             emit(Op::MOV_I, value, nullptr, join->result).next = local(at);
         }
@@ -355,8 +363,9 @@ void StatementCompiler::finish() {
         bool usedOtherwise = false;
         for (std::size_t j = 0; j < ops.size(); ++j) {
             if (j == at - 1 || j == at) continue;
-            if (ops[j].next == static_cast<std::int32_t>(at) || localTarget[j] == static_cast<std::int32_t>(at) ||
-                ops[j].x == join->result || ops[j].y == join->result)
+            if (ops[j].next == static_cast<std::int32_t>(at) ||
+                localTarget[j] == static_cast<std::int32_t>(at) || ops[j].x == join->result ||
+                ops[j].y == join->result)
                 usedOtherwise = true;
         }
         if (usedOtherwise) continue;
@@ -390,7 +399,8 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
         switch (ins.op) {
             case Op::PUSH: {
                 if (ins.a.slot == Slot::LABEL) {
-                    if (p + 1 < items && plain[p + 1].op == Op::JUMPFALSE && stack.size() == 1 && isLabelAt(p)) {
+                    if (p + 1 < items && plain[p + 1].op == Op::JUMPFALSE && stack.size() == 1 &&
+                        isLabelAt(p)) {
                         // T = v just made and T private: v itself is the condition.
                         if (!finishCondition(p)) return false;
                         end = p + 1;
@@ -489,14 +499,16 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
     for (const Join& join : joins)
         if (!join.reached) return false;
     const std::size_t mainLength = ops.size();
-    for (std::size_t j = 0; j < mainLength; ++j) ops[j].next = j + 1 == mainLength ? kExit : static_cast<std::int32_t>(j + 1);
+    for (std::size_t j = 0; j < mainLength; ++j)
+        ops[j].next = j + 1 == mainLength ? kExit : static_cast<std::int32_t>(j + 1);
     finish();
     for (std::size_t j = 0; j < ops.size(); ++j)
         if (safe[j] && hasSafeForm(ops[j].op)) ops[j].op = safeForm(ops[j].op);
     const std::size_t base = plain.size() + out.size();  // where ops[1] goes
     auto global = [&](std::int32_t j) {
         if (j == kExit) return exit;
-        return j == 0 ? static_cast<std::int32_t>(k) : static_cast<std::int32_t>(base + static_cast<std::size_t>(j) - 1);
+        return j == 0 ? static_cast<std::int32_t>(k)
+                      : static_cast<std::int32_t>(base + static_cast<std::size_t>(j) - 1);
     };
     for (std::size_t j = 0; j < ops.size(); ++j) {
         ops[j].next = global(ops[j].next);

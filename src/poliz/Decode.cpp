@@ -40,7 +40,8 @@ bool isOperand(const Instr& ins) { return ins.op == Op::PUSH && ins.a.slot != Sl
 
 // A label that a jump can use; an out-of-range one keeps the plain form, which reports it.
 bool isLabelIn(const Instr& ins, std::size_t n) {
-    return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 && static_cast<std::size_t>(ins.a.i) < n;
+    return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 &&
+           static_cast<std::size_t>(ins.a.i) < n;
 }
 
 // Wildcards in shapes: an operand item, an in-range label, any two-operand word. Fused
@@ -56,10 +57,10 @@ bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_li
     for (Op want : shape) {
         if (k >= items) return false;
         const Instr& ins = plain[k++];
-        const bool ok = want == kOperand ? isOperand(ins)
-                        : want == kLabel ? isLabelIn(ins, items)
+        const bool ok = want == kOperand  ? isOperand(ins)
+                        : want == kLabel  ? isLabelIn(ins, items)
                         : want == kBinary ? isBinary(ins.op)
-                                         : ins.op == want;
+                                          : ins.op == want;
         if (!ok) return false;
     }
     return true;
@@ -78,13 +79,15 @@ void fuseAt(std::vector<Instr>& plain, std::size_t k, const PushCounts& counts) 
     if (matches(plain, k, {kLabel, Op::JUMP}) || matches(plain, k, {kLabel, Op::JUMPFALSE})) {
         ins.op = plain[k + 1].op == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
         ins.target = plain[k].a.i + 1;  // a taken jump continues after the marker
-    } else if (matches(plain, k, {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
+    } else if (matches(plain, k,
+                       {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
         ins.op = asCondition(plain[k + 3].op);
         ins.target = plain[k + 5].a.i + 1;
         // Every two-operand word on ints gives an int.
         ins.privateTemp = isPrivateTemp(ins.a, Slot::VAR_INT, counts);
     } else if (matches(plain, k,
-                       {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
+                       {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN,
+                        Op::BACKSPACE})) {
         ins.op = asStatement(plain[k + 4].op);
         ins.privateTemp = isPrivateTemp(ins.a, plain[k + 1].a.slot, counts);
     } else if (matches(plain, k, {kOperand, kOperand, kBinary, kLabel, Op::JUMPFALSE})) {

@@ -24,8 +24,8 @@ struct Instr {
     // *_STMT, *_COND: the expression's temporary T is pushed nowhere else, so no one can see
     // its value and the store into it may be left out when it cannot fail.
     bool privateTemp = false;
-    bool onTrue = false;  // the tested cell forms: the jump is taken when the comparison holds
-    bool temporary = false;  // a pushed variable is an expression's temporary (while decoding)
+    bool onTrue = false;      // the tested cell forms: the jump is taken when the comparison holds
+    bool temporary = false;   // a pushed variable is an expression's temporary (while decoding)
     std::int32_t target = 0;  // the fused jumps and the cell branches: where a taken jump goes
     std::int32_t next = 0;    // cell forms: the instruction that follows
     Value a{};                // an operand item: its value, ready to push

@@ -45,18 +45,26 @@ bool compareAs(const T& a, const T& b) {
 
 template <Op kOp>
 Value intResult(std::int32_t a, std::int32_t b) {
-    if constexpr (kOp == Op::ADD) return Value::ofInt(wrap(bits(a) + bits(b)));
-    else if constexpr (kOp == Op::SUB) return Value::ofInt(wrap(bits(a) - bits(b)));
-    else if constexpr (kOp == Op::MUL) return Value::ofInt(wrap(bits(a) * bits(b)));
-    else return Value::ofInt(compareAs<kOp>(a, b));
+    if constexpr (kOp == Op::ADD)
+        return Value::ofInt(wrap(bits(a) + bits(b)));
+    else if constexpr (kOp == Op::SUB)
+        return Value::ofInt(wrap(bits(a) - bits(b)));
+    else if constexpr (kOp == Op::MUL)
+        return Value::ofInt(wrap(bits(a) * bits(b)));
+    else
+        return Value::ofInt(compareAs<kOp>(a, b));
 }
 
 template <Op kOp>
 Value realResult(float a, float b) {
-    if constexpr (kOp == Op::ADD) return Value::ofReal(a + b);
-    else if constexpr (kOp == Op::SUB) return Value::ofReal(a - b);
-    else if constexpr (kOp == Op::MUL) return Value::ofReal(a * b);
-    else return Value::ofInt(compareAs<kOp>(a, b));
+    if constexpr (kOp == Op::ADD)
+        return Value::ofReal(a + b);
+    else if constexpr (kOp == Op::SUB)
+        return Value::ofReal(a - b);
+    else if constexpr (kOp == Op::MUL)
+        return Value::ofReal(a * b);
+    else
+        return Value::ofInt(compareAs<kOp>(a, b));
 }
 
 // The forms of the cell operations: both "int", both "real", the left one "int", the right one
@@ -68,17 +76,24 @@ constexpr int kRI = 3;
 
 template <Op kOp>
 std::int32_t intValue(std::int32_t a, std::int32_t b) {
-    if constexpr (kOp == Op::ADD) return wrap(bits(a) + bits(b));
-    else if constexpr (kOp == Op::SUB) return wrap(bits(a) - bits(b));
-    else if constexpr (kOp == Op::MUL) return wrap(bits(a) * bits(b));
-    else return compareAs<kOp>(a, b);
+    if constexpr (kOp == Op::ADD)
+        return wrap(bits(a) + bits(b));
+    else if constexpr (kOp == Op::SUB)
+        return wrap(bits(a) - bits(b));
+    else if constexpr (kOp == Op::MUL)
+        return wrap(bits(a) * bits(b));
+    else
+        return compareAs<kOp>(a, b);
 }
 
 template <Op kOp>
 float realValue(float a, float b) {
-    if constexpr (kOp == Op::ADD) return a + b;
-    else if constexpr (kOp == Op::SUB) return a - b;
-    else return a * b;
+    if constexpr (kOp == Op::ADD)
+        return a + b;
+    else if constexpr (kOp == Op::SUB)
+        return a - b;
+    else
+        return a * b;
 }
 
 }  // namespace
@@ -183,8 +198,10 @@ template <Op kOp>
 }
 
 // "=": v (op1, at depth d) into the target (op2). The target's own value is never read.
-[[gnu::always_inline]] inline void Machine::assign(const Value& t, const Value& v, std::size_t d, int address) {
-    if (!isVariable(t.slot)) fail("'=' at address " + std::to_string(address) + " needs a variable as its target!");
+[[gnu::always_inline]] inline void Machine::assign(const Value& t, const Value& v, std::size_t d,
+                                                   int address) {
+    if (!isVariable(t.slot))
+        fail("'=' at address " + std::to_string(address) + " needs a variable as its target!");
     Ident& target = *t.var;
     const ValueType tt = typeOf(t.slot);
     const ValueType tv = typeOf(v.slot);
@@ -248,8 +265,10 @@ template <int kForm, Op kOp, bool kCheck>
             fetchIf<kCheck>(y);
             const float a = kLeftInt ? static_cast<float>(x->i) : x->r;
             const float b = kRightInt ? static_cast<float>(y->i) : y->r;
-            if constexpr (kOp == Op::MUL || kOp == Op::SUB || kOp == Op::ADD) z->r = realValue<kOp>(a, b);
-            else z->i = compareAs<kOp>(a, b);
+            if constexpr (kOp == Op::MUL || kOp == Op::SUB || kOp == Op::ADD)
+                z->r = realValue<kOp>(a, b);
+            else
+                z->i = compareAs<kOp>(a, b);
         }
     }
     z->assigned = true;
@@ -277,7 +296,8 @@ template <int kForm, Op kOp, bool kCheck>
 void Machine::unassignedCell(const NumCell* c) const {
     for (int k = 0; k < poliz.size(); ++k) {
         Lex* item = poliz.at(k);
-        if (item->getKind() == IDENT && &static_cast<Ident*>(item)->cell() == c) static_cast<Ident*>(item)->throwUnassigned();
+        if (item->getKind() == IDENT && &static_cast<Ident*>(item)->cell() == c)
+            static_cast<Ident*>(item)->throwUnassigned();
     }
     fail("An unassigned cell that belongs to no variable!");
 }
@@ -379,13 +399,13 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         };
         static_assert(sizeof kHandlers / sizeof kHandlers[0] == kOpCount);
 #define POLIZ_DISPATCH() goto* kHandlers[static_cast<std::size_t>(ip->op)]
-#define POLIZ_OP(name)                          \
+#define POLIZ_OP(name)                            \
     op_##name : at = static_cast<int>(ip - prog); \
     pc = at + 1;
 #define POLIZ_CELL(name) op_##name:
-#define POLIZ_NEXT     \
-    do {               \
-        ip = prog + pc; \
+#define POLIZ_NEXT        \
+    do {                  \
+        ip = prog + pc;   \
         POLIZ_DISPATCH(); \
     } while (false)
 #define POLIZ_NEXT_CELL   \
@@ -393,10 +413,10 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         ip = ip->nextp;   \
         POLIZ_DISPATCH(); \
     } while (false)
-#define POLIZ_BRANCH(fallThrough)                          \
-    do {                                                   \
+#define POLIZ_BRANCH(fallThrough)                           \
+    do {                                                    \
         ip = (fallThrough) ? ip->nextp : prog + ip->target; \
-        POLIZ_DISPATCH();                                  \
+        POLIZ_DISPATCH();                                   \
     } while (false)
         POLIZ_DISPATCH();
 #include "poliz/MachineOps.inc"
@@ -413,18 +433,18 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
             if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
 #endif
             switch (ip->op) {
-#define POLIZ_OP(name)                       \
-    case Op::name:                           \
+#define POLIZ_OP(name)                    \
+    case Op::name:                        \
         at = static_cast<int>(ip - prog); \
         pc = at + 1;
 #define POLIZ_CELL(name) case Op::name:
-#define POLIZ_NEXT \
+#define POLIZ_NEXT  \
     ip = prog + pc; \
     break
 #define POLIZ_NEXT_CELL \
     ip = ip->nextp;     \
     break
-#define POLIZ_BRANCH(fallThrough)                         \
+#define POLIZ_BRANCH(fallThrough)                       \
     ip = (fallThrough) ? ip->nextp : prog + ip->target; \
     break
 #include "poliz/MachineOps.inc"
@@ -455,7 +475,8 @@ void Machine::dup(int address) {
 
 int Machine::jumpTarget(const Value& label, int address) const {
     if (label.slot != Slot::LABEL)
-        fail("'" + poliz.at(address)->getString() + "' at address " + std::to_string(address) + " needs a label!");
+        fail("'" + poliz.at(address)->getString() + "' at address " + std::to_string(address) +
+             " needs a label!");
     if (label.i < 0 || label.i >= poliz.size())
         fail("Jump to address " + std::to_string(label.i) + " outside the program at address " +
              std::to_string(address) + "!");
@@ -465,7 +486,8 @@ int Machine::jumpTarget(const Value& label, int address) const {
 void Machine::fail(std::string_view what) { throw RuntimeError(std::string(what)); }
 
 void Machine::underflow(int address) const {
-    fail("Too few operands for '" + poliz.at(address)->getString() + "' at address " + std::to_string(address) + "!");
+    fail("Too few operands for '" + poliz.at(address)->getString() + "' at address " +
+         std::to_string(address) + "!");
 }
 
 void Machine::mismatch(int address) const {

@@ -48,7 +48,9 @@ void Machine::read(int address) {
     if (!isVariable(v.slot)) fail("'read' at address " + std::to_string(address) + " needs a variable!");
     Ident& var = *v.var;
     flushOutput();
-    auto endOfInput = [&var] { return RuntimeError("Unexpected end of input for '" + var.getString() + "'!"); };
+    auto endOfInput = [&var] {
+        return RuntimeError("Unexpected end of input for '" + var.getString() + "'!");
+    };
     auto invalidInput = [&var] { return RuntimeError("Invalid input for '" + var.getString() + "'!"); };
     switch (v.slot) {
         case Slot::VAR_INT:
@@ -128,4 +130,3 @@ void Machine::buildTraceStack() {
         }
     }
 }
-

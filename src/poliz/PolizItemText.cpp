@@ -24,7 +24,8 @@ std::string PolizItemText::text(const Lex* item, Strings strings) const {
         case STRINGC:
             if (strings == Strings::ESCAPED) return quotedEscaped(item->getString());
             return std::string("\"").append(item->getString()).append("\"");
-        case LABEL: return std::string("->").append(std::to_string(static_cast<const Label*>(item)->getAddress()));
+        case LABEL:
+            return std::string("->").append(std::to_string(static_cast<const Label*>(item)->getAddress()));
         case NUMBER:
         case REAL:
         case KEYWORD:

@@ -24,10 +24,10 @@ enum class Slot : std::uint8_t {
 struct Value {
     Slot slot = Slot::INT;
     union {
-        std::int32_t i;             // INT; LABEL: the label's address
-        float r;                    // REAL
-        const std::string* str;     // STR_CONST
-        Ident* var;                 // VAR_*
+        std::int32_t i;          // INT; LABEL: the label's address
+        float r;                 // REAL
+        const std::string* str;  // STR_CONST
+        Ident* var;              // VAR_*
     };
 
     static Value ofInt(std::int32_t v) {
@@ -70,9 +70,9 @@ struct Value {
 
 // The value type of what a slot holds, as the operators choose their forms by it.
 inline ValueType typeOf(Slot s) {
-    static constexpr ValueType kTypes[] = {ValueType::INT,  ValueType::REAL, ValueType::STRING,
-                                    ValueType::STRING, ValueType::INT, ValueType::REAL,
-                                    ValueType::STRING, ValueType::NONE, ValueType::NONE};
+    static constexpr ValueType kTypes[] = {ValueType::INT,    ValueType::REAL, ValueType::STRING,
+                                           ValueType::STRING, ValueType::INT,  ValueType::REAL,
+                                           ValueType::STRING, ValueType::NONE, ValueType::NONE};
     return kTypes[static_cast<int>(s)];
 }
 

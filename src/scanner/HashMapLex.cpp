@@ -46,7 +46,8 @@ HashMapLex::~HashMapLex() {
 int HashMapLex::hash(const std::string& text) const {
     if (text.empty()) return 0;
     std::uint32_t h = 97u * static_cast<std::uint32_t>(static_cast<signed char>(text[0]));
-    for (std::size_t i = 1; i < text.size(); ++i) h += static_cast<std::uint32_t>(static_cast<signed char>(text[i]));
+    for (std::size_t i = 1; i < text.size(); ++i)
+        h += static_cast<std::uint32_t>(static_cast<signed char>(text[i]));
     int slot = static_cast<std::int32_t>(h) % size;
     return slot < 0 ? slot + size : slot;
 }

@@ -16,12 +16,13 @@
 namespace {
 
 // The words the delimiter table holds: the source's signs, then those only POLIZ uses.
-const char* const kDelimWords[] = {"{", "}",  ",",  ";",  ":",  "(",  ")",         "=",    "+",         "-",
-                                   "*", "/",  "<",  ">",  "<=", ">=", "==",        "!=",   "backspace", "jump",
-                                   "jumpfalse", "empty", "dup", "~"};
+const char* const kDelimWords[] = {
+    "{", "}", ",",  ";",  ":",  "(",  ")",         "=",    "+",         "-",     "*",   "/",
+    "<", ">", "<=", ">=", "==", "!=", "backspace", "jump", "jumpfalse", "empty", "dup", "~"};
 
-const char* const kKeywordWords[] = {"program", "int", "real", "string", "not",      "and",  "or",    "if",  "else",
-                                     "case",    "of",  "while", "for",   "continue", "read", "write", "end"};
+const char* const kKeywordWords[] = {"program", "int",      "real", "string", "not", "and",
+                                     "or",      "if",       "else", "case",   "of",  "while",
+                                     "for",     "continue", "read", "write",  "end"};
 
 std::string readWholeFile(const char* fileName) {
     std::error_code error;
@@ -36,7 +37,8 @@ std::string readWholeFile(const char* fileName) {
 
 }  // namespace
 
-Scanner::Scanner(const char* fileName, LexStore& unlisted) : source(readWholeFile(fileName)), unlisted(unlisted) {
+Scanner::Scanner(const char* fileName, LexStore& unlisted)
+    : source(readWholeFile(fileName)), unlisted(unlisted) {
     for (const char* word : kDelimWords) delimTab.tryToAdd(new Delim(word));
     for (const char* word : kKeywordWords) keywordTab.tryToAdd(new Keyword(word));
     pop();

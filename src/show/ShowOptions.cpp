@@ -64,7 +64,8 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
             options.error = "unknown option '" + std::string(arg) + "'";
             return options;
         } else if (hasFile) {
-            options.error = "one source file only, but both '" + options.file + "' and '" + std::string(arg) + "' given";
+            options.error =
+                "one source file only, but both '" + options.file + "' and '" + std::string(arg) + "' given";
             return options;
         } else {
             options.file = arg;

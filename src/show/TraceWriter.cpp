@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr std::size_t kKindColumn = 8;       // "variable", the longest kind
-constexpr std::size_t kMaxTextColumn = 16;   // longer item texts do not widen every line
+constexpr std::size_t kKindColumn = 8;      // "variable", the longest kind
+constexpr std::size_t kMaxTextColumn = 16;  // longer item texts do not widen every line
 // Only the top of a deep stack is shown: expression statements in a loop leave one value per
 // round on it, and a line that grows with every round helps nobody.
 constexpr std::size_t kShownEntries = 8;
@@ -35,7 +35,8 @@ TraceWriter::TraceWriter(const Poliz& poliz, std::ostream& out, std::int64_t lim
     addressColumn = std::to_string(std::max(poliz.size() - 1, 0)).size();
     textColumn = 0;
     for (int address = 0; address < poliz.size(); ++address)
-        textColumn = std::max(textColumn, items.text(poliz.at(address), PolizItemText::Strings::ESCAPED).size());
+        textColumn =
+            std::max(textColumn, items.text(poliz.at(address), PolizItemText::Strings::ESCAPED).size());
     textColumn = std::min(textColumn, kMaxTextColumn);
 }
 

@@ -31,7 +31,8 @@ int trace(const ShowOptions& options) {
     RunOptions run;
     if (options.traceSteps != 0) run.tracer = &writer;
     poliz.go(std::cin, std::cout, run);
-    std::cout << "\nMore total congratulations! Your program has runned and worked successfully!" << std::endl;
+    std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"
+              << std::endl;
     return 0;
 }
 
@@ -48,5 +49,6 @@ int main(int argc, char** argv) {
         std::cout << kShowUsage;
         return 0;
     }
-    return reportErrors([&options] { return options.mode == ShowOptions::Mode::TRACE ? trace(options) : list(options); });
+    return reportErrors(
+        [&options] { return options.mode == ShowOptions::Mode::TRACE ? trace(options) : list(options); });
 }

@@ -24,41 +24,91 @@ namespace fs = std::filesystem;
 
 // int a, b, c hold values; u, w (int) and v (real) are never assigned; r, s are reals.
 const char* const kIntExpressions[] = {
-    "a + b * c",         "a - b / c",        "a / b",
-    "b / a",             "a * a * a * a",    "a - (b - c)",
-    "a < b",             "a >= b",           "a == c",
-    "a != b",            "-a",               "not a",
-    "not (a - b)",       "a and b",          "a or b",
-    "a and b or c",      "a or b and c",     "a and b and c",
-    "a or b or c",       "(a and b) + 1",    "(a or b) * 2",
-    "a > 1 and b < 2 or not (a - b)",        "a == 0 or b / a < 2 and not (b == 0)",
-    "a > 1 and b < 2 or c < 3 and a > 4 or not b",                   "a < b or b < c and c < a or a == b",
-    "b != 0 and a / b > 3",                  "a > 10 and b > 10 and a + b < 300 and a != b or a == 7",
-    "a = b = c",         "a = b + (b = 3)",  "a + (a = 5)",
-    "(a = 0) or b",      "(a = 2) and (b = 0) or (c = 5)",       "a = r",
-    "a = r * 2 + b",     "a = b = r",        "a < r",
-    "r >= a",            "r == s",           "r != s",
-    "s < 0.5 and a",     "a + u",            "u + a",
-    "u / a",             "a / u",            "0 / u",
-    "u / 0",             "a / 0",            "u and a",
-    "a and u",           "0 and u",          "1 or u",
-    "u or 1",            "a or u",           "not u",
-    "-u",                "u < v",            "v < u",
-    "a = u",             "u = a",            "(u = 3) + u",
-    "u + (u = 3)",       "w = u = a",        "a and w or u",
-    "a < v",             "a = v",
-    "a * 2147483647 + b",                    "-a - 2147483647 - 1",
-    "a / -1",            "a - a / b * b",    "a and (a = 0) + 1",
-    "1",                 "a",                "u",
-    "a = a",             "u = u",
+    "a + b * c",
+    "a - b / c",
+    "a / b",
+    "b / a",
+    "a * a * a * a",
+    "a - (b - c)",
+    "a < b",
+    "a >= b",
+    "a == c",
+    "a != b",
+    "-a",
+    "not a",
+    "not (a - b)",
+    "a and b",
+    "a or b",
+    "a and b or c",
+    "a or b and c",
+    "a and b and c",
+    "a or b or c",
+    "(a and b) + 1",
+    "(a or b) * 2",
+    "a > 1 and b < 2 or not (a - b)",
+    "a == 0 or b / a < 2 and not (b == 0)",
+    "a > 1 and b < 2 or c < 3 and a > 4 or not b",
+    "a < b or b < c and c < a or a == b",
+    "b != 0 and a / b > 3",
+    "a > 10 and b > 10 and a + b < 300 and a != b or a == 7",
+    "a = b = c",
+    "a = b + (b = 3)",
+    "a + (a = 5)",
+    "(a = 0) or b",
+    "(a = 2) and (b = 0) or (c = 5)",
+    "a = r",
+    "a = r * 2 + b",
+    "a = b = r",
+    "a < r",
+    "r >= a",
+    "r == s",
+    "r != s",
+    "s < 0.5 and a",
+    "a + u",
+    "u + a",
+    "u / a",
+    "a / u",
+    "0 / u",
+    "u / 0",
+    "a / 0",
+    "u and a",
+    "a and u",
+    "0 and u",
+    "1 or u",
+    "u or 1",
+    "a or u",
+    "not u",
+    "-u",
+    "u < v",
+    "v < u",
+    "a = u",
+    "u = a",
+    "(u = 3) + u",
+    "u + (u = 3)",
+    "w = u = a",
+    "a and w or u",
+    "a < v",
+    "a = v",
+    "a * 2147483647 + b",
+    "-a - 2147483647 - 1",
+    "a / -1",
+    "a - a / b * b",
+    "a and (a = 0) + 1",
+    "1",
+    "a",
+    "u",
+    "a = a",
+    "u = u",
 };
 
 const char* const kRealExpressions[] = {
-    "r * s + a",  "r / s",       "a / r",        "s / a",    "r - a * s",
-    "-r",         "r = a / 2",   "r = s = a",    "r = s * r", "2 * r * s + 1",
-    "v + r",      "r + v",       "v / r",        "r / v",    "a * v",
-    "v = r",      "r = v",       "r = u",        "r + (r = 1.5)",  "v = a",
-    "r * r * r * r - r * r * r * r",
+    "r * s + a",     "r / s",     "a / r",
+    "s / a",         "r - a * s", "-r",
+    "r = a / 2",     "r = s = a", "r = s * r",
+    "2 * r * s + 1", "v + r",     "r + v",
+    "v / r",         "r / v",     "a * v",
+    "v = r",         "r = v",     "r = u",
+    "r + (r = 1.5)", "v = a",     "r * r * r * r - r * r * r * r",
 };
 
 struct Values {
@@ -79,7 +129,8 @@ const Values kValueSets[] = {
 std::string program(const Values& v, const std::string& body) {
     std::ostringstream text;
     text << "program {\n  int a = " << v.a << ", b = " << v.b << ", c = " << v.c << ", u, w, k = 0;\n"
-         << "  real r = " << v.r << ", s = " << v.s << ", v;\n"
+         << "  real r = " << v.r << ", s = " << v.s
+         << ", v;\n"
          // Leaves values in the cells of intermediate results, which later statements reuse.
          << "  k = 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 + 10 + 11 * 12 - 13 * 14 + 15;\n  k = 0;\n"
          << body << "\n  write(\" \", a, \" \", b, \" \", c, \" \", r, \" \", s, \" \", k);\n}\n";
@@ -94,8 +145,9 @@ protected:
     int programs = 0;
 
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("poliz_cells_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                           "_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        dir = fs::temp_directory_path() /
+              ("poliz_cells_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+               std::to_string(reinterpret_cast<std::uintptr_t>(this)));
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -122,7 +174,8 @@ TEST_F(CellForms, IntegerExpressionsAgreeAsStatementsAndConditions) {
             agree(program(v, "  if (" + x + ") write(\"yes\"); else write(\"no\");"));
             // The condition runs again after its own effects, until it fails or k reaches 3.
             agree(program(v, "  while (k < 3 and (" + x + ")) { k = k + 1; write(k); }"));
-            agree(program(v, "  for (k = 0; (" + x + ") and k < 3; k = k + 1) if (k > 1) a = 0; else write(k);"));
+            agree(program(
+                v, "  for (k = 0; (" + x + ") and k < 3; k = k + 1) if (k > 1) a = 0; else write(k);"));
         }
     }
     EXPECT_GT(programs, 1000);
@@ -143,7 +196,8 @@ TEST_F(CellForms, RealExpressionsAgreeAsStatementsAndComparisons) {
 // The case statement's label tests, continue, and statements that jump over one another.
 TEST_F(CellForms, ControlFlowAroundCompiledStatementsAgrees) {
     const char* const bodies[] = {
-        "  for (k = 0; k < 10; k = k + 1) case (k - k / 3 * 3) of 0: a = a + 1; 1, 2: { b = b - 1; continue; } end;",
+        "  for (k = 0; k < 10; k = k + 1) case (k - k / 3 * 3) of 0: a = a + 1; 1, 2: { b = b - 1; continue; "
+        "} end;",
         "  for (k = 0; k < 4; k = k + 1) case (r + k) of 2.5: r = r * 2; -1.5, 3.5: s = s - 1; end;",
         "  while (k < 5) { k = k + 1; if (k == 2 or k == 4) continue; else a = a * 2; }",
         "  for (;;) { k = k + 1; if (k > 3) { c = 9 / (k - k); } else {} }",
@@ -166,7 +220,8 @@ public:
 };
 
 // x = a + b * 2 as a statement, then a condition on x, written out; `entry` items run first.
-int statementAndCondition(HandPoliz& p, Ident* x, Ident* a, Ident* b, std::initializer_list<HandPoliz::Item> entry) {
+int statementAndCondition(HandPoliz& p, Ident* x, Ident* a, Ident* b,
+                          std::initializer_list<HandPoliz::Item> entry) {
     p.emit(entry);
     const int start = p.emit({p.temp("int"), x, a, b, p.n(2), "*", "+", "=", "=", "backspace"});
     const int test = p.emit({p.temp("int"), x, p.n(10), ">", "=", p.label(0), "jumpfalse"});

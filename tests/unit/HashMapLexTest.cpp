@@ -67,8 +67,10 @@ TEST(HashMapLex, WrapsAroundFromTheLastSlot) {
         for (char d = '0'; d <= 'z'; ++d) {
             std::string text{c, d};
             if ((97 * c + d) % 64 != 63) continue;
-            if (first.empty()) first = text;
-            else if (second.empty()) second = text;
+            if (first.empty())
+                first = text;
+            else if (second.empty())
+                second = text;
         }
     }
     ASSERT_FALSE(second.empty());

@@ -19,7 +19,9 @@ protected:
     bool fused() const { return GetParam(); }
 };
 
-std::string unassigned(const char* name) { return std::string("Using value of '") + name + "' was not assigned!"; }
+std::string unassigned(const char* name) {
+    return std::string("Using value of '") + name + "' was not assigned!";
+}
 
 }  // namespace
 
@@ -31,7 +33,13 @@ TEST_P(Interpreter, IntegerArithmeticWrapsAndTruncatesTowardZero) {
     p.writeExpr("int", {p.n(INT_MIN), "~"});
     p.writeExpr("int", {p.n(INT_MIN), p.n(-1), "/"});
     p.emit({p.n(7), p.n(2), "/", p.n(-7), p.n(2), "/", p.n(7), p.n(-2), "/", p.n(3), "write"});
-    EXPECT_EQ(p.output(), "-2147483648" "2147483647" "0" "-2147483648" "-2147483648" "3-3-3");
+    EXPECT_EQ(p.output(),
+              "-2147483648"
+              "2147483647"
+              "0"
+              "-2147483648"
+              "-2147483648"
+              "3-3-3");
 }
 
 TEST_P(Interpreter, RealArithmeticIsSinglePrecisionAndNanComparesFalseExceptNotEqual) {
@@ -45,14 +53,17 @@ TEST_P(Interpreter, RealArithmeticIsSinglePrecisionAndNanComparesFalseExceptNotE
     p.emit({nan, p.r(1e38f), p.r(10.0f), "*", p.r(1e38f), p.r(10.0f), "*", "-", "=", "backspace"});
     for (const char* cmp : {"<", ">", "<=", ">=", "==", "!="}) p.emit({nan, nan, cmp});
     p.emit({nan, p.n(1), "<", p.n(7), "write"});
-    EXPECT_EQ(p.output(), "3.53.5-1.511.23457e+061e-05" "0000010");
+    EXPECT_EQ(p.output(),
+              "3.53.5-1.511.23457e+061e-05"
+              "0000010");
 }
 
 TEST_P(Interpreter, AssignmentConvertsAndChainsStoreIntoTheLeftmostVariable) {
     HandPoliz p(fused());
     Ident* i = p.var("i", "int");
     Ident* x = p.var("x", "real");
-    p.emit({i, p.r(2.7f), "=", p.n(1), "write", i, p.r(-2.7f), "=", p.n(1), "write", x, p.n(3), "=", p.n(1), "write"});
+    p.emit({i, p.r(2.7f), "=", p.n(1), "write", i, p.r(-2.7f), "=", p.n(1), "write", x, p.n(3), "=", p.n(1),
+            "write"});
     // a = b = c: T a b "=" c "=" "="
     Ident* a = p.var("a", "int");
     Ident* b = p.var("b", "int", 2);
@@ -89,8 +100,9 @@ TEST_P(Interpreter, FetchOrderDecidesWhichUnassignedVariableIsNamed) {
 }
 
 TEST_P(Interpreter, DivisionByZeroIsCheckedOnTheRightOperandFirst) {
-    for (Lex* (*zero)(HandPoliz&) : {+[](HandPoliz& p) { return p.n(0); }, +[](HandPoliz& p) { return p.r(0.0f); },
-                                     +[](HandPoliz& p) { return p.r(-0.0f); }}) {
+    for (Lex* (*zero)(HandPoliz&) :
+         {+[](HandPoliz& p) { return p.n(0); }, +[](HandPoliz& p) { return p.r(0.0f); },
+          +[](HandPoliz& p) { return p.r(-0.0f); }}) {
         HandPoliz p(fused());
         p.emit({p.var("never", "real"), zero(p), "/"});  // the left one is never fetched
         EXPECT_EQ(error(p), "Division by zero!");
@@ -134,8 +146,8 @@ TEST_P(Interpreter, StringsConcatenateAndCompareByByteCodes) {
     HandPoliz p(fused());
     Ident* s = p.var("s", "string", std::string("ab"));
     p.writeExpr("string", {s, p.s("cd"), "+", p.s("e"), "+"});
-    p.emit({p.s("abc"), p.s("abd"), "<", p.s("b"), p.s("abc"), ">", p.s(""), p.s(""), "==", p.s("\xc3\xa9"), p.s("z"),
-            ">", p.s("ab"), p.s("ab "), ">=", p.n(5), "write"});
+    p.emit({p.s("abc"), p.s("abd"), "<", p.s("b"), p.s("abc"), ">", p.s(""), p.s(""), "==", p.s("\xc3\xa9"),
+            p.s("z"), ">", p.s("ab"), p.s("ab "), ">=", p.n(5), "write"});
     p.emit({p.s("+"), p.s("x"), "+", "dup", "+", p.n(1), "write"});  // a constant "+" is an operand
     EXPECT_EQ(p.output(), "abcde11110+x+x");
 }
@@ -279,4 +291,6 @@ TEST_P(Interpreter, TracerSeesEveryItemAndCanStopTracing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FusedAndPlain, Interpreter, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "fused" : "plain"; });
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "fused" : "plain";
+                         });

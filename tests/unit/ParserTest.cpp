@@ -62,7 +62,8 @@ std::string repeat(const std::string& text, int times) {
 }  // namespace
 
 TEST(ParserLayout, DeclarationsAppendNothingAndAnExpressionHasItsTemporary) {
-    EXPECT_EQ(translate("program { int a, b = 2, c; real r = -1.5, q = 3; string t = \"x\"; } #?! trailing"), "");
+    EXPECT_EQ(translate("program { int a, b = 2, c; real r = -1.5, q = 3; string t = \"x\"; } #?! trailing"),
+              "");
     EXPECT_EQ(translate("program { int a = 2; write(a * 3); }"), R"(0 $t1
 1 a
 2 3
@@ -352,8 +353,10 @@ TEST(ParserChecks, ErrorsCarryTheLineOfTheCurrentLexeme) {
     EXPECT_EQ(failure("program { for (;\n 2.5;\n /* two\n lines */ ) { } }"),
               "semantic 4: The second expression in 'for' should be ingeger!");
     // Label checks come after the label is consumed.
-    EXPECT_EQ(failure("program { int i; case (i) of 1,\n 1\n : { } end; }"), "semantic 3: Double constant declaring!");
-    EXPECT_EQ(failure("program { int i; case (i) of 1.0\n : { } end; }"), "semantic 2: Type mismatch in 'case'!");
+    EXPECT_EQ(failure("program { int i; case (i) of 1,\n 1\n : { } end; }"),
+              "semantic 3: Double constant declaring!");
+    EXPECT_EQ(failure("program { int i; case (i) of 1.0\n : { } end; }"),
+              "semantic 2: Type mismatch in 'case'!");
     // The condition's type is checked before its ")".
     EXPECT_EQ(failure("program { if (1.5 x }"), "semantic 1: Expression in 'if' should be ingeger!");
     EXPECT_EQ(failure("program { int i; while (i x }"), "syntax 1: ')' is expexted but 'x' found!");
@@ -373,7 +376,8 @@ TEST(ParserChecks, AssignmentNeedsABareVariableOnTheLeft) {
 // Each operand is checked as soon as the operator after it is read, the last one once read.
 TEST(ParserChecks, OperandTypes) {
     const std::string decl = "program { int i; real r; string s; ";
-    EXPECT_EQ(failure(decl + "i = \"a\" < \"b\"; s = \"a\" + s + \"c\"; r = 1 + 2.5 * i / 2; i = 7 / 2; }"), "ok");
+    EXPECT_EQ(failure(decl + "i = \"a\" < \"b\"; s = \"a\" + s + \"c\"; r = 1 + 2.5 * i / 2; i = 7 / 2; }"),
+              "ok");
     EXPECT_EQ(failure(decl + "r; s; }"), "ok");  // a lone operand is not checked
     EXPECT_EQ(failure(decl + "i = 1 or 1 or\n 2.5; }"), "semantic 2: Non-integer operand in disjunction!");
     EXPECT_EQ(failure(decl + "s or\n i; }"), "semantic 2: Non-integer operand in disjunction!");
@@ -386,13 +390,15 @@ TEST(ParserChecks, OperandTypes) {
 }
 
 TEST(ParserChecks, ConditionsTakeTheTypeOfTheAssignedVariable) {
-    EXPECT_EQ(failure("program { real r; if (r = 1) { } else { } }"), "semantic 1: Expression in 'if' should be ingeger!");
+    EXPECT_EQ(failure("program { real r; if (r = 1) { } else { } }"),
+              "semantic 1: Expression in 'if' should be ingeger!");
     EXPECT_EQ(failure("program { int i; real r; while (i = r) { } }"), "ok");
 }
 
 TEST(ParserChecks, ContinueBelongsToTheInnermostLoopAroundIt) {
     EXPECT_EQ(failure("program { int i; while (1) case (i) of 1: { continue; } end; }"), "ok");
-    EXPECT_EQ(failure("program { int i; while (1) { } continue; }"), "semantic 1: Not inner-cycle 'continue'!");
+    EXPECT_EQ(failure("program { int i; while (1) { } continue; }"),
+              "semantic 1: Not inner-cycle 'continue'!");
 }
 
 TEST(ParserChecks, DeclarationInitialisers) {
@@ -403,12 +409,15 @@ TEST(ParserChecks, DeclarationInitialisers) {
 
 TEST(ParserChecks, CaseLabels) {
     EXPECT_EQ(failure("program { int i; case (i) of -1: { } 1: { } end; }"), "ok");
-    EXPECT_EQ(failure("program { real r; case (r) of 2.00: { } 2.0: { } end; }"), "semantic 1: Double constant declaring!");
+    EXPECT_EQ(failure("program { real r; case (r) of 2.00: { } 2.0: { } end; }"),
+              "semantic 1: Double constant declaring!");
     EXPECT_EQ(failure("program { real r; case (r) of 1: { } end; }"), "semantic 1: Type mismatch in 'case'!");
     EXPECT_EQ(failure("program { string s; case (s) of \"x\", \"y\": { } \"x\": { } end; }"),
               "semantic 1: Double constant declaring!");
     // Each case has its own label set, nested or not.
-    EXPECT_EQ(failure("program { int i; case (i) of 1: case (i) of 1: { } end; end; case (i) of 1: { } end; }"), "ok");
+    EXPECT_EQ(
+        failure("program { int i; case (i) of 1: case (i) of 1: { } end; end; case (i) of 1: { } end; }"),
+        "ok");
 }
 
 // Nesting deeper than any hand-written program ends in a syntax error, never a stack overflow.
@@ -417,7 +426,8 @@ TEST(ParserChecks, NestingLimit) {
     EXPECT_EQ(failure("program { int x; x = " + repeat("(", 1000) + "1" + repeat(")", 1000) + "; }"), "ok");
     EXPECT_EQ(failure("program { int x; x = " + repeat("- not ", 500) + "1; }"), "ok");
     EXPECT_EQ(failure("program { " + repeat("{", 1000) + repeat("}", 1000) + " }"), "ok");
-    EXPECT_EQ(failure("program { " + repeat("if (1) ", 1000) + "{ }" + repeat(" else { }", 1000) + " }"), "ok");
+    EXPECT_EQ(failure("program { " + repeat("if (1) ", 1000) + "{ }" + repeat(" else { }", 1000) + " }"),
+              "ok");
     EXPECT_EQ(failure("program { int x; x = " + repeat("(", 100000) + "1; }"), tooDeep);
     EXPECT_EQ(failure("program { int x; x = " + repeat("-", 100000) + "1; }"), tooDeep);
     EXPECT_EQ(failure("program { " + repeat("{", 100000) + " }"), tooDeep);

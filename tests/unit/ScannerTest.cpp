@@ -97,9 +97,7 @@ TEST(Scanner, EndOfFile) {
     EXPECT_EQ(scan("abc"), "EOF");
 }
 
-TEST(Scanner, LineIsWhereTheLexemeEnds) {
-    EXPECT_EQ(scan("a\n\nb\n"), "id:a@1 id:b@3 EOF");
-}
+TEST(Scanner, LineIsWhereTheLexemeEnds) { EXPECT_EQ(scan("a\n\nb\n"), "id:a@1 id:b@3 EOF"); }
 
 TEST(Scanner, InternsLexemes) {
     SourceFile file("x \"s\" x \"s\" 5 5 1.5 1.50 05 ");
