@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 

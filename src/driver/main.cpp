@@ -2,7 +2,7 @@
 // standard error and an exit status (1 lexical, 2 syntax, 3 semantic, 4 runtime).
 #include <iostream>
 
-#include "driver/ReportErrors.h"
+#include "common/ReportErrors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 

@@ -1,7 +1,7 @@
 // Variables: declaration, assignment with conversions, and checked value access.
 #include "lexemes/Ident.h"
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/NumberText.h"
 
 Ident::Ident(const Buffer& b) : Lex(IDENT), name(b.getString()), declared(false), lvalue(true) {}

@@ -2,7 +2,7 @@
 // guard per open level of parentheses, prefix operators or statements.
 #pragma once
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "parser/Messages.h"
 
 // Room for 1000 levels of any construct inside a few statements. A level of parentheses is

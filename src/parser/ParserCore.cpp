@@ -2,7 +2,7 @@
 // constant initialisers, and the two single-operand rules: identifier and constant.
 #include <cstdint>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
 #include "parser/Messages.h"

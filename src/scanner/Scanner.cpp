@@ -6,7 +6,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"

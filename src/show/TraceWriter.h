@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "poliz/PolizItemText.h"
-#include "poliz/PolizTracer.h"
+#include "fast/PolizTracer.h"
 
 class TraceWriter final : public PolizTracer {
     const Poliz& poliz;

@@ -2,10 +2,10 @@
 // listing, or run it as poliz does while tracing every step on standard error.
 #include <iostream>
 
-#include "driver/ReportErrors.h"
+#include "common/ReportErrors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
-#include "poliz/PolizAnnotatedListing.h"
+#include "show/PolizAnnotatedListing.h"
 #include "show/ShowOptions.h"
 #include "show/SourceLines.h"
 #include "show/TraceWriter.h"

@@ -13,10 +13,10 @@
 
 #include "HandPoliz.h"
 #include "RunSource.h"
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
-#include "poliz/PolizTracer.h"
+#include "fast/PolizTracer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "HandPoliz.h"
-#include "poliz/PolizTracer.h"
+#include "fast/PolizTracer.h"
 
 namespace {
 

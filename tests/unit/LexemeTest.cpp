@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"

@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "poliz/PolizListing.h"

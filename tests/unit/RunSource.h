@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 

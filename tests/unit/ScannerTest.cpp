@@ -4,7 +4,7 @@
 #include <string>
 
 #include "SourceFile.h"
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/Lex.h"
 #include "scanner/Scanner.h"
 

@@ -1,5 +1,5 @@
 // The one table that ties operator words to operations.
-#include "poliz/Op.h"
+#include "fast/Op.h"
 
 namespace {
 

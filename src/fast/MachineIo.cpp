@@ -6,8 +6,8 @@
 #include <ostream>
 #include <utility>
 
-#include "driver/Errors.h"
-#include "poliz/Machine.h"
+#include "common/Errors.h"
+#include "fast/Machine.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Turning the errors of a run into one message and an exit status (see ReportErrors.h).
-#include "driver/ReportErrors.h"
+#include "common/ReportErrors.h"
 
 #include <exception>
 #include <iostream>
 #include <new>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/NumberText.h"
-#include "poliz/Instr.h"
-#include "poliz/PolizTracer.h"
-#include "poliz/Value.h"
+#include "fast/Instr.h"
+#include "fast/PolizTracer.h"
+#include "fast/Value.h"
 
 class Poliz;
 

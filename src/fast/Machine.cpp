@@ -1,11 +1,11 @@
 // The run loop and the operations of the stack machine. Every operator pops op1 (the top, the
 // right operand) and then op2; values are fetched in the order the language fixes, because it
 // decides which unassigned variable an error names.
-#include "poliz/Machine.h"
+#include "fast/Machine.h"
 
 #include <utility>
 
-#include "driver/Errors.h"
+#include "common/Errors.h"
 #include "lexemes/NumberText.h"
 #include "poliz/Poliz.h"
 
@@ -419,7 +419,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         POLIZ_DISPATCH();                                   \
     } while (false)
         POLIZ_DISPATCH();
-#include "poliz/MachineOps.inc"
+#include "fast/MachineOps.inc"
 #undef POLIZ_DISPATCH
 #undef POLIZ_OP
 #undef POLIZ_CELL
@@ -447,7 +447,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
 #define POLIZ_BRANCH(fallThrough)                       \
     ip = (fallThrough) ? ip->nextp : prog + ip->target; \
     break
-#include "poliz/MachineOps.inc"
+#include "fast/MachineOps.inc"
 #undef POLIZ_OP
 #undef POLIZ_CELL
 #undef POLIZ_NEXT

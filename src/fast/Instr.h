@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "lexemes/Ident.h"
-#include "poliz/Op.h"
-#include "poliz/Value.h"
+#include "fast/Op.h"
+#include "fast/Value.h"
 
 class Poliz;
 

@@ -1,5 +1,5 @@
 // The annotated listing of a POLIZ program (see PolizAnnotatedListing.h).
-#include "poliz/PolizAnnotatedListing.h"
+#include "show/PolizAnnotatedListing.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "poliz/Instr.h"
+#include "fast/Instr.h"
 
 namespace {
 

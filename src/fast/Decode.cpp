@@ -9,7 +9,7 @@
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 #include "lexemes/Word.h"
-#include "poliz/Instr.h"
+#include "fast/Instr.h"
 #include "poliz/Poliz.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Entry points of a run: decode the items once, then hand them to the stack machine.
 #include <iostream>
 
-#include "poliz/Instr.h"
-#include "poliz/Machine.h"
+#include "fast/Instr.h"
+#include "fast/Machine.h"
 #include "poliz/Poliz.h"
 
 void Poliz::go() { go(std::cin, std::cout); }
