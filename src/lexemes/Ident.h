@@ -62,6 +62,17 @@ public:
     std::string& stringSlot() { return valueString; }  // assigns a string in place, keeping capacity
     void markAssigned() { num.assigned = true; }
 
+    // The whole value, for tools that step a run back.
+    struct Saved {
+        NumCell num;
+        std::string valueString;
+    };
+    Saved save() const { return {num, valueString}; }
+    void restore(const Saved& saved) {
+        num = saved.num;
+        valueString = saved.valueString;
+    }
+
     // Throws the unassigned-variable error for this name.
     [[noreturn]] void throwUnassigned() const;
 };

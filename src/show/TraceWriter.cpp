@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <ostream>
 
+#include "lexemes/NumberText.h"
+
 namespace {
 
 constexpr std::size_t kKindColumn = 8;      // "variable", the longest kind
@@ -15,17 +17,6 @@ constexpr std::size_t kShownEntries = 8;
 void appendPadded(std::string& dst, const std::string& text, std::size_t width) {
     dst += text;
     if (text.size() < width) dst.append(width - text.size(), ' ');
-}
-
-const char* typeOf(const TraceEntry& entry) {
-    switch (entry.kind) {
-        case TraceEntry::Kind::INT: return "int";
-        case TraceEntry::Kind::REAL: return "real";
-        case TraceEntry::Kind::STRING: return "string";
-        case TraceEntry::Kind::LABEL:
-        case TraceEntry::Kind::VARIABLE: break;
-    }
-    return entry.variable ? entry.variable->typeName().c_str() : "";
 }
 
 }  // namespace
@@ -40,7 +31,7 @@ TraceWriter::TraceWriter(const Poliz& poliz, std::ostream& out, std::int64_t lim
     textColumn = std::min(textColumn, kMaxTextColumn);
 }
 
-bool TraceWriter::step(int address, const std::vector<TraceEntry>& stack) {
+bool TraceWriter::step(int address, const std::vector<StackEntry>& stack) {
     if (limit >= 0 && steps == limit) {
         // Called for the step after the last one shown, so the note appears only when the
         // program really runs on.
@@ -78,24 +69,30 @@ bool TraceWriter::step(int address, const std::vector<TraceEntry>& stack) {
     return true;
 }
 
-void TraceWriter::appendEntry(const TraceEntry& entry) {
-    if (entry.kind == TraceEntry::Kind::LABEL) {
-        line += "->";
-        line += entry.text;
-        return;
+// An entry as name=value:type for a variable ("?" for no value yet), value:type for a value,
+// ->N for a label; strings quoted, so that a string "+" does not read as the operator.
+void TraceWriter::appendEntry(const StackEntry& entry) {
+    switch (entry.kind) {
+        case StackEntry::Kind::LABEL:
+            line += "->";
+            line += std::to_string(entry.i);
+            return;
+        case StackEntry::Kind::VARIABLE: {
+            const Ident& variable = *entry.variable;
+            line += items.variableName(&variable);
+            line += '=';
+            if (!variable.isAssigned())
+                line += '?';
+            else if (variable.valueType() == ValueType::STRING)
+                line += quotedEscaped(variable.rawString());
+            else
+                line += variable.getStringVal();
+            line += ':';
+            line += variable.typeName();
+            return;
+        }
+        case StackEntry::Kind::INT: line += std::to_string(entry.i) + ":int"; return;
+        case StackEntry::Kind::REAL: line += realToText(entry.r) + ":real"; return;
+        case StackEntry::Kind::STRING: line += quotedEscaped(entry.s) + ":string"; return;
     }
-    if (entry.kind == TraceEntry::Kind::VARIABLE) {
-        line += items.variableName(entry.variable);
-        line += '=';
-    }
-    const std::string type = typeOf(entry);
-    if (!entry.hasValue) {
-        line += "?";
-    } else if (type == "string") {
-        line += quotedEscaped(entry.text);
-    } else {
-        line += entry.text;
-    }
-    line += ':';
-    line += type;
 }

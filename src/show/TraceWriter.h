@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "machine/StackMachine.h"
 #include "poliz/PolizItemText.h"
-#include "fast/PolizTracer.h"
 
-class TraceWriter final : public PolizTracer {
+class TraceWriter {
     const Poliz& poliz;
     const PolizItemText items;
     std::ostream& out;
@@ -25,8 +25,10 @@ public:
     // Writes the first `limit` steps (all when negative) to `out`.
     TraceWriter(const Poliz& poliz, std::ostream& out, std::int64_t limit);
 
-    bool step(int address, const std::vector<TraceEntry>& stack) override;
+    // Writes the step that ran the item at `address` and left `stack`; returns false, after a
+    // note, once the limit is reached: the run then goes on untraced.
+    bool step(int address, const std::vector<StackEntry>& stack);
 
 private:
-    void appendEntry(const TraceEntry& entry);
+    void appendEntry(const StackEntry& entry);
 };

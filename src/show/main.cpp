@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "common/ReportErrors.h"
+#include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "show/PolizAnnotatedListing.h"
@@ -27,10 +28,17 @@ int trace(const ShowOptions& options) {
     Parser parser(options.file.c_str(), poliz);
     parser.go();
     std::cout << "\nTotal congratulations! Your program has compiled successfully!" << std::endl;
+    // The trace runs on the reference machine, one item per step.
+    StackMachine machine(poliz, std::cin, std::cout);
     TraceWriter writer(poliz, std::cerr, options.traceSteps);
-    RunOptions run;
-    if (options.traceSteps != 0) run.tracer = &writer;
-    poliz.go(std::cin, std::cout, run);
+    bool tracing = options.traceSteps != 0;
+    while (tracing && !machine.finished()) {
+        const int address = machine.pc();
+        machine.step();
+        tracing = writer.step(address, machine.stack());
+    }
+    machine.run();
+    std::cout.flush();
     std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"
               << std::endl;
     return 0;
