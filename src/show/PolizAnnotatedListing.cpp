@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "poliz/PolizItemText.h"
+#include "show/SourceLines.h"
 
 namespace {
 
@@ -15,23 +16,6 @@ constexpr std::size_t kKindColumn = 8;  // "variable", the longest kind
 std::string padded(std::string text, std::size_t width) {
     if (text.size() < width) text.append(width - text.size(), ' ');
     return text;
-}
-
-std::string header(int line, const std::vector<std::string>& sourceLines) {
-    std::string text = "line " + std::to_string(line);
-    if (line < 1 || static_cast<std::size_t>(line) > sourceLines.size()) return text + "\n";
-    const std::string& source = sourceLines[static_cast<std::size_t>(line) - 1];
-    const std::size_t first = source.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return text + "\n";
-    const std::size_t last = source.find_last_not_of(" \t\r");
-    text += ": ";
-    // Control characters of the source (inside a string constant, say) would act on the
-    // terminal; tabs are spacing and stay.
-    for (const char c : source.substr(first, last - first + 1)) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += (byte < 0x20 && c != '\t') || byte == 0x7f ? '?' : c;
-    }
-    return text + "\n";
 }
 
 }  // namespace
@@ -51,7 +35,7 @@ std::string annotatedListing(const Poliz& poliz, const std::vector<std::string>&
     for (int address = 0; address < poliz.size(); ++address) {
         const Lex* item = poliz.at(address);
         if (address == 0 || poliz.lineOf(address) != poliz.lineOf(address - 1))
-            out += header(poliz.lineOf(address), sourceLines);
+            out += lineHeader(poliz.lineOf(address), sourceLines) + "\n";
         const std::string number = std::to_string(address);
         std::string line = "  " + std::string(addressColumn - number.size(), ' ') + number + "  " +
                            padded(PolizItemText::kindName(item), kKindColumn) + "  ";

@@ -1,4 +1,4 @@
-// Reading a source file line by line (see SourceLines.h).
+// Reading a source file line by line, and naming a line (see SourceLines.h).
 #include "show/SourceLines.h"
 
 #include <fstream>
@@ -8,4 +8,21 @@ std::vector<std::string> readSourceLines(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
     return lines;
+}
+
+std::string lineHeader(int line, const std::vector<std::string>& sourceLines) {
+    std::string text = "line " + std::to_string(line);
+    if (line < 1 || static_cast<std::size_t>(line) > sourceLines.size()) return text;
+    const std::string& source = sourceLines[static_cast<std::size_t>(line) - 1];
+    const std::size_t first = source.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return text;
+    const std::size_t last = source.find_last_not_of(" \t\r");
+    text += ": ";
+    // Control characters of the source (inside a string constant, say) would act on the
+    // terminal; tabs are spacing and stay.
+    for (const char c : source.substr(first, last - first + 1)) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += (byte < 0x20 && c != '\t') || byte == 0x7f ? '?' : c;
+    }
+    return text;
 }

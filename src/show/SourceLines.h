@@ -1,4 +1,5 @@
-// The lines of a source file as text, for the headers of a listing.
+// The lines of a source file as text, and the header that names one of them in listings,
+// traces and the stepper.
 #pragma once
 
 #include <string>
@@ -7,3 +8,7 @@
 // Element i is line i + 1 without its line break; empty when the file cannot be read (the
 // translator has reported that already).
 std::vector<std::string> readSourceLines(const std::string& fileName);
+
+// "line N: TEXT", the text trimmed, or just "line N" for a blank line or one that `sourceLines`
+// lacks. No line break.
+std::string lineHeader(int line, const std::vector<std::string>& sourceLines);

@@ -1,34 +1,36 @@
 // The execution trace of poliz-show: one line per executed item with its address, the item and
-// the operand stack after it, written as the machine runs.
+// the operand stack after it, under a header for each source line the run enters, written as
+// the machine runs.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "machine/StackMachine.h"
-#include "poliz/PolizItemText.h"
+#include "show/StepText.h"
 
 class TraceWriter {
-    const Poliz& poliz;
-    const PolizItemText items;
+    const StepText text;
     std::ostream& out;
     std::int64_t limit;  // steps to write; negative for all
     std::int64_t steps = 0;
-    std::size_t addressColumn;
-    std::size_t textColumn;
-    std::string line;  // reused, so a long trace does not allocate a line per step
+    int shownLine = -1;  // the line of the last header written
+    std::string line;    // reused, so a long trace does not allocate a line per step
 
 public:
-    // Writes the first `limit` steps (all when negative) to `out`.
-    TraceWriter(const Poliz& poliz, std::ostream& out, std::int64_t limit);
+    // Writes the first `limit` steps (all when negative) to `out`; `sourceLines` give the
+    // headers their text.
+    TraceWriter(const Poliz& poliz, std::vector<std::string> sourceLines, std::ostream& out,
+                std::int64_t limit);
 
-    // Writes the step that ran the item at `address` and left `stack`; returns false, after a
-    // note, once the limit is reached: the run then goes on untraced.
-    bool step(int address, const std::vector<StackEntry>& stack);
+    // Runs `machine` to its end, tracing its first steps. A runtime error is rethrown after a
+    // line that names the failing item, unless the limit is 0: that run is poliz's own.
+    void run(StackMachine& machine);
 
 private:
-    void appendEntry(const StackEntry& entry);
+    // Writes the step that ran the item at `address`; returns false, after a note, once the
+    // limit is reached: the run then goes on untraced.
+    bool step(int address, const StackMachine& machine);
 };

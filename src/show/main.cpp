@@ -30,14 +30,7 @@ int trace(const ShowOptions& options) {
     std::cout << "\nTotal congratulations! Your program has compiled successfully!" << std::endl;
     // The trace runs on the reference machine, one item per step.
     StackMachine machine(poliz, std::cin, std::cout);
-    TraceWriter writer(poliz, std::cerr, options.traceSteps);
-    bool tracing = options.traceSteps != 0;
-    while (tracing && !machine.finished()) {
-        const int address = machine.pc();
-        machine.step();
-        tracing = writer.step(address, machine.stack());
-    }
-    machine.run();
+    TraceWriter(poliz, readSourceLines(options.file), std::cerr, options.traceSteps).run(machine);
     std::cout.flush();
     std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"
               << std::endl;
