@@ -6,7 +6,8 @@ Usage: show_cli_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR MANUAL_PAGE
 Options, usage errors and unopenable files are checked one by one. Then every program below
 PROGRAMS_DIR is run by poliz and by poliz-show: a listing must fail exactly as poliz's
 translation does (or succeed silently on standard error), and a run with --trace=0 must match
-poliz byte for byte; with --trace=N only the trace lines may precede poliz's standard error.
+poliz byte for byte; with --trace=N only the trace lines may precede poliz's standard error;
+the stepper's `c` must write what poliz writes and stop with its error and status.
 Last, the sample program, listing and trace of the manual page must be what poliz-show prints.
 """
 import os
@@ -63,6 +64,19 @@ def check_command_line(show, tmp):
     expect("two files", run([show, "p.ppp", "q.ppp"], tmp),
            usage_error(b"one source file only, but both 'p.ppp' and 'q.ppp' given"))
 
+    expect("--input without --step", run([show, "--input", "p.ppp", "p.ppp"], tmp),
+           usage_error(b"--input goes with --step only"))
+    expect("--input without a name", run([show, "--step", "p.ppp", "--input"], tmp),
+           usage_error(b"--input needs a file name"))
+    expect("--input= without a name", run([show, "--step", "--input=", "p.ppp"], tmp),
+           usage_error(b"--input needs a file name"))
+    expect("a missing input file is named", run([show, "--step", "--input=none.txt", "p.ppp"], tmp, b"q\n"),
+           (1, b"", b"Error: cannot open file 'none.txt'!\n"))
+    expect("a directory as input", run([show, "--step", "--input", ".", "p.ppp"], tmp, b"q\n"),
+           (1, b"", b"Error: cannot open file '.'!\n"))
+    status, out, err = run([show, "--step", "--input", "p.ppp", "p.ppp"], tmp, b"c\nq\n")
+    expect("--step --input runs to the end", (status, out.count(b"run to its end"), err), (0, 1, b""))
+
     expect("-- ends the options", run([show, "--", "-dash.ppp"], tmp), (0, b"", b""))
     expect("options may follow the file", run([show, "p.ppp", "--trace=0"], tmp), run([show, "--trace=0", "p.ppp"], tmp))
     expect("a missing file is named", run([show, "missing.ppp"], tmp),
@@ -72,7 +86,23 @@ def check_command_line(show, tmp):
     expect("a directory", run([show, "."], tmp), (1, b"", b"Error: cannot open file '.'!\n"))
 
 
-def check_against_poliz(show, poliz, root):
+def check_stepper_run(show, program, want, tmp):
+    """`c` runs the program as poliz does: the same output (shown by `o`), error and status."""
+    folder, name = os.path.split(program)
+    data = os.path.abspath(program[:-4] + ".in")
+    if not os.path.exists(data):
+        data = os.path.join(tmp, "empty.in")
+        open(data, "wb").close()
+    status, out, err = run([show, "--step", "--input", data, name], folder, b"c\no\nq\n")
+    shown = out.split(b"(step) o\n", 1)[-1].rsplit(b"(step) q", 1)[0]
+    written = want[1].split(b"successfully!\n", 1)[-1]
+    if want[0] == 0:
+        written = written[: -len(b"\nMore total congratulations! Your program has runned and worked successfully!\n")]
+    expected = written + (b"" if written.endswith(b"\n") else b"\n") if written else b"The program has written nothing yet.\n"
+    expect(f"--step c {program}", (status, shown, err), (want[0], expected, want[2]))
+
+
+def check_against_poliz(show, poliz, root, tmp):
     programs = sorted(os.path.join(d, f) for d, _, files in os.walk(root) for f in files if f.endswith(".ppp"))
     for program in programs:
         folder, name = os.path.split(program)
@@ -90,6 +120,9 @@ def check_against_poliz(show, poliz, root):
             expect(f"listing {program}", (status, out, err), (want[0], b"", want[2]))
 
         expect(f"--trace=0 {program}", run([show, "--trace=0", name], folder, stdin), want)
+
+        if translated:
+            check_stepper_run(show, program, want, tmp)
 
         status, out, err = run([show, f"--trace={TRACED_STEPS}", name], folder, stdin)
         expect(f"--trace={TRACED_STEPS} {program}", (status, out, err.endswith(want[2])), (want[0], want[1], True))
@@ -119,8 +152,8 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         check_command_line(show, tmp)
         check_manual_samples(show, sys.argv[4], tmp)
-    if check_against_poliz(show, poliz, sys.argv[3]) == 0:
-        failures.append("no golden programs found")
+        if check_against_poliz(show, poliz, sys.argv[3], tmp) == 0:
+            failures.append("no golden programs found")
     print(f"{checks - len(failures)} passed, {len(failures)} failed")
     return 1 if failures else 0
 

@@ -5,6 +5,7 @@
 
 const char* const kShowUsage =
     "Usage: poliz-show [--trace[=N]] FILE\n"
+    "       poliz-show --step [--input IN] FILE\n"
     "Shows how poliz translates the program in FILE into POLIZ, and how it runs it.\n"
     "\n"
     "  (no option)  print the POLIZ listing to standard output: every item with its\n"
@@ -12,6 +13,10 @@ const char* const kShowUsage =
     "  --trace      run the program as poliz does, and write every executed item with\n"
     "               the operand stack after it to standard error\n"
     "  --trace=N    trace the first N steps only, then let the program run on\n"
+    "  --step       step through the run on the reference machine under commands read\n"
+    "               from standard input, as in a debugger ('help' lists them)\n"
+    "  --input IN   with --step: the program reads from the file IN; without it,\n"
+    "               a read takes the next line of the commands\n"
     "  --help       print this help and exit\n"
     "\n"
     "Exit status: 0 success, 1 lexical error or unreadable file, 2 syntax error or\n"
@@ -20,6 +25,7 @@ const char* const kShowUsage =
 namespace {
 
 constexpr std::string_view kTracePrefix = "--trace=";
+constexpr std::string_view kInputPrefix = "--input=";
 // More steps than any trace anyone reads; keeps the count far from overflow.
 constexpr std::int64_t kMaxSteps = 1'000'000'000'000'000LL;
 
@@ -41,6 +47,7 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
     ShowOptions options;
     bool optionsEnded = false;
     bool hasFile = false;  // an empty name is a file name too, one that cannot be opened
+    bool hasInput = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
@@ -60,6 +67,19 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
                 options.error = "--trace=N needs a number of steps N, not '" + std::string(count) + "'";
                 return options;
             }
+        } else if (isOption && arg == "--step") {
+            options.mode = ShowOptions::Mode::STEP;
+        } else if (isOption && (arg == "--input" || arg.starts_with(kInputPrefix))) {
+            if (arg == "--input" && i + 1 == argc) {
+                options.error = "--input needs a file name";
+                return options;
+            }
+            options.inputFile = arg == "--input" ? argv[++i] : arg.substr(kInputPrefix.size());
+            if (options.inputFile.empty()) {
+                options.error = "--input needs a file name";
+                return options;
+            }
+            hasInput = true;
         } else if (isOption) {
             options.error = "unknown option '" + std::string(arg) + "'";
             return options;
@@ -72,6 +92,9 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
             hasFile = true;
         }
     }
-    if (!hasFile) options.error = "no source file given";
+    if (!hasFile)
+        options.error = "no source file given";
+    else if (hasInput && options.mode != ShowOptions::Mode::STEP)
+        options.error = "--input goes with --step only";
     return options;
 }

@@ -5,12 +5,14 @@
 #include <string>
 
 struct ShowOptions {
-    enum class Mode { LIST, TRACE, HELP };
+    enum class Mode { LIST, TRACE, STEP, HELP };
     Mode mode = Mode::LIST;
     // TRACE: the number of steps to trace, or kNoLimit; the program runs on after them.
     static constexpr std::int64_t kNoLimit = -1;
     std::int64_t traceSteps = kNoLimit;
     std::string file;
+    // STEP: the file the program reads from; empty for the commands' own stream.
+    std::string inputFile;
     // Not empty when the command line is wrong; says what is wrong, without a prefix.
     std::string error;
 };

@@ -18,11 +18,14 @@ std::string lineHeader(int line, const std::vector<std::string>& sourceLines) {
     if (first == std::string::npos) return text;
     const std::size_t last = source.find_last_not_of(" \t\r");
     text += ": ";
-    // Control characters of the source (inside a string constant, say) would act on the
-    // terminal; tabs are spacing and stay.
-    for (const char c : source.substr(first, last - first + 1)) {
+    return text + printableSource(source.substr(first, last - first + 1));
+}
+
+std::string printableSource(const std::string& text) {
+    std::string printable;
+    for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        text += (byte < 0x20 && c != '\t') || byte == 0x7f ? '?' : c;
+        printable += (byte < 0x20 && c != '\t') || byte == 0x7f ? '?' : c;
     }
-    return text;
+    return printable;
 }

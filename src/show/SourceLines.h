@@ -12,3 +12,7 @@ std::vector<std::string> readSourceLines(const std::string& fileName);
 // "line N: TEXT", the text trimmed, or just "line N" for a blank line or one that `sourceLines`
 // lacks. No line break.
 std::string lineHeader(int line, const std::vector<std::string>& sourceLines);
+
+// A source line as it may go to a terminal: control characters other than a tab, which would act
+// on the terminal, show as '?'.
+std::string printableSource(const std::string& text);

@@ -1,7 +1,12 @@
 // The entry point of poliz-show: translate a program as poliz does, then print its POLIZ
-// listing, or run it as poliz does while tracing every step on standard error.
+// listing, run it as poliz does while tracing every step on standard error, or step through it.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
+#include "common/Errors.h"
 #include "common/ReportErrors.h"
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
@@ -9,6 +14,7 @@
 #include "show/PolizAnnotatedListing.h"
 #include "show/ShowOptions.h"
 #include "show/SourceLines.h"
+#include "show/Stepper.h"
 #include "show/TraceWriter.h"
 
 namespace {
@@ -37,6 +43,25 @@ int trace(const ShowOptions& options) {
     return 0;
 }
 
+// The stepper reads its commands from standard input and echoes them when they come from a
+// script, so that its transcript reads as a typed session does.
+int step(const ShowOptions& options) {
+    Poliz poliz;
+    Parser parser(options.file.c_str(), poliz);
+    parser.go();
+    std::ifstream input;
+    if (!options.inputFile.empty()) {
+        input.open(options.inputFile, std::ios::binary);
+        std::error_code ignored;
+        if (!input || std::filesystem::is_directory(options.inputFile, ignored))
+            throw OpenError(options.inputFile);
+    }
+    const bool fromScript = isatty(STDIN_FILENO) == 0;
+    Stepper stepper(poliz, readSourceLines(options.file), std::cin, std::cout, fromScript,
+                    options.inputFile.empty() ? nullptr : &input);
+    return stepper.run();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,6 +75,8 @@ int main(int argc, char** argv) {
         std::cout << kShowUsage;
         return 0;
     }
-    return reportErrors(
-        [&options] { return options.mode == ShowOptions::Mode::TRACE ? trace(options) : list(options); });
+    return reportErrors([&options] {
+        if (options.mode == ShowOptions::Mode::STEP) return step(options);
+        return options.mode == ShowOptions::Mode::TRACE ? trace(options) : list(options);
+    });
 }

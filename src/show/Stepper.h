@@ -1,0 +1,108 @@
+// The stepper of poliz-show: runs a translated program on the reference machine under the
+// user's commands, read line by line (from a terminal or a script), in the manner of a
+// debugger: step an item or a source line, step back, break at a line, continue, and look at
+// variables, the stack and the source.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <istream>
+#include <ostream>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "machine/StackMachine.h"
+#include "show/BoundedStack.h"
+#include "show/RecordedOutput.h"
+#include "show/ReplayInput.h"
+#include "show/StepText.h"
+
+class Stepper {
+public:
+    // Commands come from `commands`, and everything the stepper says goes to `out`; with
+    // `echo`, each command and input line read is written after its prompt, so that a session
+    // driven by a script reads like one typed. The program reads from `programInput`, or, when
+    // it is null, takes the next lines of `commands` when it reads.
+    Stepper(const Poliz& poliz, std::vector<std::string> sourceLines, std::istream& commands,
+            std::ostream& out, bool echo, std::istream* programInput);
+
+    // Reads and obeys commands until "quit" or the end of the commands. Returns the exit
+    // status: poliz's for a runtime error when the program stands at one, otherwise 0.
+    int run();
+
+    // How many steps "back" can undo; older ones are forgotten.
+    static constexpr std::size_t kHistoryLimit = 10000;
+
+private:
+    // Everything needed to undo one step. A step changes the pc, the stack and at most the one
+    // variable it stores into (StackMachine::lastStored()), so only that variable's value from
+    // before is kept, not all of them: a long "c" stays fast.
+    struct Record {
+        int pc;
+        std::vector<StackEntry> stack;
+        const Ident* lastStored;
+        const Ident* stored;  // the variable the step stored into, or null
+        Ident::Saved storedBefore;
+        std::size_t inputPosition;
+        std::size_t outputLength;
+    };
+    // What may stop a run of steps.
+    enum class Until { ONE_STEP, NEXT_LINE, BREAKPOINT };
+
+    const Poliz& poliz;
+    const StepText text;
+    std::istream& commands;
+    std::ostream& out;
+    const bool echo;
+    std::istream* const programInput;
+    std::string inputPrompt;  // shown when the program waits for a line of the commands
+    ReplayInput input;
+    std::istream programIn;
+    RecordedOutput output;
+    std::ostream programOut;
+    StackMachine machine;
+
+    BoundedStack<Record> history{kHistoryLimit};
+    // The variables' values now, in the order of machine.variables(), kept up to date after
+    // every step; with a Record's pc, stack and one value they make the state before it.
+    std::vector<Ident::Saved> values;
+    std::unordered_map<const Ident*, std::size_t> variableIndex;
+    std::set<int> breakpoints;
+    bool atError = false;  // the item at pc() failed when it last ran
+    int status = 0;        // what run() returns
+    int shownLine = -1;    // the line of the last header shown
+    std::size_t shownOutput = 0;
+    std::string lastCommand;
+
+    // Obeying one command line; false to quit.
+    bool obey(const std::string& command);
+    void help();
+
+    // Moving: forward by steps until `until` holds, back by steps.
+    void forward(Until until, long count);
+    bool stepOnce(bool show);
+    bool arrivedAtLine(int from) const;
+    void back(long count);
+    bool backOnce();
+    void undo(const Record& step);
+    // Says why the program cannot move forward, if it cannot.
+    bool cannotMove();
+    void announceLine();
+    void showNewOutput();
+
+    // Looking.
+    void print(const std::string& name);
+    void showStack();
+    void list();
+    void listItemsAround(int pc, std::size_t width);
+    void showOutput();
+    void setBreakpoint(const std::string& argument);
+    void clearBreakpoint(const std::string& argument);
+    void listBreakpoints();
+
+    bool readLine(std::string& line, const std::string& prompt);
+    // Whether Ctrl-C was pressed since the command began; clears the request.
+    static bool interrupted();
+};
