@@ -132,17 +132,23 @@ def check_against_poliz(show, poliz, root, tmp):
 
 
 def check_manual_samples(show, manual, tmp):
-    """The first three examples of the manual: a program, its listing, a traced run of it."""
+    """The first four examples of the manual: a program, its listing, a traced run of it and a
+    session of the stepper with it, whose commands follow its prompts."""
     with open(manual, encoding="utf-8") as f:
         blocks = re.findall(r"^\.EX\n(.*?)^\.EE$", f.read(), re.S | re.M)
     unescape = {"\\-": "-", "\\e": "\\", "\\(dq": '"'}
-    program, listing, trace = (re.sub(r"\\-|\\e|\\\(dq", lambda m: unescape[m.group()], b) for b in blocks[:3])
+    program, listing, trace, session = (re.sub(r"\\-|\\e|\\\(dq", lambda m: unescape[m.group()], b) for b in blocks[:4])
     command, trace = trace.split("\n", 1)
     with open(os.path.join(tmp, "count.ppp"), "w") as f:
         f.write(program)
     expect("the manual's listing", run([show, "count.ppp"], tmp)[1].decode(), listing)
     expect("the manual's trace command", command, "$ poliz-show --trace=10 count.ppp")
     expect("the manual's trace", run([show, "--trace=10", "count.ppp"], tmp)[2].decode(), trace)
+    command, session = session.split("\n", 1)
+    commands = "".join(line[len("(step) "):] + "\n" for line in session.splitlines() if line.startswith("(step) "))
+    expect("the manual's stepper command", command, "$ poliz-show --step count.ppp")
+    expect("the manual's stepper session", run([show, "--step", "count.ppp"], tmp, commands.encode())[1].decode(),
+           session)
 
 
 def main():

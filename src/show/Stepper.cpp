@@ -112,7 +112,7 @@ bool Stepper::obey(const std::string& line) {
     } else if ((word == "b" && argument.empty()) || word == "back") {
         back(count);
     } else if (word == "b" || word == "break") {
-        // "b LINE" sets a breakpoint, as in pdb and gdb; a bare "b" steps back.
+        // "b LINE" sets a breakpoint, as in other debuggers; a bare "b" steps back.
         if (argument.empty())
             listBreakpoints();
         else
