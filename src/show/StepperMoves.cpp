@@ -38,21 +38,21 @@ void Stepper::forward(Until until, long count) {
                 out << kAtEnd;
                 return;
             }
+            if (interrupted()) {
+                shownLine = -1;  // headers were not shown on the way here
+                announceLine();
+                out << "Interrupted.\n";
+                return;
+            }
             if (until == Until::ONE_STEP) break;
             if (arrivedAtLine(from)) {
                 if (until == Until::NEXT_LINE) break;
                 if (breakpoints.count(text.lineOf(machine.pc())) != 0) {
-                    shownLine = -1;  // headers were not shown on the way here
+                    shownLine = -1;
                     announceLine();
                     out << "Breakpoint at line " << text.lineOf(machine.pc()) << ".\n";
                     return;
                 }
-            }
-            if (interrupted()) {
-                shownLine = -1;
-                announceLine();
-                out << "Interrupted.\n";
-                return;
             }
         }
     }

@@ -66,13 +66,13 @@ void Stepper::list() {
     const std::size_t width = std::to_string(last).size();
     for (int line = first; line <= last; ++line) {
         const std::string number = std::to_string(line);
-        std::string text = breakpoints.count(line) != 0 ? "*" : " ";
-        text += line == current ? "->" : "  ";
-        text.append(width - number.size() + 1, ' ');
+        std::string row = breakpoints.count(line) != 0 ? "*" : " ";
+        row += line == current ? "->" : "  ";
+        row.append(width - number.size() + 1, ' ');
         std::string sourceLine = source[static_cast<std::size_t>(line) - 1];
         if (!sourceLine.empty() && sourceLine.back() == '\r') sourceLine.pop_back();  // Windows line ends
-        text += number + "  " + printableSource(sourceLine);
-        out << text << '\n';
+        row += number + "  " + printableSource(sourceLine);
+        out << row << '\n';
         if (line == current && !ended) listItemsAround(machine.pc(), width);
     }
     if (ended) out << "The program has run to its end.\n";
