@@ -87,19 +87,25 @@ def check_command_line(show, tmp):
 
 
 def check_stepper_run(show, program, want, tmp):
-    """`c` runs the program as poliz does: the same output (shown by `o`), error and status."""
+    """`c` runs the program as poliz does: the same output (shown by `o`), error and status; and
+    going back over the whole run gives the variables their first values again."""
     folder, name = os.path.split(program)
     data = os.path.abspath(program[:-4] + ".in")
     if not os.path.exists(data):
         data = os.path.join(tmp, "empty.in")
         open(data, "wb").close()
-    status, out, err = run([show, "--step", "--input", data, name], folder, b"c\no\nq\n")
-    shown = out.split(b"(step) o\n", 1)[-1].rsplit(b"(step) q", 1)[0]
+    status, out, err = run([show, "--step", "--input", data, name], folder, b"p\nc\no\nback 1000000\np\nq\n")
+    replies = out.split(b"(step) ")
+    shown = replies[3][len(b"o\n"):]
+    if b"No earlier step is remembered" not in replies[4]:
+        expect(f"--step back to the start {program}", replies[5], replies[1])
+    # Left at a runtime error, the stepper ends with poliz's status; stepping back leaves it.
+    moved_back = b"back at" in replies[4]
     written = want[1].split(b"successfully!\n", 1)[-1]
     if want[0] == 0:
         written = written[: -len(b"\nMore total congratulations! Your program has runned and worked successfully!\n")]
     expected = written + (b"" if written.endswith(b"\n") else b"\n") if written else b"The program has written nothing yet.\n"
-    expect(f"--step c {program}", (status, shown, err), (want[0], expected, want[2]))
+    expect(f"--step c {program}", (status, shown, err), (0 if moved_back else want[0], expected, want[2]))
 
 
 def check_against_poliz(show, poliz, root, tmp):

@@ -39,7 +39,8 @@ public:
     const std::vector<StackEntry>& stack() const { return stack_; }
     // Every variable the program mentions, temporaries included, in order of first mention.
     const std::vector<Ident*>& variables() const { return variables_; }
-    // The variable the last step stored a value into ("=" and "read"), or null.
+    // The variable the last step stored a value into ("=" and "read"), or null. No step changes
+    // any other variable, which lets a tool that goes back keep one value per step.
     const Ident* lastStored() const { return lastStored_; }
 
     // Everything a step changes inside the machine and its variables, for tools that go back.

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <iosfwd>
 #include <istream>
 #include <ostream>
 #include <set>
