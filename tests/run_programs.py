@@ -9,6 +9,10 @@ NAME.out and NAME.err hold the exact expected standard output and error (absent 
 The expected exit status comes from the nearest folder of the program's path named for it
 (as in tests/programs): ok 0, lexical 1, syntax 2, semantic 3, runtime 4. --bless rewrites the
 golden files from what the interpreter does now; review the diff before committing.
+
+A folder with a SOURCES file also holds the golden files of programs kept elsewhere (the bundled
+examples): each line names, relative to the folder, a program or a folder of programs, which run
+from where they are, with NAME.in, NAME.out and NAME.err taken from the SOURCES folder.
 """
 import difflib
 import os
@@ -43,13 +47,44 @@ def show_diff(what, expected, actual):
     print(diff if diff else f"  {what} differs (only in bytes a text diff cannot show)")
 
 
-def run_one(poliz, program, bless):
-    base = program[: -len(".ppp")]
+def listed_sources(folder):
+    """The programs a SOURCES file names, and the golden files in its folder that none of them owns."""
+    with open(os.path.join(folder, "SOURCES"), encoding="utf-8") as f:
+        lines = [line.strip() for line in f if line.strip() and not line.startswith("#")]
+    sources = []
+    for line in lines:
+        path = os.path.normpath(os.path.join(folder, line))
+        if os.path.isdir(path):
+            sources += sorted(os.path.join(path, f) for f in os.listdir(path) if f.endswith(".ppp"))
+        else:
+            sources.append(path)
+    names = {os.path.basename(source)[: -len(".ppp")] for source in sources}
+    orphans = sorted(f for f in os.listdir(folder) if f.endswith((".in", ".out", ".err", ".args"))
+                     and f.rsplit(".", 1)[0] not in names and not os.path.exists(os.path.join(folder, f.rsplit(".", 1)[0] + ".ppp")))
+    return [(source, os.path.join(folder, os.path.basename(source)[: -len(".ppp")])) for source in sources], orphans
+
+
+def golden_programs(root):
+    """Every (program, golden base path) below root, and the golden files that have no program."""
+    programs, orphans = [], []
+    for dirpath, _, files in os.walk(root):
+        programs += [(os.path.join(dirpath, f), os.path.join(dirpath, f[: -len(".ppp")])) for f in files if f.endswith(".ppp")]
+        if "SOURCES" in files:
+            listed, stale = listed_sources(dirpath)
+            programs += listed
+            orphans += [os.path.join(dirpath, f) for f in stale]
+    return sorted(programs), orphans
+
+
+def run_one(poliz, program, base, bless):
+    if not os.path.isfile(program):
+        print(f"FAIL {program}: no such program")
+        return False
     folder, name = os.path.split(program)
     stdin = read(base + ".in")
     args = read(base + ".args").decode().split()
     try:
-        run = subprocess.run([poliz, *args, name], cwd=folder, input=stdin, capture_output=True, timeout=TIMEOUT_SECONDS)
+        run = subprocess.run([poliz, *args, name], cwd=folder or ".", input=stdin, capture_output=True, timeout=TIMEOUT_SECONDS)
         status, out, err = run.returncode, run.stdout, run.stderr
     except subprocess.TimeoutExpired:
         print(f"FAIL {program}: timed out after {TIMEOUT_SECONDS} s")
@@ -61,7 +96,7 @@ def run_one(poliz, program, bless):
                     f.write(data)
             elif os.path.exists(base + suffix):
                 os.remove(base + suffix)
-    want_status = expected_status(program)
+    want_status = expected_status(base)
     ok = True
     if status != want_status:
         print(f"FAIL {program}: exit status {status}, expected {want_status}")
@@ -82,15 +117,16 @@ def main():
     if len(args) != 2:
         raise SystemExit(__doc__)
     poliz, root = os.path.abspath(args[0]), args[1]
-    programs = sorted(
-        os.path.join(dirpath, f) for dirpath, _, files in os.walk(root) for f in files if f.endswith(".ppp")
-    )
+    programs, orphans = golden_programs(root)
     passed = failed = 0
-    for program in programs:
-        if run_one(poliz, program, bless):
+    for program, base in programs:
+        if run_one(poliz, program, base, bless):
             passed += 1
         else:
             failed += 1
+    for orphan in orphans:
+        print(f"FAIL {orphan}: a golden file of no program")
+        failed += 1
     print(f"{passed} passed, {failed} failed")
     return 1 if failed or not programs else 0
 

@@ -16,6 +16,8 @@ import subprocess
 import sys
 import tempfile
 
+from run_programs import golden_programs
+
 USAGE_HEAD = b"Usage: poliz-show [--trace[=N]] FILE\n"
 TRY_HELP = b"Try 'poliz-show --help' for usage.\n"
 TRACED_STEPS = 40
@@ -86,11 +88,11 @@ def check_command_line(show, tmp):
     expect("a directory", run([show, "."], tmp), (1, b"", b"Error: cannot open file '.'!\n"))
 
 
-def check_stepper_run(show, program, want, tmp):
+def check_stepper_run(show, program, base, want, tmp):
     """`c` runs the program as poliz does: the same output (shown by `o`), error and status; and
     going back over the whole run gives the variables their first values again."""
-    folder, name = os.path.split(program)
-    data = os.path.abspath(program[:-4] + ".in")
+    folder, name = os.path.split(os.path.abspath(program))
+    data = os.path.abspath(base + ".in")
     if not os.path.exists(data):
         data = os.path.join(tmp, "empty.in")
         open(data, "wb").close()
@@ -109,12 +111,12 @@ def check_stepper_run(show, program, want, tmp):
 
 
 def check_against_poliz(show, poliz, root, tmp):
-    programs = sorted(os.path.join(d, f) for d, _, files in os.walk(root) for f in files if f.endswith(".ppp"))
-    for program in programs:
-        folder, name = os.path.split(program)
+    programs = golden_programs(root)[0]
+    for program, base in programs:
+        folder, name = os.path.split(os.path.abspath(program))
         stdin = b""
-        if os.path.exists(program[:-4] + ".in"):
-            with open(program[:-4] + ".in", "rb") as f:
+        if os.path.exists(base + ".in"):
+            with open(base + ".in", "rb") as f:
                 stdin = f.read()
         want = run([poliz, name], folder, stdin)
         translated = b"compiled successfully" in want[1]
@@ -128,7 +130,7 @@ def check_against_poliz(show, poliz, root, tmp):
         expect(f"--trace=0 {program}", run([show, "--trace=0", name], folder, stdin), want)
 
         if translated:
-            check_stepper_run(show, program, want, tmp)
+            check_stepper_run(show, program, base, want, tmp)
 
         status, out, err = run([show, f"--trace={TRACED_STEPS}", name], folder, stdin)
         expect(f"--trace={TRACED_STEPS} {program}", (status, out, err.endswith(want[2])), (want[0], want[1], True))
