@@ -40,7 +40,7 @@ def expect(name, got, want):
 
 
 def usage_error(message):
-    return (2, b"", b"poliz-show: " + message + b"\n" + TRY_HELP)
+    return (64, b"", b"poliz-show: " + message + b"\n" + TRY_HELP)
 
 
 def check_command_line(show, tmp):
@@ -51,6 +51,7 @@ def check_command_line(show, tmp):
 
     status, out, err = run([show, "--help"], tmp)
     expect("--help prints usage to stdout", (status, out.startswith(USAGE_HEAD), err), (0, True, b""))
+    expect("--help names the usage status", b"64 wrong command line" in out, True)
     expect("--help after a file still helps", run([show, "p.ppp", "--help"], tmp), (status, out, err))
     expect("--help before a bad option wins", run([show, "--help", "--bogus"], tmp), (status, out, err))
 

@@ -19,8 +19,8 @@ const char* const kShowUsage =
     "               a read takes the next line of the commands\n"
     "  --help       print this help and exit\n"
     "\n"
-    "Exit status: 0 success, 1 lexical error or unreadable file, 2 syntax error or\n"
-    "wrong command line, 3 semantic error, 4 runtime error, 5 internal failure.\n";
+    "Exit status: 0 success, 1 lexical error or unreadable file, 2 syntax error,\n"
+    "3 semantic error, 4 runtime error, 5 internal failure, 64 wrong command line.\n";
 
 namespace {
 

@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr int kUsageStatus = 2;
+// A wrong command line gets the conventional usage status, distinct from the translation
+// statuses 1 to 5 that poliz-show shares with poliz.
+constexpr int kUsageStatus = 64;
 
 int list(const ShowOptions& options) {
     Poliz poliz;
