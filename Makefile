@@ -1,28 +1,46 @@
-# The README's commands. `make` builds (Release), `make run` runs the bundled demo program,
-# `make test` builds and runs every test, `make install PREFIX=dir` installs the programs.
-BUILD_DIR ?= build
+# The README's commands. `make` builds the two programs (Release), `make run` runs the bundled demo
+# program, `make test` builds everything and runs every test, `make install PREFIX=dir` installs
+# the programs. Builds are configured from CMakePresets.json: release in build/, sanitize in
+# build-sanitize/, fuzz in build-fuzz/; CMAKE_FLAGS adds cache entries (and reconfigures), as
+# .ci/run does with -DPOLIZ_WARNINGS_AS_ERRORS=ON.
+BUILD_DIR := build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+# No "Entering directory" lines from the make that CMake runs below this one.
+MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test install sanitize fuzz clean tools
+.PHONY: all build run test install sanitize bench fuzz clean tools test-tools reconfigure
 
 all: build
 
 tools:
 	@command -v cmake >/dev/null || { echo "cmake is missing: install it with 'apt-get install cmake'"; exit 1; }
 	@command -v c++ >/dev/null || { echo "a C++ compiler is missing: install it with 'apt-get install g++'"; exit 1; }
-	@command -v python3 >/dev/null || { echo "python3 is missing: install it with 'apt-get install python3'"; exit 1; }
 
-$(BUILD_DIR)/Makefile: | tools
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
+test-tools:
+	@command -v python3 >/dev/null || { echo "python3 is missing (it runs the tests): install it with 'apt-get install python3'"; exit 1; }
 
-build: $(BUILD_DIR)/Makefile
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+# Configures PRESET quietly: CMake's report is shown only when it fails.
+configure = @echo "Configuring $(2)/ (preset $(1))"; \
+	out="$$(cmake --preset $(1) $(CMAKE_FLAGS) 2>&1)" || { printf '%s\n' "$$out"; exit 1; }
+
+# Extra cache entries must reach an existing build tree too: then every build tree is configured.
+ifneq ($(strip $(CMAKE_FLAGS)),)
+RECONFIGURE := reconfigure
+endif
+
+$(BUILD_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
+	$(call configure,release,$(BUILD_DIR))
+
+build: $(BUILD_DIR)/CMakeCache.txt
+	@cmake --build --preset release -j $(JOBS) --target poliz_programs
 
 run: build
 	./$(BUILD_DIR)/poliz
 
-test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+test: $(BUILD_DIR)/CMakeCache.txt | test-tools
+	@cmake --build --preset release -j $(JOBS)
+	ctest --preset release -j $(JOBS)
 
 # Installs poliz, poliz-show and their manual pages under PREFIX (bin/, share/man/man1/);
 # DESTDIR, when set, is put in front of every path, as packagers expect.
@@ -33,14 +51,14 @@ install: build
 
 # The whole suite under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer; any
 # report fails the test that provoked it.
-SANITIZE_DIR ?= build-sanitize
-SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1 \
-	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+SANITIZE_DIR := build-sanitize
 
-sanitize: | tools
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOLIZ_SANITIZE=ON
-	cmake --build $(SANITIZE_DIR) -j $(JOBS)
-	cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+$(SANITIZE_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
+	$(call configure,sanitize,$(SANITIZE_DIR))
+
+sanitize: $(SANITIZE_DIR)/CMakeCache.txt | test-tools
+	@cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
 
 # Our interpreter against Lua 5.4, Python 3 and C on the programs of bench/, side by side;
 # BENCH_ARGS=--quick for a rough look. Lua is installed when missing and possible.
@@ -50,13 +68,15 @@ bench: build
 
 # Coverage-guided fuzzing of translation and execution for SECONDS seconds, seeded from the
 # golden programs; what it finds goes to $(FUZZ_DIR)/findings.
-FUZZ_DIR ?= build-fuzz
+FUZZ_DIR := build-fuzz
 SECONDS ?= 60
 
-fuzz: | tools
+$(FUZZ_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
 	@command -v clang++ >/dev/null || { echo "clang++ is missing: install it with 'apt-get install clang'"; exit 1; }
-	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOLIZ_FUZZ=ON -DBUILD_TESTING=OFF
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target poliz_fuzz
+	$(call configure,fuzz,$(FUZZ_DIR))
+
+fuzz: $(FUZZ_DIR)/CMakeCache.txt
+	@cmake --build --preset fuzz -j $(JOBS)
 	python3 fuzz/seed_corpus.py tests/programs $(FUZZ_DIR)/seeds
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
 	cd $(FUZZ_DIR) && ./poliz_fuzz -max_total_time=$(SECONDS) -timeout=10 -rss_limit_mb=2048 \
