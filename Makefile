@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 # No "Entering directory" lines from the make that CMake runs below this one.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test install sanitize bench fuzz clean tools test-tools reconfigure
+.PHONY: all build run test vscode-extension install sanitize bench fuzz clean tools test-tools reconfigure
 
 all: build
 
@@ -41,6 +41,10 @@ run: build
 test: $(BUILD_DIR)/CMakeCache.txt | test-tools
 	@cmake --build --preset release -j $(JOBS)
 	ctest --preset release -j $(JOBS)
+
+# The VS Code extension as a .vsix package, made with @vscode/vsce installed into the build tree.
+vscode-extension: $(BUILD_DIR)/CMakeCache.txt
+	@cmake --build --preset release --target vscode-extension
 
 # Installs poliz, poliz-show and their manual pages under PREFIX (bin/, share/man/man1/);
 # DESTDIR, when set, is put in front of every path, as packagers expect.
