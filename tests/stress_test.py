@@ -100,16 +100,45 @@ def many_names(count):
     return source + b" write(" + names[-1] + b"); }"
 
 
+def constants_sum(count):
+    total = sum(i * 7919 for i in range(count)) & 0xFFFFFFFF
+    return b"%d" % (total - (1 << 32) if total >= 1 << 31 else total)
+
+
 def many_constants(count):
     return b"program { int s; s = 0; " + b" ".join(b"s = s + %d;" % (i * 7919) for i in range(count)) + b" write(s); }"
+
+
+def padded_names(count):
+    names = [b"v%05d" % i for i in range(count)]
+    return b"program { int " + b", ".join(names) + b"; " + b" ".join(n + b" = %d;" % i for i, n in enumerate(names)) + b" write(" + names[-1] + b"); }"
+
+
+def near_linear(poliz, tmp, name, make, result):
+    """Five times the entries may take at most twelve times as long (best of three each): the
+    tables' hash clusters such texts into runs that a probe must not walk."""
+    global passed
+    times = {}
+    for count in (20000, 100000):
+        source = make(count)
+        outcome = run(poliz, source, tmp=tmp)
+        expect(f"{count} {name}", outcome, 0, ok(result(count)))
+        times[count] = min([outcome[3]] + [run(poliz, source, tmp=tmp)[3] for _ in range(2)])
+    ratio = times[100000] / times[20000]
+    print(f"{name}: 20,000 in {times[20000]:.3f} s, 100,000 in {times[100000]:.3f} s, ratio {ratio:.1f}")
+    if ratio > 12:
+        failures.append(f"growth with {name}")
+        print(f"FAIL growth with {name}: ratio {ratio:.1f} for five times the entries")
+    else:
+        passed += 1
 
 
 def wide_tables(poliz, tmp, timing):
     n = 20000
     expect("20,000 distinct identifiers", run(poliz, many_names(n), tmp=tmp), 0, ok(b"%d" % (n - 1)))
-    total = sum(i * 7919 for i in range(n)) & 0xFFFFFFFF
-    total = total - (1 << 32) if total >= 1 << 31 else total
-    expect("20,000 distinct constants", run(poliz, many_constants(n), tmp=tmp), 0, ok(b"%d" % total))
+    expect("20,000 distinct constants", run(poliz, many_constants(n), tmp=tmp), 0, ok(constants_sum(n)))
+    near_linear(poliz, tmp, "distinct names", padded_names, lambda count: b"%d" % (count - 1))
+    near_linear(poliz, tmp, "distinct constants", many_constants, constants_sum)
     if timing:
         print("translation time against table size (best of 3):")
         for count in (1000, 2000, 5000, 10000, 20000):
