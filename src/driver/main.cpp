@@ -4,7 +4,6 @@
 #include <iostream>
 
 #include "common/CheckedOutput.h"
-#include "common/OwnStack.h"
 #include "common/ReportErrors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
@@ -31,8 +30,5 @@ int run(const char* fileName) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const char* fileName = argc > 1 ? argv[1] : kDefaultFile;
-    // The run has a stack of its own, so deep nesting meets the parser's bound, not the
-    // process's stack limit.
-    return reportErrors(
-        [fileName] { return runOnOwnStack(kStackForNesting, [fileName] { return run(fileName); }); });
+    return reportErrors([fileName] { return run(fileName); });
 }

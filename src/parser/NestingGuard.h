@@ -12,7 +12,7 @@
 // an 8 MB stack only past about 1500 such levels (clang) and 2500 (g++).
 inline constexpr int kMaxNesting = 1100;
 
-// The stack that translation runs on (common/OwnStack.h), whatever the process's own limit:
+// The stack that Parser::go runs on (common/OwnStack.h), whatever the process's own limit:
 // a level takes about 1 KB in an optimised build and 5 KB under the sanitizers; 16 KB a level
 // leaves room to spare for unoptimised builds and keeps the reservation modest (about 17 MB).
 inline constexpr std::size_t kStackForNesting = std::size_t{kMaxNesting} * 16 * 1024;
