@@ -2,10 +2,12 @@
 """Stress programs too large to keep as files: each is generated, run, and must end in its
 correct result or its one message, never a crash or a hang.
 
-Usage: stress_test.py POLIZ [--timing]
+Usage: stress_test.py POLIZ [--timing] [--memory]
 
 --timing also measures how translation time grows with the number of distinct identifiers
 and constants (the tables' hash clusters such names) and prints the figures.
+--memory also prints the peak memory per POLIZ item of a 25 MB program, for translation alone
+and for a whole run.
 """
 import os
 import random
@@ -100,16 +102,59 @@ def many_names(count):
     return source + b" write(" + names[-1] + b"); }"
 
 
+def constants_sum(count):
+    total = sum(i * 7919 for i in range(count)) & 0xFFFFFFFF
+    return b"%d" % (total - (1 << 32) if total >= 1 << 31 else total)
+
+
 def many_constants(count):
     return b"program { int s; s = 0; " + b" ".join(b"s = s + %d;" % (i * 7919) for i in range(count)) + b" write(s); }"
+
+
+def padded_names(count):
+    names = [b"v%05d" % i for i in range(count)]
+    return b"program { int " + b", ".join(names) + b"; " + b" ".join(n + b" = %d;" % i for i, n in enumerate(names)) + b" write(" + names[-1] + b"); }"
+
+
+def cpu_seconds(poliz, path):
+    """Processor time of one run: unlike wall time, it hardly changes with the load of the
+    other tests running beside this one."""
+    proc = subprocess.Popen([poliz, path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, _, usage = os.wait4(proc.pid, 0)
+    return usage.ru_utime + usage.ru_stime
+
+
+def near_linear(poliz, tmp, name, make, result):
+    """Five times the entries may take at most twelve times as long (best of three each,
+    measured in turns): the tables' hash clusters such texts into runs that a probe must not
+    walk, which made the growth quadratic."""
+    global passed
+    paths = {}
+    for count in (20000, 100000):
+        source = make(count)
+        expect(f"{count} {name}", run(poliz, source, tmp=tmp), 0, ok(result(count)))
+        paths[count] = os.path.join(tmp, f"growth{count}.ppp")
+        with open(paths[count], "wb") as f:
+            f.write(source)
+    times = {count: float("inf") for count in paths}
+    for _ in range(3):
+        for count, path in paths.items():
+            times[count] = min(times[count], cpu_seconds(poliz, path))
+    ratio = times[100000] / max(times[20000], 1e-3)
+    print(f"{name}: 20,000 in {times[20000]:.3f} s, 100,000 in {times[100000]:.3f} s of processor time, ratio {ratio:.1f}")
+    if ratio > 12:
+        failures.append(f"growth with {name}")
+        print(f"FAIL growth with {name}: ratio {ratio:.1f} for five times the entries")
+    else:
+        passed += 1
 
 
 def wide_tables(poliz, tmp, timing):
     n = 20000
     expect("20,000 distinct identifiers", run(poliz, many_names(n), tmp=tmp), 0, ok(b"%d" % (n - 1)))
-    total = sum(i * 7919 for i in range(n)) & 0xFFFFFFFF
-    total = total - (1 << 32) if total >= 1 << 31 else total
-    expect("20,000 distinct constants", run(poliz, many_constants(n), tmp=tmp), 0, ok(b"%d" % total))
+    expect("20,000 distinct constants", run(poliz, many_constants(n), tmp=tmp), 0, ok(constants_sum(n)))
+    near_linear(poliz, tmp, "distinct names", padded_names, lambda count: b"%d" % (count - 1))
+    near_linear(poliz, tmp, "distinct constants", many_constants, constants_sum)
     if timing:
         print("translation time against table size (best of 3):")
         for count in (1000, 2000, 5000, 10000, 20000):
@@ -126,6 +171,21 @@ def input_corners(poliz, tmp):
            FRAME_TOP + b"before", b"Runtime error: Unexpected end of input for 'x'!\n")
 
 
+def memory_per_item(poliz, tmp):
+    """Peak resident memory of a 25 MB program of `x = x + 1;` (eight items a statement), once
+    cut short by a syntax error after the last statement and once run to its end."""
+    statements = 2_300_000
+    items = 8 * statements + 24
+    body = b"program { int x; x = 0;\n" + b"x = x + 1;\n" * statements
+    for label, tail in (("translation", b"write(x) }"), ("translation and run", b"write(x); }")):
+        path = os.path.join(tmp, "memory.ppp")
+        with open(path, "wb") as f:
+            f.write(body + tail)
+        proc = subprocess.Popen([poliz, path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        _, _, usage = os.wait4(proc.pid, 0)
+        print(f"{label}: {usage.ru_maxrss / 1024:.0f} MB peak, {usage.ru_maxrss * 1024 / items:.1f} bytes per item")
+
+
 def main():
     poliz = os.path.abspath(sys.argv[1])
     timing = "--timing" in sys.argv[2:]
@@ -135,6 +195,8 @@ def main():
         huge_lexemes(poliz, tmp)
         wide_tables(poliz, tmp, timing)
         input_corners(poliz, tmp)
+        if "--memory" in sys.argv[2:]:
+            memory_per_item(poliz, tmp)
     print(f"{passed} passed, {len(failures)} failed")
     return 1 if failures else 0
 

@@ -67,3 +67,16 @@ public:
     explicit OpenError(std::string fileName) : fileName(std::move(fileName)) {}
     std::string getFileName() const { return fileName; }
 };
+
+// Standard output refused what was written to it (a full device, a closed descriptor, a pipe
+// whose reader has gone while the broken-pipe signal is ignored).
+class OutputError {};
+
+// The source file was opened but the system failed to read it (a device error, for example).
+class ReadError {
+    std::string fileName;
+
+public:
+    explicit ReadError(std::string fileName) : fileName(std::move(fileName)) {}
+    std::string getFileName() const { return fileName; }
+};

@@ -32,6 +32,10 @@ int reportRunErrors(const std::function<int()>& body) {
         return report("Runtime error: " + e.getText(), 4);
     } catch (OpenError e) {
         return report("Error: cannot open file '" + e.getFileName() + "'!", 1);
+    } catch (ReadError e) {
+        return report("Error: cannot read file '" + e.getFileName() + "'!", 1);
+    } catch (OutputError) {
+        return report("Error: cannot write to standard output!", kInternalFailure);
     }
 }
 

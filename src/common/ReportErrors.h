@@ -6,8 +6,9 @@
 #include <string>
 
 // Runs `body` and returns its status; an error it throws is written to standard error as one
-// message and turned into the status of its kind: 1 lexical (or an unopenable file), 2 syntax,
-// 3 semantic, 4 runtime, 5 a failure of the program itself (for example, out of memory).
+// message and turned into the status of its kind: 1 lexical (or a source file that cannot be
+// opened or read), 2 syntax, 3 semantic, 4 runtime, 5 a failure of the program itself (for
+// example, out of memory, or standard output that cannot be written).
 int reportErrors(const std::function<int()>& body);
 
 // Writes `message` and a line break to standard error, after whatever standard output holds,

@@ -1,7 +1,9 @@
 // The entry point: translate the source file, then run it; every error becomes one message on
-// standard error and an exit status (1 lexical, 2 syntax, 3 semantic, 4 runtime).
+// standard error and an exit status (1 lexical, 2 syntax, 3 semantic, 4 runtime, 5 a failure
+// of the interpreter itself, such as output that cannot be written).
 #include <iostream>
 
+#include "common/CheckedOutput.h"
 #include "common/ReportErrors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
@@ -15,9 +17,11 @@ int run(const char* fileName) {
     Parser parser(fileName, poliz);
     parser.go();
     std::cout << "\nTotal congratulations! Your program has compiled successfully!" << std::endl;
+    checkWritten(std::cout);
     poliz.go();
     std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"
               << std::endl;
+    checkWritten(std::cout);
     return 0;
 }
 

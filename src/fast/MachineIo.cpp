@@ -6,6 +6,7 @@
 #include <ostream>
 #include <utility>
 
+#include "common/CheckedOutput.h"
 #include "common/Errors.h"
 #include "fast/Machine.h"
 
@@ -100,6 +101,7 @@ void Machine::write(int address) {
     if (outBuf.size() >= kOutputChunk) {
         out.write(outBuf.data(), static_cast<std::streamsize>(outBuf.size()));
         outBuf.clear();
+        checkWritten(out);
     }
 }
 
@@ -109,6 +111,7 @@ void Machine::flushOutput() {
         outBuf.clear();
     }
     out.flush();
+    checkWritten(out);
 }
 
 void Machine::buildTraceStack() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <new>
 #include <utility>
@@ -20,7 +21,9 @@ class LexStore {
         std::size_t used = 0;
     };
     std::vector<Block> blocks;
-    std::vector<Lex*> made;  // in the order made, destroyed in the reverse one
+    // In the order made, destroyed in the reverse one; in blocks, so that it grows without the
+    // doubling copies of one array.
+    std::deque<Lex*> made;
     std::vector<std::unique_ptr<Lex>> adopted;
 
     void* allocate(std::size_t size, std::size_t align) {
@@ -52,11 +55,16 @@ public:
     T* make(Args&&... args) {
         static_assert(sizeof(T) <= kBlockBytes && alignof(T) <= alignof(std::max_align_t));
         // Room first, so that recording the lexeme cannot fail once it exists.
-        if (made.size() == made.capacity()) made.reserve(made.size() * 2 + 64);
-        void* place = allocate(sizeof(T), alignof(T));
-        T* lex = new (place) T(std::forward<Args>(args)...);
-        made.push_back(lex);
-        return lex;
+        made.push_back(nullptr);
+        try {
+            void* place = allocate(sizeof(T), alignof(T));
+            T* lex = new (place) T(std::forward<Args>(args)...);
+            made.back() = lex;
+            return lex;
+        } catch (...) {
+            made.pop_back();
+            throw;
+        }
     }
 
     // Takes ownership of a lexeme made elsewhere.

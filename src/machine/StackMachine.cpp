@@ -7,6 +7,7 @@
 #include <ostream>
 #include <unordered_set>
 
+#include "common/CheckedOutput.h"
 #include "common/Errors.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
@@ -330,6 +331,7 @@ void StackMachine::read() {
         fail("'read' at address " + std::to_string(pc_) + " needs a variable!");
     Ident* target = op1.variable;
     out.flush();
+    checkWritten(out);
     const RuntimeError endOfInput("Unexpected end of input for '" + target->getString() + "'!");
     const RuntimeError invalidInput("Invalid input for '" + target->getString() + "'!");
     const ValueType type = typeOf(op1);
@@ -373,6 +375,7 @@ void StackMachine::write() {
             case StackEntry::Kind::STRING: out << e.s; break;
         }
     }
+    checkWritten(out);
 }
 
 // "jump" pops a label; "jumpfalse" pops a label and then the condition, and jumps only when the

@@ -2,6 +2,8 @@
 // guard per open level of parentheses, prefix operators or statements.
 #pragma once
 
+#include <cstddef>
+
 #include "common/Errors.h"
 #include "parser/Messages.h"
 
@@ -9,6 +11,11 @@
 // the costliest (about ten frames); the sanitizer builds, whose frames are largest, run out of
 // an 8 MB stack only past about 1500 such levels (clang) and 2500 (g++).
 inline constexpr int kMaxNesting = 1100;
+
+// The stack that Parser::go runs on (common/OwnStack.h), whatever the process's own limit:
+// a level takes about 1 KB in an optimised build and 5 KB under the sanitizers; 16 KB a level
+// leaves room to spare for unoptimised builds and keeps the reservation modest (about 17 MB).
+inline constexpr std::size_t kStackForNesting = std::size_t{kMaxNesting} * 16 * 1024;
 
 class NestingGuard {
     int& depth;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/Errors.h"
+#include "common/OwnStack.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
 #include "parser/Messages.h"
@@ -13,8 +14,13 @@ Parser::Parser(const char* fileName, Poliz& poliz)
     pop();
 }
 
+// Recursive descent runs on a stack of its own, sized for the nesting bound, so that the bound
+// and not the caller's stack limit decides how deep a program may nest.
 bool Parser::go() {
-    parseProgram();
+    runOnOwnStack(kStackForNesting, [this] {
+        parseProgram();
+        return 0;
+    });
     return true;
 }
 

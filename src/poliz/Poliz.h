@@ -2,7 +2,10 @@
 // item's index is its address. Items are not owned here; the store owns what no table holds.
 #pragma once
 
+#include <algorithm>
+#include <deque>
 #include <iosfwd>
+#include <iterator>
 #include <vector>
 
 #include "lexemes/Lex.h"
@@ -28,8 +31,16 @@ struct RunOptions {
 };
 
 class Poliz {
-    std::vector<Lex*> code;
-    std::vector<int> lines;  // the source line each item came from, for listings
+    // Items in fixed-size blocks: a program of tens of millions of items grows without the
+    // doubling copies of one array, whose old and new halves would be held at once.
+    std::deque<Lex*> code;
+    // The source line of every item, for listings, kept as the address where each line's
+    // items begin: one entry per statement rather than one per item.
+    struct LineStart {
+        int address;
+        int line;
+    };
+    std::vector<LineStart> lineStarts;
     int sourceLine = 0;
     LexStore lexemes;
 
@@ -40,13 +51,20 @@ public:
 
     // Appends an item and returns its address.
     int push(Lex* item) {
+        const int address = static_cast<int>(code.size());
+        if (lineStarts.empty() || lineStarts.back().line != sourceLine) {
+            lineStarts.push_back(LineStart{address, sourceLine});
+        }
         code.push_back(item);
-        lines.push_back(sourceLine);
-        return static_cast<int>(code.size()) - 1;
+        return address;
     }
     // The translator names the source line of the statement whose items follow.
     void setSourceLine(int line) { sourceLine = line; }
-    int lineOf(int address) const { return lines[static_cast<std::size_t>(address)]; }
+    int lineOf(int address) const {
+        auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), address,
+                                      [](int a, const LineStart& start) { return a < start.address; });
+        return std::prev(after)->line;
+    }
     // The writable slot at an address that push returned; used to patch placeholders.
     Lex*& operator[](int address) { return code[static_cast<std::size_t>(address)]; }
     Lex* at(int address) const { return code[static_cast<std::size_t>(address)]; }

@@ -34,6 +34,7 @@ HashMapLex::HashMapLex(int initialSize, KeyForm form)
     : size(initialSize),
       data(static_cast<std::size_t>(initialSize), nullptr),
       fingerprints(static_cast<std::size_t>(initialSize), 0),
+      freeSlots(initialSize),
       form(form) {}
 
 HashMapLex::~HashMapLex() {
@@ -84,17 +85,26 @@ std::uint32_t HashMapLex::fingerprintOf(const Lex* lex) const {
     return textFingerprint(lex->getString());
 }
 
+// Linear probing from the key's hash returns the first equal lexeme before the first empty
+// slot. Of the slots holding an equal lexeme, that is the one nearest the start of the run, if
+// it lies before the run's end.
 int HashMapLex::find(const Buffer& key) const {
     const auto fingerprint = keyFingerprint(key.text());
     if (!fingerprint) return -1;
     const int start = hash(key.text());
-    for (int i = start;;) {
-        const auto slot = static_cast<std::size_t>(i);
-        if (data[slot] == nullptr) return -1;
-        if (fingerprints[slot] == *fingerprint && data[slot]->isEqual(key)) return i;
-        i = i + 1 == size ? 0 : i + 1;
-        if (i == start) return -1;
-    }
+    auto distance = [this, start](int slot) { return slot >= start ? slot - start : slot + size - start; };
+    // A table with no empty slot (only after its growth ran out of memory) is one endless run.
+    const int runLength = count == size ? size : distance(freeSlots.firstFrom(start));
+    int found = -1;
+    int foundDistance = runLength;
+    index.forEach(*fingerprint, [&](int slot) {
+        const int d = distance(slot);
+        if (d < foundDistance && data[static_cast<std::size_t>(slot)]->isEqual(key)) {
+            found = slot;
+            foundDistance = d;
+        }
+    });
+    return found;
 }
 
 Lex* HashMapLex::operator[](const Buffer& key) const {
@@ -102,11 +112,13 @@ Lex* HashMapLex::operator[](const Buffer& key) const {
     return slot < 0 ? nullptr : data[static_cast<std::size_t>(slot)];
 }
 
+// The first empty slot from the hash on, as probing upward with wrap-around finds it.
 void HashMapLex::place(Lex* lex, std::uint32_t fingerprint) {
-    int i = hash(lex->getString());
-    while (data[static_cast<std::size_t>(i)] != nullptr) i = i + 1 == size ? 0 : i + 1;
+    const int i = freeSlots.firstFrom(hash(lex->getString()));
+    index.add(fingerprint, i);  // first: the only step that may allocate
     data[static_cast<std::size_t>(i)] = lex;
     fingerprints[static_cast<std::size_t>(i)] = fingerprint;
+    freeSlots.fill(i);
 }
 
 Lex* HashMapLex::tryToAdd(Lex* lex) {
@@ -122,9 +134,11 @@ Lex* HashMapLex::tryToAdd(Lex* lex) {
 void HashMapLex::rebuild() {
     std::vector<Lex*> grownData;
     std::vector<std::uint32_t> grownFingerprints;
+    std::optional<FreeSlots> grownFreeSlots;
     try {
         grownData.assign(static_cast<std::size_t>(size) * spreadRate, nullptr);
         grownFingerprints.assign(grownData.size(), 0);
+        grownFreeSlots.emplace(size * spreadRate);
     } catch (const std::bad_alloc&) {
         // The table stays as it was: still correct, only fuller than it should be.
         std::cerr << "Out of memory! Improve your machine!";
@@ -132,7 +146,10 @@ void HashMapLex::rebuild() {
     }
     std::swap(data, grownData);
     std::swap(fingerprints, grownFingerprints);
+    freeSlots = std::move(*grownFreeSlots);
+    index.clear();
     size *= spreadRate;
+    // The index keeps its room for `count` entries, so placing them again allocates nothing.
     for (std::size_t i = 0; i < grownData.size(); ++i)
         if (grownData[i] != nullptr) place(grownData[i], grownFingerprints[i]);
 }

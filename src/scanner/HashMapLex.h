@@ -9,6 +9,8 @@
 
 #include "lexemes/Buffer.h"
 #include "lexemes/Lex.h"
+#include "scanner/FreeSlots.h"
+#include "scanner/SlotIndex.h"
 
 // How a key text is compared with stored lexemes: as text, or by the integer or real value it
 // denotes (so that 7 and 007 find the same constant).
@@ -19,9 +21,12 @@ class HashMapLex {
     int count = 0;
     std::vector<Lex*> data;
     // A fingerprint of each stored lexeme's key, equal for every text the lexeme isEqual to.
-    // The table's hash clusters similar texts into long probe runs; comparing fingerprints
-    // first keeps a probe to one load from a dense array instead of a call through a pointer.
     std::vector<std::uint32_t> fingerprints;
+    // The table's hash clusters similar texts (v00001, v00010 ...) into probe runs thousands of
+    // slots long. Lookups and insertions give exactly what walking those runs would, but find
+    // the candidates through the index and the end of a run through the free-slot structure.
+    SlotIndex index;
+    mutable FreeSlots freeSlots;
     KeyForm form;
 
     static constexpr int full = 70;       // load limit, in percent
@@ -48,5 +53,7 @@ public:
     Lex* tryToAdd(Lex* lex);
 
     int slots() const { return size; }
+    // The lexeme in a slot, or null; for checking placement.
+    Lex* inSlot(int slot) const { return data[static_cast<std::size_t>(slot)]; }
     int stored() const { return count; }
 };

@@ -1,11 +1,6 @@
 // Lexical analysis: character classes, comments, numbers, strings and two-character operators.
 #include "scanner/Scanner.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
-
 #include "common/Errors.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Number.h"
@@ -24,21 +19,9 @@ const char* const kKeywordWords[] = {"program", "int",      "real", "string", "n
                                      "or",      "if",       "else", "case",   "of",  "while",
                                      "for",     "continue", "read", "write",  "end"};
 
-std::string readWholeFile(const char* fileName) {
-    std::error_code error;
-    if (std::filesystem::is_directory(fileName, error)) throw OpenError(fileName);
-    std::ifstream file(fileName, std::ios::in | std::ios::binary);
-    if (!file.is_open()) throw OpenError(fileName);
-    std::ostringstream text;
-    if (file.peek() != std::ifstream::traits_type::eof()) text << file.rdbuf();
-    if (file.bad()) throw OpenError(fileName);
-    return std::move(text).str();
-}
-
 }  // namespace
 
-Scanner::Scanner(const char* fileName, LexStore& unlisted)
-    : source(readWholeFile(fileName)), unlisted(unlisted) {
+Scanner::Scanner(const char* fileName, LexStore& unlisted) : source(fileName), unlisted(unlisted) {
     for (const char* word : kDelimWords) delimTab.tryToAdd(new Delim(word));
     for (const char* word : kKeywordWords) keywordTab.tryToAdd(new Keyword(word));
     pop();
@@ -47,10 +30,14 @@ Scanner::Scanner(const char* fileName, LexStore& unlisted)
 // The read that meets the end of the text leaves curr as it was; the read after it fails.
 void Scanner::pop() {
     if (endNoted) throw UEOF();
-    if (next < source.size())
-        curr = source[next++];
-    else
-        endNoted = true;
+    if (!source.get(curr)) endNoted = true;
+}
+
+// pop() as far as the end of the text is concerned; the character itself is read when the
+// next lexeme is asked for.
+void Scanner::deferPop() {
+    if (endNoted) throw UEOF();
+    popDeferred = true;
 }
 
 template <class LexClass>
@@ -65,6 +52,10 @@ Lex* Scanner::intern(HashMapLex& table, const Buffer& text) {
 }
 
 Lex* Scanner::getLex() {
+    if (popDeferred) {
+        popDeferred = false;
+        pop();
+    }
     for (;;) {  // a comment restarts the search for a lexeme
         while (isJunk()) {
             if (isEnter()) ++currLine;
@@ -95,7 +86,7 @@ Lex* Scanner::getLex() {
         text.add(curr);
         Lex* delim = delimTab[text];
         if (delim == nullptr) throw US(text.getString(), currLine);
-        pop();
+        deferPop();
         return delim;
     }
 }

@@ -9,11 +9,14 @@
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
 #include "scanner/HashMapLex.h"
+#include "scanner/SourceReader.h"
 
 class Scanner {
-    std::string source;  // the whole source file
-    std::size_t next = 0;
+    SourceReader source;
     bool endNoted = false;
+    // The read after a one-character delimiter waits for the next request: after the program's
+    // closing brace none comes, so a source that stays open is not waited on.
+    bool popDeferred = false;
     char curr = ' ';  // read but not yet used; a blank before the first read
     int currLine = 1;
     LexStore& unlisted;  // owns the constants that their table leaves out
@@ -26,6 +29,7 @@ class Scanner {
     HashMapLex delimTab{64};
 
     void pop();
+    void deferPop();
     void take(Buffer& text) {
         text.add(curr);
         pop();
@@ -53,7 +57,7 @@ class Scanner {
     bool isDot() const { return curr == '.'; }
 
 public:
-    // Opens and reads the file; throws OpenError when it cannot be read.
+    // Opens the file and reads its first character; throws OpenError when it cannot be opened.
     Scanner(const char* fileName, LexStore& unlisted);
     Scanner(const Scanner&) = delete;
     Scanner& operator=(const Scanner&) = delete;

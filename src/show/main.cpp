@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/CheckedOutput.h"
 #include "common/Errors.h"
 #include "common/ReportErrors.h"
 #include "machine/StackMachine.h"
@@ -27,7 +28,8 @@ int list(const ShowOptions& options) {
     Poliz poliz;
     Parser parser(options.file.c_str(), poliz);
     parser.go();
-    std::cout << annotatedListing(poliz, readSourceLines(options.file));
+    std::cout << annotatedListing(poliz, readSourceLines(options.file)) << std::flush;
+    checkWritten(std::cout);
     return 0;
 }
 
@@ -36,12 +38,14 @@ int trace(const ShowOptions& options) {
     Parser parser(options.file.c_str(), poliz);
     parser.go();
     std::cout << "\nTotal congratulations! Your program has compiled successfully!" << std::endl;
+    checkWritten(std::cout);
     // The trace runs on the reference machine, one item per step.
     StackMachine machine(poliz, std::cin, std::cout);
     TraceWriter(poliz, readSourceLines(options.file), std::cerr, options.traceSteps).run(machine);
     std::cout.flush();
     std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"
               << std::endl;
+    checkWritten(std::cout);
     return 0;
 }
 

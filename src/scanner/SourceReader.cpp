@@ -1,0 +1,43 @@
+// Reading the source: whatever the system has ready, up to one chunk, when the last is used up.
+#include "scanner/SourceReader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/Errors.h"
+
+SourceReader::SourceReader(const char* fileName) : fileName(fileName) {
+    descriptor = ::open(fileName, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) throw OpenError(fileName);
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        throw OpenError(fileName);
+    }
+    try {
+        chunk = std::make_unique_for_overwrite<char[]>(kChunk);
+    } catch (...) {
+        ::close(descriptor);
+        throw;
+    }
+}
+
+SourceReader::~SourceReader() { ::close(descriptor); }
+
+// A pipe or a terminal hands over what has arrived so far; that is used at once rather than
+// waiting for a full chunk, so translation keeps pace with a slow writer.
+bool SourceReader::refill() {
+    for (;;) {
+        const ssize_t got = ::read(descriptor, chunk.get(), kChunk);
+        if (got > 0) {
+            next = 0;
+            filled = static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got == 0) return false;
+        if (errno != EINTR) throw ReadError(fileName);
+    }
+}
