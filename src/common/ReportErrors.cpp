@@ -5,38 +5,17 @@
 #include <iostream>
 #include <new>
 
-#include "common/Errors.h"
+#include "common/CaughtError.h"
 
 namespace {
 
 constexpr int kInternalFailure = 5;
 
-std::string atLine(const char* what, const LineException& e) {
-    return std::string(what) + " (line " + std::to_string(e.getLine()) + "): ";
-}
-
 int reportRunErrors(const std::function<int()>& body) {
-    try {
-        return body();
-    } catch (US e) {
-        return report(atLine("Error", e) + "unresolved symbol " + e.getSymb(), 1);
-    } catch (USAfter e) {
-        return report(atLine("Error", e) + "unresolved symbol after " + e.getLast(), 1);
-    } catch (UEOF) {
-        return report("Unexpected end of file!", 1);
-    } catch (SyntaxError e) {
-        return report(atLine("Syntax error", e) + e.getText(), 2);
-    } catch (SemanticError e) {
-        return report(atLine("Semantic error", e) + e.getText(), 3);
-    } catch (RuntimeError e) {
-        return report("Runtime error: " + e.getText(), 4);
-    } catch (OpenError e) {
-        return report("Error: cannot open file '" + e.getFileName() + "'!", 1);
-    } catch (ReadError e) {
-        return report("Error: cannot read file '" + e.getFileName() + "'!", 1);
-    } catch (OutputError) {
-        return report("Error: cannot write to standard output!", kInternalFailure);
-    }
+    int status = 0;
+    const CaughtError error = catchRunError([&] { status = body(); });
+    if (error.kind == CaughtError::Kind::NONE) return status;
+    return report(error.message, error.status);
 }
 
 }  // namespace

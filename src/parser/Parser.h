@@ -18,8 +18,9 @@
 
 class Parser {
     Scanner s;
-    Lex* curr;             // the lookahead: the first lexeme not yet consumed
-    std::string currType;  // the type word of the declaration being read
+    Lex* curr;              // the lookahead: the first lexeme not yet consumed
+    SourcePosition currAt;  // where curr starts
+    std::string currType;   // the type word of the declaration being read
     Poliz* poliz;
     std::stack<int> cycbeg;  // continue targets of the enclosing loops, innermost on top
     bool lval = false;       // the expression so far at this assignment level is a bare variable
@@ -28,7 +29,10 @@ class Parser {
     mutable std::vector<std::pair<const char*, Lex*>> wordCache;  // see tableWord
 
     // Cursor. pop() is the only advance; words are compared by text, whatever the lexeme's kind.
-    void pop() { curr = s.getLex(); }
+    void pop() {
+        curr = s.getLex();
+        currAt = s.lexemeStart();
+    }
     bool isCurr(const char* word) const { return curr->isEqual(word); }
     // Consumes `word`, or throws SyntaxError prefix + text + "' found!".
     void expect(const char* word, const char* prefix);
@@ -89,8 +93,10 @@ class Parser {
     int parseVariant(std::set<Value>& prev, Ident* expr, int addr);
 
     // Emission (ParserEmit.cpp): the only members that append to or patch the POLIZ program.
-    int emit(Lex* item) { return poliz->push(item); }
+    int emit(Lex* item) { return poliz->push(item, currAt); }
+    int emit(Lex* item, SourcePosition at) { return poliz->push(item, at); }
     int emitWord(const char* word);  // the table's keyword or delimiter for `word`
+    int emitWord(const char* word, SourcePosition at);
     Lex* tableWord(const char* word) const;
     Ident* emitTemporary();
     int emitPlaceholder();  // an "empty" where a label will go; returns its address
@@ -101,7 +107,8 @@ class Parser {
     void emitDiscard();  // drops the value an expression left on the operand stack
 
 public:
-    Parser(const char* fileName, Poliz& poliz);
+    // With a trail, the scanner's positions stay readable after a failed translation.
+    Parser(const char* fileName, Poliz& poliz, ScanTrail* trail = nullptr);
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
 

@@ -19,6 +19,8 @@ Lex* Parser::tableWord(const char* word) const {
 
 int Parser::emitWord(const char* word) { return emit(tableWord(word)); }
 
+int Parser::emitWord(const char* word, SourcePosition at) { return emit(tableWord(word), at); }
+
 // Every expression stores its value into its own unnamed variable; the type is declared once
 // the whole expression has been read.
 Ident* Parser::emitTemporary() {

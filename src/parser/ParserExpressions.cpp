@@ -20,20 +20,22 @@ bool isNumeric(const std::string& type) { return type == kIntType || type == kRe
 // chain stores every right-hand side in turn into the leftmost variable; the final "=" copies
 // it into the expression's temporary, which is what the expression leaves behind.
 Ident* Parser::parseExpression() {
+    const SourcePosition start = currAt;
     Ident* tmp = emitTemporary();
     lval = true;
     std::string res = parseDisjunction();  // with "=", the type of the leftmost variable
     while (isCurr("=")) {
         if (!lval) semanticError(msg::kAssignToRvalue);
         Lex* sgn = tableWord("=");
+        const SourcePosition at = currAt;
         pop();
         lval = true;
         std::string t = parseDisjunction();
         if (isString(res) != isString(t)) semanticError(msg::kStringToNumber);
-        emit(sgn);
+        emit(sgn, at);
     }
     tmp->declare(res);
-    emitWord("=");
+    emitWord("=", start);
     return tmp;
 }
 
@@ -60,14 +62,15 @@ std::string Parser::parseLogicChain(const char* word, std::string (Parser::*oper
     std::vector<int> ends;  // placeholders of the jumps to the end marker
     while (isCurr(word)) {
         Lex* sgn = tableWord(word);
+        const SourcePosition at = currAt;
         pop();
-        emitWord("dup");
-        if (negate) emitWord("not");
+        emitWord("dup", at);
+        if (negate) emitWord("not", at);
         ends.push_back(emitPlaceholder());
-        emitWord("jumpfalse");
+        emitWord("jumpfalse", at);
         if (res != kIntType) semanticError(message);
         res = (this->*operand)();
-        emit(sgn);
+        emit(sgn, at);
     }
     if (res != kIntType) semanticError(message);
     int end = emitMarker();
@@ -89,9 +92,10 @@ std::string Parser::parseComparison() {
     if (op == nullptr) return s1;
     lval = false;
     Lex* sgn = tableWord(op);
+    const SourcePosition at = currAt;
     pop();
     std::string s2 = parseSum();
-    emit(sgn);
+    emit(sgn, at);
     if (isString(s1) != isString(s2)) semanticError(msg::kStringVersusNumber);
     return kIntType;
 }
@@ -114,10 +118,11 @@ std::string Parser::parseSum() {
     while (isCurr("+") || isCurr("-")) {
         bool plus = isCurr("+");
         Lex* sgn = tableWord(plus ? "+" : "-");
+        const SourcePosition at = currAt;
         pop();
         check(unares, plus);
         unares = parseProduct();
-        emit(sgn);
+        emit(sgn, at);
         pplus = plus;
     }
     check(unares, pplus);
@@ -137,10 +142,11 @@ std::string Parser::parseProduct() {
     };
     while (isCurr("*") || isCurr("/")) {
         Lex* sgn = tableWord(isCurr("*") ? "*" : "/");
+        const SourcePosition at = currAt;
         pop();
         check(unares);
         unares = parseUnary();
-        emit(sgn);
+        emit(sgn, at);
     }
     check(unares);
     return res;
@@ -167,20 +173,22 @@ std::string Parser::parseUnary() {
 // "not" unary
 std::string Parser::parseNot() {
     Lex* sgn = tableWord("not");
+    const SourcePosition at = currAt;
     lval = false;
     pop();
     if (parseUnary() != kIntType) semanticError(msg::kNotNeedsInt);
-    emit(sgn);
+    emit(sgn, at);
     return kIntType;
 }
 
 // ( "+" | "-" ) unary   -- a plus appends nothing, a minus a new "~"
 std::string Parser::parseSign(bool minus) {
+    const SourcePosition at = currAt;
     pop();
     lval = false;
     std::string t = parseUnary();
     if (!isNumeric(t)) semanticError(minus ? msg::kMinusNeedsNumber : msg::kPlusNeedsNumber);
-    if (minus) emit(poliz->store().make<Delim>("~"));
+    if (minus) emit(poliz->store().make<Delim>("~"), at);
     return t;
 }
 

@@ -145,17 +145,19 @@ void Parser::parseCase() {
 // read -> "read" "(" identifier ")" ";"
 // v "read"
 void Parser::parseRead() {
+    const SourcePosition at = currAt;
     pop();
     expect("(", msg::kExpectOpenParen);
     parseIdent();
     expect(")", msg::kExpectCloseParen);
     expect(";", msg::kExpectSemicolon);
-    emitWord("read");
+    emitWord("read", at);
 }
 
 // write -> "write" "(" expression { "," expression } ")" ";"
 // E1 ... En n "write"
 void Parser::parseWrite() {
+    const SourcePosition at = currAt;
     pop();
     expect("(", msg::kExpectOpenParen);
     parseExpression();
@@ -167,8 +169,8 @@ void Parser::parseWrite() {
     }
     expect(")", msg::kExpectCloseParen);
     expect(";", msg::kExpectSemicolon);
-    emit(poliz->store().make<Number>(num));
-    emitWord("write");
+    emit(poliz->store().make<Number>(num), at);
+    emitWord("write", at);
 }
 
 // continue -> "continue" ";"

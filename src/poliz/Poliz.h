@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "common/SourcePosition.h"
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
 
@@ -41,6 +42,10 @@ class Poliz {
         int line;
     };
     std::vector<LineStart> lineStarts;
+    // Where the lexeme of each item starts; kept only when a tool asks for it (keepPositions),
+    // so a plain run spends nothing on it.
+    std::deque<SourcePosition> positions;
+    bool positionsKept = false;
     int sourceLine = 0;
     LexStore lexemes;
 
@@ -50,8 +55,9 @@ public:
     Poliz& operator=(const Poliz&) = delete;
 
     // Appends an item and returns its address.
-    int push(Lex* item) {
+    int push(Lex* item, SourcePosition at = {}) {
         const int address = static_cast<int>(code.size());
+        if (positionsKept) positions.push_back(at);
         if (lineStarts.empty() || lineStarts.back().line != sourceLine) {
             lineStarts.push_back(LineStart{address, sourceLine});
         }
@@ -64,6 +70,16 @@ public:
         auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), address,
                                       [](int a, const LineStart& start) { return a < start.address; });
         return std::prev(after)->line;
+    }
+    // From now on every item records where its lexeme starts.
+    void keepPositions() { positionsKept = true; }
+    // The start of the lexeme an item was translated from: an operand's own text, an
+    // operator's sign or word; the items a statement adds around them (temporaries, jumps,
+    // markers) stand where the construct that needs them begins or is closed. Unknown when
+    // positions were not kept.
+    SourcePosition positionOf(int address) const {
+        const auto k = static_cast<std::size_t>(address);
+        return k < positions.size() ? positions[k] : SourcePosition{};
     }
     // The writable slot at an address that push returned; used to patch placeholders.
     Lex*& operator[](int address) { return code[static_cast<std::size_t>(address)]; }

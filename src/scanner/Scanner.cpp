@@ -21,15 +21,19 @@ const char* const kKeywordWords[] = {"program", "int",      "real", "string", "n
 
 }  // namespace
 
-Scanner::Scanner(const char* fileName, LexStore& unlisted) : source(fileName), unlisted(unlisted) {
+Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
+    : source(fileName), unlisted(unlisted), trail(given != nullptr ? *given : ownTrail) {
     for (const char* word : kDelimWords) delimTab.tryToAdd(new Delim(word));
     for (const char* word : kKeywordWords) keywordTab.tryToAdd(new Keyword(word));
+    openBrace = findDelim("{");
+    closeBrace = findDelim("}");
     pop();
 }
 
 // The read that meets the end of the text leaves curr as it was; the read after it fails.
 void Scanner::pop() {
     if (endNoted) throw UEOF();
+    ++currColumn;  // at the end, the position just after the last character
     if (!source.get(curr)) endNoted = true;
 }
 
@@ -56,11 +60,31 @@ Lex* Scanner::getLex() {
         popDeferred = false;
         pop();
     }
+    trail.previousEnd = trail.lastEnd;
+    Lex* lex = scanLex();
+    noteReturned(lex);
+    return lex;
+}
+
+// The trail's upkeep: a few stores per lexeme, and the history only when it was asked for.
+void Scanner::noteReturned(const Lex* lex) {
+    trail.lastEnd = here();
+    if (popDeferred) ++trail.lastEnd.column;  // curr is still the delimiter's own character
+    ++trail.lexemes;
+    if (lex == openBrace)
+        trail.openBraces.push_back(trail.lexemeStart);
+    else if (lex == closeBrace && !trail.openBraces.empty())
+        trail.openBraces.pop_back();
+    if (trail.keepHistory) trail.history.push_back({lex->getKind(), trail.lexemeStart, trail.lastEnd});
+}
+
+Lex* Scanner::scanLex() {
     for (;;) {  // a comment restarts the search for a lexeme
         while (isJunk()) {
-            if (isEnter()) ++currLine;
+            if (isEnter()) newLine();
             pop();
         }
+        trail.lexemeStart = here();
         if (isAlpha()) return scanWord();
         if (isNum()) return scanNumber();
         if (isQuote()) return scanString();
@@ -80,7 +104,10 @@ Lex* Scanner::getLex() {
         if (isSlash()) {
             take(text);
             if (!isAst()) return delimTab[text];
+            trail.open = ScanTrail::Open::COMMENT;
+            trail.openedAt = trail.lexemeStart;
             skipComment();
+            trail.open = ScanTrail::Open::NOTHING;
             continue;
         }
         text.add(curr);
@@ -110,12 +137,15 @@ Lex* Scanner::scanNumber() {
 
 Lex* Scanner::scanString() {
     Buffer text;
+    trail.open = ScanTrail::Open::STRING;
+    trail.openedAt = here();
     pop();
     while (!isQuote()) {
-        if (isEnter()) ++currLine;
+        if (isEnter()) newLine();
         take(text);
     }
     pop();
+    trail.open = ScanTrail::Open::NOTHING;
     if (Lex* found = stringTab[text]) return found;
     return stringTab.tryToAdd(new StringC(text.getString()));
 }
@@ -132,7 +162,7 @@ void Scanner::skipComment() {
             }
             continue;
         }
-        if (isEnter()) ++currLine;
+        if (isEnter()) newLine();
         pop();
     }
 }

@@ -9,6 +9,7 @@
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
 #include "scanner/HashMapLex.h"
+#include "scanner/ScanTrail.h"
 #include "scanner/SourceReader.h"
 
 class Scanner {
@@ -19,7 +20,12 @@ class Scanner {
     bool popDeferred = false;
     char curr = ' ';  // read but not yet used; a blank before the first read
     int currLine = 1;
+    int currColumn = 0;  // of curr on its line; 0 before the first read
     LexStore& unlisted;  // owns the constants that their table leaves out
+    ScanTrail ownTrail;
+    ScanTrail& trail;  // ownTrail, or the caller's
+    const Lex* openBrace = nullptr;
+    const Lex* closeBrace = nullptr;
 
     HashMapLex identTab{64};
     HashMapLex numberTab{64, KeyForm::INT};
@@ -30,6 +36,14 @@ class Scanner {
 
     void pop();
     void deferPop();
+    // Called on a line feed in curr, before it is skipped or taken.
+    void newLine() {
+        ++currLine;
+        currColumn = 0;
+    }
+    SourcePosition here() const { return {currLine, currColumn}; }
+    Lex* scanLex();
+    void noteReturned(const Lex* lex);
     void take(Buffer& text) {
         text.add(curr);
         pop();
@@ -58,7 +72,8 @@ class Scanner {
 
 public:
     // Opens the file and reads its first character; throws OpenError when it cannot be opened.
-    Scanner(const char* fileName, LexStore& unlisted);
+    // Positions go to `trail` when one is given, so that they outlive the scanner.
+    Scanner(const char* fileName, LexStore& unlisted, ScanTrail* trail = nullptr);
     Scanner(const Scanner&) = delete;
     Scanner& operator=(const Scanner&) = delete;
 
@@ -66,6 +81,9 @@ public:
     Lex* getLex();
     // The line on which the last returned lexeme ends.
     int getLine() const { return currLine; }
+    // Where the last returned lexeme starts, and the rest of the scanner's positions.
+    SourcePosition lexemeStart() const { return trail.lexemeStart; }
+    const ScanTrail& positions() const { return trail; }
 
     Lex* findKeyword(const std::string& word) const { return keywordTab[Buffer(word)]; }
     Lex* findDelim(const std::string& word) const { return delimTab[Buffer(word)]; }
