@@ -6,6 +6,7 @@
 const char* const kShowUsage =
     "Usage: poliz-show [--trace[=N]] FILE\n"
     "       poliz-show --step [--input IN] FILE\n"
+    "       poliz-show --explain FILE\n"
     "Shows how poliz translates the program in FILE into POLIZ, and how it runs it.\n"
     "\n"
     "  (no option)  print the POLIZ listing to standard output: every item with its\n"
@@ -17,6 +18,8 @@ const char* const kShowUsage =
     "               from standard input, as in a debugger ('help' lists them)\n"
     "  --input IN   with --step: the program reads from the file IN; without it,\n"
     "               a read takes the next line of the commands\n"
+    "  --explain    run the program as poliz does; after an error message, show where\n"
+    "               it is (FILE:LINE:COL), the source line with a caret, and a hint\n"
     "  --help       print this help and exit\n"
     "\n"
     "Exit status: 0 success, 1 lexical error or unreadable file, 2 syntax error,\n"
@@ -59,6 +62,8 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
         } else if (isOption && arg == "--trace") {
             options.mode = ShowOptions::Mode::TRACE;
             options.traceSteps = ShowOptions::kNoLimit;
+        } else if (isOption && arg == "--explain") {
+            options.mode = ShowOptions::Mode::EXPLAIN;
         } else if (isOption && arg.starts_with(kTracePrefix)) {
             const std::string_view count = arg.substr(kTracePrefix.size());
             options.mode = ShowOptions::Mode::TRACE;

@@ -12,6 +12,7 @@
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
+#include "show/ExplainRun.h"
 #include "show/PolizAnnotatedListing.h"
 #include "show/ShowOptions.h"
 #include "show/SourceLines.h"
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
         std::cout << kShowUsage;
         return 0;
     }
+    if (options.mode == ShowOptions::Mode::EXPLAIN)
+        return reportErrors([&options] { return runExplained(options.file); });
     return reportErrors([&options] {
         if (options.mode == ShowOptions::Mode::STEP) return step(options);
         return options.mode == ShowOptions::Mode::TRACE ? trace(options) : list(options);

@@ -1,0 +1,42 @@
+// Explaining an error to a learner: where it is (line and column), the source line with a
+// caret under the spot, and, for the mistakes learners make most, a one-line hint. The message
+// of poliz itself stays as it is; an explanation is printed after it. Only the caught error,
+// the scanner's trail, the POLIZ program and the source text are needed, so any front end
+// (the command line, a browser playground) can explain alike.
+#pragma once
+
+#include <string>
+
+#include "common/CaughtError.h"
+#include "poliz/Poliz.h"
+#include "scanner/ScanTrail.h"
+#include "show/SourceText.h"
+
+struct Explanation {
+    SourcePosition at;     // unknown for an unreadable file
+    std::string text;      // the error in one line, its control characters made visible
+    std::string lineText;  // the source line at `at`, made visible
+    std::string caret;     // the caret line under it
+    std::string hint;      // one line, or empty when none is known
+};
+
+// A lexical, syntax or semantic error, or an unreadable file. The trail must have kept its
+// history (ScanTrail::keepHistory) for the hints that look back at earlier lexemes.
+Explanation explainTranslationError(const CaughtError& error, const ScanTrail& trail,
+                                    const SourceText& source);
+
+// A runtime error raised by the item at `failedAt`; the POLIZ program and the lexemes it refers
+// to must still be alive.
+Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, int failedAt,
+                                const SourceText& source);
+
+// The lines printed after the message, each ending in a line break:
+//   FILE:LINE:COL: error: TEXT
+//       N | source line
+//         |     ^
+//   hint: ...
+// With no known place, only "FILE: error: TEXT" and the hint.
+std::string formatExplanation(const std::string& fileName, const Explanation& explanation);
+
+// Fills the place, the shown line and the caret of `explanation` for `at`.
+void placeExplanation(Explanation& explanation, SourcePosition at, const SourceText& source);

@@ -1,0 +1,82 @@
+// Explaining runtime errors: the item that failed, the source line it came from, and the
+// variable the message names, pointed at where the failing statement uses it.
+#include "show/Explain.h"
+#include "show/VisibleText.h"
+
+namespace {
+
+constexpr int kSearchBack = 64;  // items looked at for the variable, within the failing statement
+
+// The name between the first and the last quote of a message, or empty.
+std::string namedVariable(const std::string& text) {
+    const std::size_t open = text.find('\'');
+    const std::size_t close = text.rfind('\'');
+    return open != std::string::npos && close > open ? text.substr(open + 1, close - open - 1)
+                                                     : std::string();
+}
+
+// The address of the variable `name` in the failing statement at or before `failedAt`, or -1.
+int variableAddress(const Poliz& poliz, int failedAt, const std::string& name) {
+    for (int a = failedAt; a >= 0 && a > failedAt - kSearchBack; --a) {
+        if (poliz.lineOf(a) != poliz.lineOf(failedAt)) break;
+        const Lex* item = poliz.at(a);
+        if (item->getKind() == IDENT && item->getString() == name) return a;
+    }
+    return -1;
+}
+
+bool isAssign(const Lex* item) { return item->getKind() == DELIM && item->getString() == "="; }
+
+// `tmp a b "=" 1 "=" "="`: the value of the first "=" is a bare variable and more follows, so
+// the source said a = b = 1.
+std::string chainHint(const Poliz& poliz, int failedAt, const std::string& name) {
+    if (failedAt < 2 || failedAt + 1 >= poliz.size() || !isAssign(poliz.at(failedAt))) return {};
+    const Lex* value = poliz.at(failedAt - 1);
+    const Lex* target = poliz.at(failedAt - 2);
+    if (value->getKind() != IDENT || value->getString() != name || isAssign(poliz.at(failedAt + 1)))
+        return {};
+    if (target->getKind() != IDENT || target->getString().empty()) return {};
+    const std::string a = target->getString();
+    return ": an assignment chain runs from left to right: " + a + " = " + name +
+           " = ... first stores the value of " + name + " into " + a + ", and " + name +
+           " has none yet; write " + name + " = ...; " + a + " = " + name + "; instead";
+}
+
+}  // namespace
+
+Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, int failedAt,
+                                const SourceText& source) {
+    Explanation explanation;
+    explanation.text = visible(error.text);
+    if (failedAt < 0 || failedAt >= poliz.size()) return explanation;
+    const std::string word = poliz.at(failedAt)->getString();
+    SourcePosition at = poliz.positionOf(failedAt);
+    const std::string item =
+        "item " + std::to_string(failedAt) + " ('" + word + "', line " + std::to_string(at.line) + ")";
+    const std::string name = namedVariable(error.text);
+    const int address = name.empty() ? -1 : variableAddress(poliz, failedAt, name);
+    if (address >= 0) at = poliz.positionOf(address);
+    const std::string type = address >= 0 ? poliz.at(address)->typeName() : std::string();
+
+    std::string& hint = explanation.hint;
+    if (error.text == "Division by zero!") {
+        hint = item + " divided by zero: test the divisor first, as in if (d != 0) ... else ...";
+    } else if (error.text.rfind("Using value of '", 0) == 0) {
+        const std::string chain = chainHint(poliz, failedAt, name);
+        if (!chain.empty())
+            hint = item + chain;
+        else
+            hint = item + " needs the value of '" + name + "', which has none yet: give it one first (int " +
+                   name + " = 0; among the declarations, an assignment, or read(" + name + ");)";
+    } else if (error.text.rfind("Invalid input for '", 0) == 0) {
+        hint = item + " read input that is not " + (type == kIntType ? "an integer" : "a number") + " for '" +
+               name + "'" + (type.empty() ? "" : " (" + type + ")");
+    } else if (error.text.rfind("Unexpected end of input for '", 0) == 0) {
+        hint = item + " found no more input for '" + name + "'" +
+               ": the program reads its standard input, as in echo 5 | poliz prog.ppp";
+    } else {
+        hint = item + " met a malformed POLIZ program, which is a fault of poliz itself: please report it";
+    }
+    placeExplanation(explanation, at, source);
+    return explanation;
+}
