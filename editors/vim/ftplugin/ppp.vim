@@ -9,4 +9,8 @@ setlocal comments=s1:/*,mb:*,ex:*/
 " Words are letters then letters or digits, as the interpreter reads them.
 setlocal iskeyword=a-z,A-Z,48-57
 
-let b:undo_ftplugin = "setlocal commentstring< comments< iskeyword<"
+" :make explains the first error of the program (compiler/poliz.vim).
+compiler poliz
+
+let b:undo_ftplugin = "setlocal commentstring< comments< iskeyword< makeprg< errorformat<"
+      \ . " | unlet! b:current_compiler"
