@@ -2,19 +2,21 @@
 """poliz-show --explain against poliz on every golden program, and the VS Code problem matcher
 against what --explain prints.
 
-Usage: explain_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR VSCODE_PACKAGE_JSON
+Usage: explain_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR VSCODE_PACKAGE_JSON MANUAL
 
 For each NAME.ppp below PROGRAMS_DIR (with NAME.in as standard input), --explain must give
 poliz's standard output and exit status, and its standard error must begin with poliz's
 message. After a message it prints FILE:LINE:COL: error: TEXT (a line within the file), the
 numbered source line, a caret line, and at most one hint; the matcher of the VS Code extension
-must read the file, line, column and message from the first of them.
+must read the file, line, column and message from the first of them. Last, the example in the
+EXPLAIN section of the manual page MANUAL must be what poliz-show prints.
 """
 import json
 import os
 import re
 import subprocess
 import sys
+import tempfile
 
 TIMEOUT_SECONDS = 120
 failures = []
@@ -49,10 +51,25 @@ def check_explanation(program, name, err_lines, source_lines, matcher):
     return None
 
 
+def check_manual_example(show, manual):
+    """The .EX block that runs --explain, on the program in the block before it."""
+    with open(manual, encoding="utf-8") as f:
+        blocks = re.findall(r"^\.EX\n(.*?)^\.EE$", f.read().replace("\\-", "-"), re.S | re.M)
+    index = next(k for k, block in enumerate(blocks) if block.startswith("$ poliz-show --explain "))
+    command, expected = blocks[index].split("\n", 1)
+    name = command.split()[-1]
+    with tempfile.TemporaryDirectory() as tmp:
+        with open(os.path.join(tmp, name), "w") as f:
+            f.write(blocks[index - 1])
+        _, _, err = run([show, "--explain", name], tmp, b"")
+    if err.decode() != expected:
+        failures.append(f"the manual's example differs from what --explain prints:\n{err.decode()}")
+
+
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) != 6:
         raise SystemExit(__doc__)
-    show, poliz, root, package = (os.path.abspath(a) for a in sys.argv[1:])
+    show, poliz, root, package, manual = (os.path.abspath(a) for a in sys.argv[1:])
     with open(package) as f:
         pattern = json.load(f)["contributes"]["problemMatchers"][0]["pattern"]
     matcher = re.compile(pattern["regexp"])
@@ -77,6 +94,7 @@ def main():
         problem = check_explanation(program, name, x_err.split(b"\n")[:-1], read(program).split(b"\n"), matcher)
         if problem:
             failures.append(problem)
+    check_manual_example(show, manual)
     for failure in failures:
         print("FAIL", failure)
     print(f"{len(programs)} programs, {explained} errors explained, {len(failures)} failed")

@@ -25,7 +25,7 @@ Hint doubledSignHint(const LexemeHistory& lexemes) {
     if (adjacent && ((first->is("+") && sign->is("+")) || (first->is("-") && sign->is("-")))) {
         const std::string op(first->text);
         return {first->start, "there is no '" + op + op + "' operator: write " + name + " = " + name + " " +
-                                  op + " 1; as a statement of its own"};
+                                  op + " 1 instead"};
     }
     const bool compound = sign->is("+") || sign->is("-") || sign->is("*") || sign->is("/");
     if (compound && off->is("=") && sign->end == off->start) {
