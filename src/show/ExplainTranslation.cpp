@@ -46,7 +46,9 @@ Hint endOfFileHint(const ScanTrail& trail) {
                 "the file holds no program: a program has the form program { declarations statements }"};
     if (!trail.openBraces.empty())
         return {trail.openBraces.back(), "the text ends before this '{' is closed: add its '}'"};
-    return {trail.lastEnd, "the text ends before the program is complete: it ends with '}'"};
+    // Nothing is open: the file ends after a complete lexeme, or inside the first one.
+    const SourcePosition at = trail.lastEnd.known() ? trail.lastEnd : trail.lexemeStart;
+    return {at, "the text ends before the program is complete: it ends with '}'"};
 }
 
 }  // namespace
