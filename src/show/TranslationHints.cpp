@@ -99,9 +99,10 @@ Hint caseWithoutEndHint(const LexemeHistory& lexemes) {
 Hint missingSemicolonHint(const LexemeHistory& lexemes, const ScanTrail& trail) {
     const Token* previous = lexemes.back(1);
     if (previous == nullptr) return {};
-    return {trail.previousEnd, "a ';' is missing after " + quoted(previous->text) +
-                                   ": every statement and "
-                                   "declaration ends with ';' (if, while and for end with their statement)"};
+    return {
+        trail.previousEnd,
+        "a ';' is missing after " + quoted(previous->text) +
+            ": every statement and declaration ends with ';' (if, while and for end with their statement)"};
 }
 
 // The next name or number after `after` on its line, or empty.
