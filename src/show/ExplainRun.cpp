@@ -16,6 +16,7 @@ int runExplained(const std::string& fileName) {
     trail.keepHistory = true;
     const SourceText source = SourceText::fromFile(fileName);
     Poliz poliz;
+    poliz.keepPositions();
     // A runtime error is explained where it is caught: the lexemes of the program die with
     // the parser.
     std::optional<Explanation> runtime;

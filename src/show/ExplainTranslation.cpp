@@ -79,6 +79,8 @@ Explanation explainTranslationError(const CaughtError& error, const ScanTrail& t
             break;
         }
         case Kind::OPEN: text = "cannot open file '" + error.text + "'"; break;
+        case Kind::READ: text = "cannot read file '" + error.text + "'"; break;
+        case Kind::OUTPUT: text = "cannot write to standard output"; break;
         case Kind::NONE:
         case Kind::RUNTIME: break;
     }

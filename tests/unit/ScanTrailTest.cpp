@@ -78,6 +78,14 @@ TEST(ScanTrail, EndOfFileKnowsWhatIsOpen) {
     EXPECT_EQ(at(braces.openBraces[1]), "1:7");
 }
 
+TEST(ScanTrail, PolizKeepsNoPositionsUnlessAsked) {
+    SourceFile file("program { write(1); }");
+    Poliz poliz;
+    Parser parser(file.name(), poliz);
+    parser.go();
+    EXPECT_FALSE(poliz.positionOf(0).known());
+}
+
 TEST(ScanTrail, WithoutHistoryOnlyThePositionsAreKept) {
     SourceFile file("a b c");
     LexStore store;
@@ -92,6 +100,7 @@ TEST(ScanTrail, WithoutHistoryOnlyThePositionsAreKept) {
 TEST(ScanTrail, PolizItemsKeepTheColumnOfTheirLexeme) {
     SourceFile file("program {\n  int a, b = 2;\n  a = b / 2;\n}");
     Poliz poliz;
+    poliz.keepPositions();
     Parser parser(file.name(), poliz);
     parser.go();
     // tmp a b 2 "/" "=" "=" "backspace": operands and operators where they stand, the final
