@@ -1,0 +1,184 @@
+// Stepping a program forward and back on the reference machine (see StepSession.h).
+#include "web/StepSession.h"
+
+#include <cstring>
+
+#include "driver/RunProgram.h"
+#include "lexemes/NumberText.h"
+#include "web/Json.h"
+
+namespace {
+
+// The history of steps to go back through; older steps are forgotten.
+constexpr std::size_t kMaxHistory = 10000;
+
+bool sameValue(const Ident::Saved& a, const Ident::Saved& b) {
+    return a.num.assigned == b.num.assigned && a.num.i == b.num.i &&
+           std::memcmp(&a.num.r, &b.num.r, sizeof(float)) == 0 && a.valueString == b.valueString;
+}
+
+std::string valueText(const Ident& variable) {
+    if (!variable.isAssigned()) return "";
+    if (variable.valueType() == ValueType::STRING) return variable.rawString();
+    return variable.getStringVal();
+}
+
+}  // namespace
+
+StepSession::StepSession(const std::string& source, const std::string& text) : input(text) {
+    const char* fileName = writeSourceFile(source);
+    translated = captureReport([this, fileName] {
+        parser = std::make_unique<Parser>(fileName, poliz);
+        parser->go();
+        return 0;
+    });
+    if (translated.status != 0) return;
+    output << kCompiledMessage;
+    machine = std::make_unique<StackMachine>(poliz, input, output);
+    names = std::make_unique<PolizItemText>(poliz);
+    for (const Ident* variable : machine->variables()) before.push_back(variable->save());
+    if (machine->finished()) output << kFinishedMessage;
+}
+
+void StepSession::remember() {
+    Snapshot snapshot;
+    snapshot.machine = machine->save();
+    snapshot.outputSize = output.str().size();
+    snapshot.inputState = input.rdstate();
+    input.clear();
+    snapshot.inputPosition = input.tellg();
+    input.setstate(snapshot.inputState);
+    snapshot.failure = failure;
+    history.push_back(std::move(snapshot));
+    if (history.size() > kMaxHistory) history.pop_front();
+    before = history.back().machine.values;
+}
+
+bool StepSession::advance() {
+    if (!canStep()) return false;
+    const CapturedReport report = captureReport([this] {
+        machine->step();
+        return 0;
+    });
+    if (report.status != 0) {
+        failure = report;
+        return false;
+    }
+    if (machine->finished()) output << kFinishedMessage;
+    return !machine->finished();
+}
+
+void StepSession::stepItem() {
+    if (!canStep()) return;
+    remember();
+    advance();
+}
+
+void StepSession::stepLine() {
+    if (!canStep()) return;
+    remember();
+    const int startPc = machine->pc();
+    const int startLine = poliz.lineOf(startPc);
+    while (advance()) {
+        const int pc = machine->pc();
+        if (poliz.lineOf(pc) != startLine || pc <= startPc) return;
+    }
+}
+
+void StepSession::runToLine(int line) {
+    if (!canStep()) return;
+    remember();
+    int previous = machine->pc();
+    while (advance()) {
+        const int pc = machine->pc();
+        // Entering the line: from another line, or by a jump back to its start.
+        if (poliz.lineOf(pc) == line && (poliz.lineOf(previous) != line || pc <= previous)) return;
+        previous = pc;
+    }
+}
+
+void StepSession::back() {
+    if (history.empty()) return;
+    const Snapshot& snapshot = history.back();
+    machine->restore(snapshot.machine);
+    std::string text = output.str();
+    text.resize(snapshot.outputSize);
+    output.str(text);
+    output.seekp(0, std::ios::end);
+    input.clear();
+    input.seekg(snapshot.inputPosition);
+    input.setstate(snapshot.inputState);
+    failure = snapshot.failure;
+    history.pop_back();
+    before = history.empty() ? machine->save().values : history.back().machine.values;
+}
+
+std::string StepSession::stateJson() const {
+    Json json;
+    json.beginObject();
+    if (!machine) {
+        translated.writeMembers(json);
+    } else {
+        const int pc = machine->pc();
+        const bool finished = machine->finished();
+        json.key("pc").value(pc);
+        json.key("line").value(finished ? 0 : poliz.lineOf(pc));
+        json.key("finished").value(finished);
+        json.key("canGoBack").value(!history.empty());
+        json.key("output").value(output.str());
+        json.key("error").value(failure.error);
+        json.key("status").value(failure.status);
+        appendStack(json);
+        appendVariables(json);
+    }
+    json.endObject();
+    return json.str();
+}
+
+void StepSession::appendStack(Json& json) const {
+    json.key("stack").beginArray();
+    for (const StackEntry& entry : machine->stack()) {
+        json.beginObject();
+        switch (entry.kind) {
+            case StackEntry::Kind::VARIABLE:
+                json.key("kind").value("variable");
+                json.key("name").value(names->variableName(entry.variable));
+                json.key("type").value(entry.variable->typeName());
+                json.key("assigned").value(entry.variable->isAssigned());
+                json.key("value").value(valueText(*entry.variable));
+                break;
+            case StackEntry::Kind::INT:
+                json.key("kind").value("value").key("type").value("int");
+                json.key("value").value(intToText(entry.i));
+                break;
+            case StackEntry::Kind::REAL:
+                json.key("kind").value("value").key("type").value("real");
+                json.key("value").value(realToText(entry.r));
+                break;
+            case StackEntry::Kind::STRING:
+                json.key("kind").value("value").key("type").value("string");
+                json.key("value").value(entry.s);
+                break;
+            case StackEntry::Kind::LABEL: json.key("kind").value("label").key("target").value(entry.i); break;
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void StepSession::appendVariables(Json& json) const {
+    json.key("variables").beginArray();
+    const auto& variables = machine->variables();
+    for (std::size_t k = 0; k < variables.size(); ++k) {
+        const Ident& variable = *variables[k];
+        json.beginObject();
+        json.key("name").value(names->variableName(&variable));
+        json.key("temporary").value(variable.getString().empty());
+        json.key("type").value(variable.typeName());
+        json.key("assigned").value(variable.isAssigned());
+        json.key("value").value(valueText(variable));
+        json.key("changed").value(k < before.size() && !sameValue(before[k], variable.save()));
+        json.endObject();
+    }
+    json.endArray();
+}
