@@ -20,9 +20,8 @@ done
 # Debian's Emscripten runs its JavaScript optimiser with the machine's Node.js, which does not
 # look in Debian's module folder by itself.
 export NODE_PATH=/usr/share/nodejs
-[ -f "$wasm/CMakeCache.txt" ] ||
-    emcmake cmake -S "$root" -B "$wasm" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$wasm" --target poliz_web -j "$jobs"
+emcmake cmake -S "$root" -B "$wasm" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$wasm" --target poliz_wasm -j "$jobs"
 
 # The pinned packages, installed again only when the lock file changes.
 mkdir -p "$npm_dir"

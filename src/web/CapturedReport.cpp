@@ -1,7 +1,6 @@
 // Standard streams caught in strings around reportErrors (see CapturedReport.h).
 #include "web/CapturedReport.h"
 
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -9,8 +8,6 @@
 #include "common/ReportErrors.h"
 
 namespace {
-
-constexpr const char* kSourceFile = "/program.ppp";
 
 // Points a standard stream at a string buffer and back again, whatever happens in between.
 class Redirect {
@@ -53,10 +50,4 @@ CapturedReport captureReport(const std::function<int()>& body) {
     report.output = output.str();
     report.error = error.str();
     return report;
-}
-
-const char* writeSourceFile(const std::string& source) {
-    std::ofstream file(kSourceFile, std::ios::binary | std::ios::trunc);
-    file << source;
-    return kSourceFile;
 }

@@ -19,6 +19,3 @@ struct CapturedReport {
 
 // `body` writes to std::cout and reports errors by throwing, as the driver's run does.
 CapturedReport captureReport(const std::function<int()>& body);
-
-// The playground's one source file in the in-memory file system, which the parser reads.
-const char* writeSourceFile(const std::string& source);

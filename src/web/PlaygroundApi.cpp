@@ -2,6 +2,7 @@
 // text; a reply is JSON, valid until the next call.
 #include <emscripten/emscripten.h>
 
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -18,8 +19,16 @@
 
 namespace {
 
+// The one source file, in the module's in-memory file system, which the parser reads.
+constexpr const char* kSourceFile = "/program.ppp";
+
 std::string reply;
 std::unique_ptr<StepSession> session;
+
+const char* writeSourceFile(const std::string& source) {
+    std::ofstream(kSourceFile, std::ios::binary | std::ios::trunc) << source;
+    return kSourceFile;
+}
 
 const char* answer(std::string json) {
     reply = std::move(json);
@@ -82,7 +91,7 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundTranslate(const char* source) {
 // Starts step mode on `source` with `input`; replies with the machine's state (or the
 // translation error, with no "pc").
 EMSCRIPTEN_KEEPALIVE const char* playgroundStepStart(const char* source, const char* input) {
-    session = std::make_unique<StepSession>(source, input);
+    session = std::make_unique<StepSession>(writeSourceFile(source), input);
     return answer(session->stateJson());
 }
 

@@ -1,6 +1,7 @@
 // Stepping a program forward and back on the reference machine (see StepSession.h).
 #include "web/StepSession.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "driver/RunProgram.h"
@@ -9,8 +10,11 @@
 
 namespace {
 
-// The history of steps to go back through; older steps are forgotten.
+// The history of steps to go back through; older steps are forgotten. Each step keeps every
+// variable's value, so a program with many variables keeps fewer steps.
 constexpr std::size_t kMaxHistory = 10000;
+constexpr std::size_t kMinHistory = 100;
+constexpr std::size_t kHistoryValues = 4000000;
 
 bool sameValue(const Ident::Saved& a, const Ident::Saved& b) {
     return a.num.assigned == b.num.assigned && a.num.i == b.num.i &&
@@ -25,47 +29,47 @@ std::string valueText(const Ident& variable) {
 
 }  // namespace
 
-StepSession::StepSession(const std::string& source, const std::string& text) : input(text) {
-    const char* fileName = writeSourceFile(source);
-    translated = captureReport([this, fileName] {
-        parser = std::make_unique<Parser>(fileName, poliz);
+StepSession::StepSession(const std::string& fileName, const std::string& text) : input(text) {
+    translated = captureReport([this, &fileName] {
+        parser = std::make_unique<Parser>(fileName.c_str(), poliz);
         parser->go();
         return 0;
     });
     if (translated.status != 0) return;
-    output << kCompiledMessage;
-    machine = std::make_unique<StackMachine>(poliz, input, output);
+    output_ << kCompiledMessage;
+    machine_ = std::make_unique<StackMachine>(poliz, input, output_);
     names = std::make_unique<PolizItemText>(poliz);
-    for (const Ident* variable : machine->variables()) before.push_back(variable->save());
-    if (machine->finished()) output << kFinishedMessage;
+    for (const Ident* variable : machine_->variables()) before.push_back(variable->save());
+    historyLimit = std::clamp(kHistoryValues / (before.size() + 1), kMinHistory, kMaxHistory);
+    if (machine_->finished()) output_ << kFinishedMessage;
 }
 
 void StepSession::remember() {
     Snapshot snapshot;
-    snapshot.machine = machine->save();
-    snapshot.outputSize = output.str().size();
+    snapshot.machine = machine_->save();
+    snapshot.outputSize = output_.str().size();
     snapshot.inputState = input.rdstate();
     input.clear();
     snapshot.inputPosition = input.tellg();
     input.setstate(snapshot.inputState);
-    snapshot.failure = failure;
+    snapshot.failure = failure_;
     history.push_back(std::move(snapshot));
-    if (history.size() > kMaxHistory) history.pop_front();
+    if (history.size() > historyLimit) history.pop_front();
     before = history.back().machine.values;
 }
 
 bool StepSession::advance() {
     if (!canStep()) return false;
     const CapturedReport report = captureReport([this] {
-        machine->step();
+        machine_->step();
         return 0;
     });
     if (report.status != 0) {
-        failure = report;
+        failure_ = report;
         return false;
     }
-    if (machine->finished()) output << kFinishedMessage;
-    return !machine->finished();
+    if (machine_->finished()) output_ << kFinishedMessage;
+    return !machine_->finished();
 }
 
 void StepSession::stepItem() {
@@ -77,20 +81,21 @@ void StepSession::stepItem() {
 void StepSession::stepLine() {
     if (!canStep()) return;
     remember();
-    const int startPc = machine->pc();
-    const int startLine = poliz.lineOf(startPc);
+    const int line = poliz.lineOf(machine_->pc());
+    int previous = machine_->pc();
     while (advance()) {
-        const int pc = machine->pc();
-        if (poliz.lineOf(pc) != startLine || pc <= startPc) return;
+        const int pc = machine_->pc();
+        if (poliz.lineOf(pc) != line || pc <= previous) return;
+        previous = pc;
     }
 }
 
 void StepSession::runToLine(int line) {
     if (!canStep()) return;
     remember();
-    int previous = machine->pc();
+    int previous = machine_->pc();
     while (advance()) {
-        const int pc = machine->pc();
+        const int pc = machine_->pc();
         // Entering the line: from another line, or by a jump back to its start.
         if (poliz.lineOf(pc) == line && (poliz.lineOf(previous) != line || pc <= previous)) return;
         previous = pc;
@@ -100,34 +105,34 @@ void StepSession::runToLine(int line) {
 void StepSession::back() {
     if (history.empty()) return;
     const Snapshot& snapshot = history.back();
-    machine->restore(snapshot.machine);
-    std::string text = output.str();
+    machine_->restore(snapshot.machine);
+    std::string text = output_.str();
     text.resize(snapshot.outputSize);
-    output.str(text);
-    output.seekp(0, std::ios::end);
+    output_.str(text);
+    output_.seekp(0, std::ios::end);
     input.clear();
     input.seekg(snapshot.inputPosition);
     input.setstate(snapshot.inputState);
-    failure = snapshot.failure;
+    failure_ = snapshot.failure;
     history.pop_back();
-    before = history.empty() ? machine->save().values : history.back().machine.values;
+    before = history.empty() ? machine_->save().values : history.back().machine.values;
 }
 
 std::string StepSession::stateJson() const {
     Json json;
     json.beginObject();
-    if (!machine) {
+    if (!machine_) {
         translated.writeMembers(json);
     } else {
-        const int pc = machine->pc();
-        const bool finished = machine->finished();
+        const int pc = machine_->pc();
+        const bool finished = machine_->finished();
         json.key("pc").value(pc);
         json.key("line").value(finished ? 0 : poliz.lineOf(pc));
         json.key("finished").value(finished);
         json.key("canGoBack").value(!history.empty());
-        json.key("output").value(output.str());
-        json.key("error").value(failure.error);
-        json.key("status").value(failure.status);
+        json.key("output").value(output_.str());
+        json.key("error").value(failure_.error);
+        json.key("status").value(failure_.status);
         appendStack(json);
         appendVariables(json);
     }
@@ -137,7 +142,7 @@ std::string StepSession::stateJson() const {
 
 void StepSession::appendStack(Json& json) const {
     json.key("stack").beginArray();
-    for (const StackEntry& entry : machine->stack()) {
+    for (const StackEntry& entry : machine_->stack()) {
         json.beginObject();
         switch (entry.kind) {
             case StackEntry::Kind::VARIABLE:
@@ -168,7 +173,7 @@ void StepSession::appendStack(Json& json) const {
 
 void StepSession::appendVariables(Json& json) const {
     json.key("variables").beginArray();
-    const auto& variables = machine->variables();
+    const auto& variables = machine_->variables();
     for (std::size_t k = 0; k < variables.size(); ++k) {
         const Ident& variable = *variables[k];
         json.beginObject();

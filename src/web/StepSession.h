@@ -16,17 +16,23 @@
 
 class StepSession {
 public:
-    // Translates `source`; translation() tells whether that succeeded. `input` is what "read"
-    // takes, as the input box holds it.
-    StepSession(const std::string& source, const std::string& input);
+    // Translates the file `fileName`; translation() tells whether that succeeded. `input` is
+    // what "read" takes, as the input box holds it.
+    StepSession(const std::string& fileName, const std::string& input);
     StepSession(const StepSession&) = delete;
     StepSession& operator=(const StepSession&) = delete;
 
     const CapturedReport& translation() const { return translated; }
+    // Null when the program did not translate.
+    const StackMachine* machine() const { return machine_.get(); }
+    // What the program wrote so far, with the congratulations poliz writes around it.
+    std::string output() const { return output_.str(); }
+    // The runtime error that stopped the program; status 0 while none has.
+    const CapturedReport& failure() const { return failure_; }
 
     void stepItem();
-    // Runs until the machine reaches another source line, or comes back to the start of this
-    // one (the next turn of a loop written on one line).
+    // Runs until the machine reaches another source line, or jumps back within this one (the
+    // next turn of a loop written on one line).
     void stepLine();
     // Runs until the machine enters `line`, or the program ends or fails.
     void runToLine(int line);
@@ -47,17 +53,18 @@ private:
     };
 
     std::istringstream input;
-    std::ostringstream output;
+    std::ostringstream output_;
     Poliz poliz;
     std::unique_ptr<Parser> parser;  // owns the lexemes the items point to
-    std::unique_ptr<StackMachine> machine;
+    std::unique_ptr<StackMachine> machine_;
     std::unique_ptr<PolizItemText> names;
     CapturedReport translated;
-    CapturedReport failure;  // the runtime error that stopped the program, if one did
+    CapturedReport failure_;  // the runtime error that stopped the program, if one did
     std::deque<Snapshot> history;
+    std::size_t historyLimit = 0;
     std::vector<Ident::Saved> before;  // the variables before the last step, to mark changes
 
-    bool canStep() const { return machine && !machine->finished() && failure.status == 0; }
+    bool canStep() const { return machine_ && !machine_->finished() && failure_.status == 0; }
     void remember();
     // One item; false when the machine cannot go on.
     bool advance();
