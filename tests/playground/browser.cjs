@@ -51,9 +51,9 @@ function fragment(source, input = '') {
 // Opens the page (with a program when given) and waits until its listing is drawn.
 async function openPlayground(browser, url, source, input) {
   const page = await browser.newPage({ viewport: { width: 1400, height: 820 } });
-  page.on('pageerror', (error) => {
-    throw error;
-  });
+  // Uncaught errors of the page's scripts, for the tests to check before they close it.
+  page.scriptErrors = [];
+  page.on('pageerror', (error) => page.scriptErrors.push(error.message));
   await page.goto(url + (source === undefined ? '' : fragment(source, input)));
   await page.waitForSelector('body[data-ready="true"]');
   await page.waitForSelector('[data-testid="listing"] .pg-item, [data-testid="listing"] .pg-cut');

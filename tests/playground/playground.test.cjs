@@ -61,6 +61,11 @@ async function stackCells(page) {
     cells.map((cell) => [...cell.children].map((part) => part.textContent).join(' ')));
 }
 
+async function closeClean(page) {
+  assert.deepEqual(page.scriptErrors, []);
+  await page.close();
+}
+
 let browser;
 let server;
 
@@ -85,7 +90,7 @@ test('every example prints exactly what poliz prints', { timeout: 240000 }, asyn
     const shown = await runAndWait(page);
     assert.deepEqual(shown, poliz(example.source, example.input), example.name);
   }
-  await page.close();
+  await closeClean(page);
 });
 
 test('reading past the end of the input fails as in poliz', { timeout: 60000 }, async () => {
@@ -95,7 +100,7 @@ test('reading past the end of the input fails as in poliz', { timeout: 60000 }, 
   const expected = poliz(read.source, 'Ada\n3\n1\n');
   assert.match(expected.error, /^Runtime error: /);
   assert.deepEqual(shown, expected);
-  await page.close();
+  await closeClean(page);
 });
 
 test('an error is shown with its exact message and marked on its line', { timeout: 60000 }, async () => {
@@ -112,14 +117,14 @@ test('an error is shown with its exact message and marked on its line', { timeou
     assert.ok(shown.error.length > 0);
     const marked = await page.$$eval('.cm-line.pg-error-line', (lines) => lines.map((l) => Number(l.dataset.line)));
     assert.deepEqual(marked, [line], source);
-    await page.close();
+    await closeClean(page);
   }
   // A runtime error is not a place in the source: nothing is marked.
   const page = await openPlayground(browser, server.url, 'program {\n    int a;\n    a = 1 / 0;\n}\n');
   const shown = await runAndWait(page);
   assert.equal(shown.error, 'Runtime error: Division by zero!');
   assert.equal(await page.locator('.cm-line.pg-error-line').count(), 0);
-  await page.close();
+  await closeClean(page);
 });
 
 const loop = [
@@ -182,7 +187,7 @@ test('step mode goes forward and back through a loop', { timeout: 120000 }, asyn
     await page.mouse.move(0, 0);
     await page.screenshot({ path: process.env.SCREENSHOT });
   }
-  await page.close();
+  await closeClean(page);
 });
 
 test('Stop ends an endless loop and the page runs on', { timeout: 60000 }, async () => {
@@ -200,7 +205,7 @@ test('Stop ends an endless loop and the page runs on', { timeout: 60000 }, async
   await page.keyboard.type('program { write(42); }');
   const shown = await runAndWait(page);
   assert.deepEqual(shown, poliz('program { write(42); }'));
-  await page.close();
+  await closeClean(page);
 });
 
 test('the listing and the source share colours and point at each other', { timeout: 60000 }, async () => {
@@ -219,6 +224,12 @@ test('the listing and the source share colours and point at each other', { timeo
   await page.locator('[data-testid="listing"] .pg-group[data-line="5"] .pg-item').first().hover();
   assert.equal(await page.locator('.cm-line.pg-linked-line').getAttribute('data-line'), '5');
 
+  // Selecting does the same and stays: the cursor's line in the editor, a group in the listing.
+  await sourceLine(page, 5).click();
+  assert.deepEqual(await page.$$eval('.pg-group.pg-selected', (all) => all.map((g) => g.dataset.line)), ['5']);
+  await page.locator('[data-testid="listing"] .pg-group[data-line="4"] .pg-item').first().click();
+  assert.equal(await page.locator('.cm-line.pg-selected-line').getAttribute('data-line'), '4');
+
   // Every label links to an item that exists; the loop's last jump goes back to its condition.
   const links = await page.$$eval('.pg-jump', (all) => all.map((a) => Number(a.dataset.target)));
   const count = await page.locator('[data-testid="listing"] .pg-item').count();
@@ -227,7 +238,7 @@ test('the listing and the source share colours and point at each other', { timeo
   assert.ok(back >= 1);
   await page.locator('.pg-jump').first().hover();
   assert.equal(await page.locator('.pg-item.pg-target').count(), 1);
-  await page.close();
+  await closeClean(page);
 });
 
 test('the address keeps the program, so that a link shares it', { timeout: 60000 }, async () => {
@@ -240,6 +251,6 @@ test('the address keeps the program, so that a link shares it', { timeout: 60000
   const again = await openPlayground(browser, server.url + (await page.evaluate(() => location.hash)));
   assert.equal(await again.evaluate(() => document.querySelector('.cm-content').innerText.trim()), 'program { write(1); } /* shared */');
   assert.equal(await byTestId(again, 'input').inputValue(), '7\n');
-  await again.close();
-  await page.close();
+  await closeClean(again);
+  await closeClean(page);
 });
