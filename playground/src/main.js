@@ -25,7 +25,6 @@ const ui = {
   listing: byTestId('listing'),
   stack: byTestId('stack'),
   variables: byTestId('variables'),
-  machine: document.getElementById('machine'),
 };
 
 // Runs and step mode share one worker, the listing has its own: a long run does not hold it up.

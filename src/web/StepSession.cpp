@@ -47,7 +47,7 @@ StepSession::StepSession(const std::string& fileName, const std::string& text) :
 void StepSession::remember() {
     Snapshot snapshot;
     snapshot.machine = machine_->save();
-    snapshot.outputSize = output_.str().size();
+    snapshot.outputSize = static_cast<std::size_t>(output_.tellp());
     snapshot.inputState = input.rdstate();
     input.clear();
     snapshot.inputPosition = input.tellg();
