@@ -9,7 +9,8 @@ CMAKE_FLAGS ?=
 # No "Entering directory" lines from the make that CMake runs below this one.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test vscode-extension install sanitize bench fuzz clean tools test-tools reconfigure
+.PHONY: all build run test vscode-extension install sanitize bench fuzz clean tools test-tools reconfigure \
+	playground playground-serve bench-playground
 
 all: build
 
@@ -69,6 +70,22 @@ sanitize: $(SANITIZE_DIR)/CMakeCache.txt | test-tools
 bench: build
 	@command -v lua5.4 >/dev/null || { [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null && apt-get update -qq && apt-get install -y -qq lua5.4 >/dev/null; } || echo "lua5.4 is missing: install it with 'apt-get install lua5.4'"
 	python3 bench/run.py $(BENCH_ARGS)
+
+# The browser playground: $(BUILD_DIR)/playground/, static files that any web server can serve
+# (needs Emscripten and Node.js: apt-get install emscripten npm). playground-serve builds it and
+# serves it on this machine only, at http://127.0.0.1:$(PORT)/.
+PORT ?= 8000
+
+playground:
+	bash playground/build.sh $(BUILD_DIR)
+
+# The WebAssembly build against the native poliz on the programs of bench/, in headless Chromium.
+bench-playground: build playground
+	NODE_PATH=$(BUILD_DIR)/playground-npm/node_modules node bench/playground.cjs $(BUILD_DIR)/playground $(BUILD_DIR)/poliz
+
+playground-serve: playground
+	@echo "Open http://127.0.0.1:$(PORT)/ in a browser (Ctrl+C ends the server)"
+	python3 -m http.server --bind 127.0.0.1 --directory $(BUILD_DIR)/playground $(PORT)
 
 # Coverage-guided fuzzing of translation and execution for SECONDS seconds, seeded from the
 # golden programs; what it finds goes to $(FUZZ_DIR)/findings.

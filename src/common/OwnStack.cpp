@@ -1,6 +1,14 @@
 // A thread of its own for the work, so that its stack is the size asked for (see OwnStack.h).
 #include "common/OwnStack.h"
 
+#ifdef __EMSCRIPTEN__
+
+// WebAssembly without threads, which a page could only have when served with cross-origin
+// isolation: the work runs on the module's stack, sized for the nesting bound by its build.
+int runOnOwnStack(std::size_t, const std::function<int()>& body) { return body(); }
+
+#else
+
 #include <pthread.h>
 
 #include <exception>
@@ -39,3 +47,5 @@ int runOnOwnStack(std::size_t stackBytes, const std::function<int()>& body) {
     if (work.error) std::rethrow_exception(work.error);
     return work.result;
 }
+
+#endif

@@ -1,7 +1,7 @@
 // Lexeme table: hashing, probing, insertion and growth.
 #include "scanner/HashMapLex.h"
 
-#include <bit>
+#include <cstring>
 #include <iostream>
 #include <new>
 
@@ -25,7 +25,10 @@ std::uint32_t textFingerprint(const std::string& text) {
 
 std::uint32_t realFingerprint(float value) {
     if (value == 0.0f) value = 0.0f;  // -0 equals 0
-    return mix(std::bit_cast<std::uint32_t>(value));
+    // memcpy rather than std::bit_cast, which the WebAssembly toolchain's library lacks.
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return mix(bits);
 }
 
 }  // namespace

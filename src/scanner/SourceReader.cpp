@@ -18,7 +18,9 @@ SourceReader::SourceReader(const char* fileName) : fileName(fileName) {
         throw OpenError(fileName);
     }
     try {
-        chunk = std::make_unique_for_overwrite<char[]>(kChunk);
+        // Uninitialised, as std::make_unique_for_overwrite leaves it; the WebAssembly
+        // toolchain's library lacks that function.
+        chunk = std::unique_ptr<char[]>(new char[kChunk]);
     } catch (...) {
         ::close(descriptor);
         throw;

@@ -1,0 +1,49 @@
+// The page's side of the Web Worker that holds the WebAssembly module: requests as promises,
+// and Stop, which ends the worker with whatever it is running and starts a fresh one.
+
+export class StoppedError extends Error {
+  constructor() {
+    super('Stopped.');
+  }
+}
+
+export class MachineClient {
+  constructor(workerUrl) {
+    this.workerUrl = workerUrl;
+    this.pending = new Map();
+    this.nextId = 1;
+    this.start();
+  }
+
+  start() {
+    this.worker = new Worker(this.workerUrl);
+    this.worker.onmessage = (event) => {
+      const { id, reply, failure } = event.data;
+      const request = this.pending.get(id);
+      if (!request) return;
+      this.pending.delete(id);
+      if (failure) request.reject(new Error(failure));
+      else request.resolve(reply);
+    };
+  }
+
+  // Whether a request is waiting for its answer.
+  get busy() {
+    return this.pending.size > 0;
+  }
+
+  call(name, ...args) {
+    const id = this.nextId++;
+    return new Promise((resolve, reject) => {
+      this.pending.set(id, { resolve, reject });
+      this.worker.postMessage({ id, name, args });
+    });
+  }
+
+  stop() {
+    this.worker.terminate();
+    for (const request of this.pending.values()) request.reject(new StoppedError());
+    this.pending.clear();
+    this.start();
+  }
+}

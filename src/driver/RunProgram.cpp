@@ -1,0 +1,22 @@
+// The fixed order of a run (see RunProgram.h).
+#include "driver/RunProgram.h"
+
+#include <istream>
+#include <ostream>
+
+#include "common/CheckedOutput.h"
+#include "parser/Parser.h"
+#include "poliz/Poliz.h"
+
+int runProgram(const std::string& fileName, std::istream& in, std::ostream& out) {
+    // The parser owns the lexemes the POLIZ items point to, so it lives until the run ends.
+    Poliz poliz;
+    Parser parser(fileName.c_str(), poliz);
+    parser.go();
+    out << kCompiledMessage << std::flush;
+    checkWritten(out);
+    poliz.go(in, out);
+    out << kFinishedMessage << std::flush;
+    checkWritten(out);
+    return 0;
+}

@@ -1,0 +1,173 @@
+// The playground's C++ side: a captured run reports what poliz prints, and a step session goes
+// forward by items, lines and to a line and back again, streams and errors included.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "SourceFile.h"
+#include "driver/RunProgram.h"
+#include "web/CapturedReport.h"
+#include "web/Json.h"
+#include "web/StepSession.h"
+
+namespace {
+
+CapturedReport runCaptured(const std::string& source, const std::string& input) {
+    const SourceFile file(source);
+    std::istringstream in(input);
+    return captureReport([&] { return runProgram(file.name(), in, std::cout); });
+}
+
+// The value of a variable as the step view shows it; "?" when it has none.
+std::string valueOf(const StepSession& session, const std::string& name) {
+    for (const Ident* variable : session.machine()->variables())
+        if (variable->getString() == name) return variable->isAssigned() ? variable->getStringVal() : "?";
+    return "<no such variable>";
+}
+
+const char* const kLoop =
+    "program {\n"             // 1
+    "    int i, s = 0, x;\n"  // 2
+    "    for (i = 1; i <= 3; i = i + 1)\n"
+    "        s = s + i;\n"  // 4
+    "    read(x);\n"        // 5
+    "    write(s, \" \", x);\n"
+    "}\n";
+
+}  // namespace
+
+TEST(CapturedRun, SeparatesOutputAndErrorAsTheConsoleDoes) {
+    const CapturedReport ok = runCaptured("program { int x; read(x); write(x * 2); }", "21");
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.output, std::string(kCompiledMessage) + "42" + kFinishedMessage);
+    EXPECT_EQ(ok.error, "");
+
+    const CapturedReport syntax = runCaptured("program {\n  int a;\n  a = ;\n}\n", "");
+    EXPECT_EQ(syntax.status, 2);
+    EXPECT_EQ(syntax.errorLine, 3);
+    EXPECT_EQ(syntax.output, "");
+    EXPECT_EQ(syntax.error.substr(0, 19), "Syntax error (line ");
+
+    // Output written before a runtime error stays, ahead of the message; the error has no line.
+    const CapturedReport runtime = runCaptured("program { int x; write(1); read(x); }", "");
+    EXPECT_EQ(runtime.status, 4);
+    EXPECT_EQ(runtime.errorLine, 0);
+    EXPECT_EQ(runtime.output, std::string(kCompiledMessage) + "1");
+    EXPECT_EQ(runtime.error, "Runtime error: Unexpected end of input for 'x'!\n");
+}
+
+TEST(CapturedRun, LeavesTheStandardStreamsAsTheyWere) {
+    std::streambuf* out = std::cout.rdbuf();
+    std::streambuf* err = std::cerr.rdbuf();
+    runCaptured("program { write(1 / 0); }", "");
+    EXPECT_EQ(std::cout.rdbuf(), out);
+    EXPECT_EQ(std::cerr.rdbuf(), err);
+}
+
+TEST(StepSession, ReportsATranslationErrorAndHasNoMachine) {
+    const SourceFile file("program {\n  int a;\n  string s;\n  a = s;\n}\n");
+    StepSession session(file.name(), "");
+    EXPECT_EQ(session.translation().status, 3);
+    EXPECT_EQ(session.translation().errorLine, 4);
+    EXPECT_EQ(session.machine(), nullptr);
+    session.stepItem();  // nothing to step, and no crash
+    session.back();
+    EXPECT_NE(session.stateJson().find("\"status\":3"), std::string::npos);
+}
+
+TEST(StepSession, StepsByItemLineAndToALineAndGoesBack) {
+    const SourceFile file(kLoop);
+    StepSession session(file.name(), "7\n");
+    ASSERT_NE(session.machine(), nullptr);
+    EXPECT_EQ(session.machine()->pc(), 0);
+    EXPECT_EQ(session.output(), kCompiledMessage);
+
+    session.stepItem();
+    EXPECT_EQ(session.machine()->pc(), 1);
+    EXPECT_EQ(session.machine()->stack().size(), 1U);
+
+    // Each run to line 4 enters the loop's body once more.
+    for (const char* s : {"0", "1", "3"}) {
+        session.runToLine(4);
+        EXPECT_EQ(valueOf(session, "s"), s);
+    }
+    session.stepLine();
+    EXPECT_EQ(valueOf(session, "s"), "6");
+    const int afterBody = session.machine()->pc();
+
+    session.back();
+    EXPECT_EQ(valueOf(session, "s"), "3");
+    session.back();
+    EXPECT_EQ(valueOf(session, "s"), "1");
+    EXPECT_EQ(valueOf(session, "i"), "2");
+    session.runToLine(4);
+    session.stepLine();
+    EXPECT_EQ(valueOf(session, "s"), "6");
+    EXPECT_EQ(session.machine()->pc(), afterBody);
+
+    // The read takes 7; going back before it puts the 7 back in the input.
+    session.runToLine(6);
+    EXPECT_EQ(valueOf(session, "x"), "7");
+    session.back();
+    EXPECT_EQ(valueOf(session, "x"), "?");
+    session.runToLine(6);
+    EXPECT_EQ(valueOf(session, "x"), "7");
+
+    session.runToLine(100);  // no such line: on to the end
+    EXPECT_TRUE(session.machine()->finished());
+    EXPECT_EQ(session.output(), std::string(kCompiledMessage) + "6 7" + kFinishedMessage);
+    session.back();
+    EXPECT_EQ(session.output(), kCompiledMessage);
+    EXPECT_FALSE(session.machine()->finished());
+}
+
+TEST(StepSession, StopsAtARuntimeErrorAndGoesBackBeforeIt) {
+    const SourceFile file("program {\n  int a, b = 0;\n  write(\"x\");\n  a = 1 / b;\n}\n");
+    StepSession session(file.name(), "");
+    session.runToLine(100);
+    EXPECT_EQ(session.failure().status, 4);
+    EXPECT_EQ(session.failure().error, "Runtime error: Division by zero!\n");
+    EXPECT_EQ(session.output(), std::string(kCompiledMessage) + "x");
+    const int failedAt = session.machine()->pc();
+    session.stepItem();  // stays where it failed
+    EXPECT_EQ(session.machine()->pc(), failedAt);
+
+    session.back();
+    EXPECT_EQ(session.failure().status, 0);
+    EXPECT_EQ(session.machine()->pc(), 0);
+    session.stepLine();
+    EXPECT_EQ(session.output(), std::string(kCompiledMessage) + "x");
+}
+
+TEST(StepSession, StepLineStopsAtEachTurnOfALoopOnOneLine) {
+    const SourceFile file("program {\n  int i = 0;\n  while (i < 3) i = i + 1;\n  write(i);\n}\n");
+    StepSession session(file.name(), "");
+    session.stepLine();
+    EXPECT_EQ(valueOf(session, "i"), "1");
+    session.stepLine();
+    EXPECT_EQ(valueOf(session, "i"), "2");
+}
+
+TEST(StepSession, StateMarksWhatTheLastMoveChanged) {
+    const SourceFile file("program {\n  int a = 1, b = 2;\n  a = 5;\n  b = 6;\n}\n");
+    StepSession session(file.name(), "");
+    session.stepLine();
+    const std::string state = session.stateJson();
+    EXPECT_NE(
+        state.find(
+            R"({"name":"a","temporary":false,"type":"int","assigned":true,"value":"5","changed":true})"),
+        std::string::npos)
+        << state;
+    EXPECT_NE(
+        state.find(
+            R"({"name":"b","temporary":false,"type":"int","assigned":true,"value":"2","changed":false})"),
+        std::string::npos)
+        << state;
+}
+
+TEST(Json, EscapesWhatWouldEndOrBreakAString) {
+    Json json;
+    json.beginObject().key("s").value("a\"b\\c\nd\x01").key("n").value(-3).key("b").value(true);
+    json.key("list").beginArray().value(1).value("x").null().endArray().endObject();
+    EXPECT_EQ(json.str(), R"({"s":"a\"b\\c\nd\u0001","n":-3,"b":true,"list":[1,"x",null]})");
+}
