@@ -65,10 +65,13 @@ sanitize: $(SANITIZE_DIR)/CMakeCache.txt | test-tools
 	@cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
 
-# Our interpreter against Lua 5.4, Python 3 and C on the programs of bench/, side by side;
-# BENCH_ARGS=--quick for a rough look. Lua is installed when missing and possible.
+# Our interpreter against Lua 5.4, LuaJIT (interpreter alone and with its compiler), Python 3
+# and C on the programs of bench/, side by side; BENCH_ARGS=--quick for a rough look. Lua and
+# LuaJIT are installed when missing and possible.
 bench: build
-	@command -v lua5.4 >/dev/null || { [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null && apt-get update -qq && apt-get install -y -qq lua5.4 >/dev/null; } || echo "lua5.4 is missing: install it with 'apt-get install lua5.4'"
+	@for tool in lua5.4 luajit; do \
+		command -v $$tool >/dev/null || { [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null && apt-get update -qq && apt-get install -y -qq $$tool >/dev/null; } || echo "$$tool is missing: install it with 'apt-get install $$tool'"; \
+	done
 	python3 bench/run.py $(BENCH_ARGS)
 
 # The browser playground: $(BUILD_DIR)/playground/, static files that any web server can serve

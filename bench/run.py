@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Runs the benchmark suite: our interpreter against Lua 5.4, Python 3 and C, side by side.
+"""Runs the benchmark suite: our interpreter against Lua 5.4, LuaJIT, Python 3 and C, side by side.
 
-Every program in bench/programs/ exists as NAME.ppp (ours), NAME.lua, NAME.py and NAME.c and
+Every program in bench/programs/ exists as NAME.ppp (ours), NAME.lua, NAME.py and NAME.c, and
+as luajit/NAME.lua in Lua 5.1's syntax for LuaJIT (run with its compiler off and on), and
 prints the same bytes in each. The runner checks that, times each interpreter (best of several
 runs, CPU time of the child), records our peak memory, and prints one table. Then it checks that
 our memory does not grow with the length of a run and times translation alone on a generated
@@ -36,8 +37,14 @@ SIZE_PATTERN = re.compile(r"\bN = (\d+)")
 
 C_FLAGS = ["-O2", "-ffp-contract=off"]  # no fused multiply-add: reals round after every step
 LUA_HINT = "lua5.4 is missing: install it with 'apt-get install lua5.4'; going on without Lua."
+LUAJIT_HINT = "luajit is missing: install it with 'apt-get install luajit'; going on without LuaJIT."
 
 OURS, LUA, PYTHON, C = "poliz", "lua5.4", "python3", "C -O2"
+# LuaJIT's interpreter alone, and with its trace compiler as it runs by default.
+LUAJIT_INTERP, LUAJIT = "luajit -joff", "luajit"
+
+# Where each version of a program lives, by the key run_programs files it under.
+SOURCES = {"ppp": "%s.ppp", "lua": "%s.lua", "py": "%s.py", "c": "%s.c", "luajit": "luajit/%s.lua"}
 
 
 class Result:
@@ -265,12 +272,12 @@ def run_programs(args, tools, work):
     results = {}
     for name in program_names(args.only):
         sources = {}
-        for ext in ("ppp", "lua", "py", "c"):
-            src = os.path.join(PROGRAMS, name + "." + ext)
+        for ext, pattern in SOURCES.items():
+            src = os.path.join(PROGRAMS, pattern % name)
             if not os.path.exists(src):
-                problems.append("%s: %s.%s is missing" % (name, name, ext))
+                problems.append("%s: %s is missing" % (name, pattern % name))
                 continue
-            dst = os.path.join(work, "src", name + "." + ext)
+            dst = os.path.join(work, "src", (pattern % name).replace("/", "-"))
             size = scaled_copy(src, dst, args.scale)
             sources[ext] = dst
         print("  %s (N = %d)" % (name, size), end="", flush=True)
@@ -290,6 +297,9 @@ def run_programs(args, tools, work):
                                         "the other languages cannot match ours at this size")
         if tools["lua"] and "lua" in sources:
             got[LUA] = measure(LUA, [tools["lua"], sources["lua"]], args)
+        if tools["luajit"] and "luajit" in sources:
+            got[LUAJIT_INTERP] = measure(LUAJIT_INTERP, [tools["luajit"], "-joff", sources["luajit"]], args)
+            got[LUAJIT] = measure(LUAJIT, [tools["luajit"], sources["luajit"]], args)
         if tools["python"] and "py" in sources:
             got[PYTHON] = measure(PYTHON, [tools["python"], sources["py"]], args)
         if tools["ours"] and "ppp" in sources:
@@ -309,16 +319,18 @@ def run_programs(args, tools, work):
 
 
 def print_main_table(results):
-    header = ["benchmark", OURS, LUA, PYTHON, C, "ours/lua", "ours/py", "ours/C", "our peak MB"]
+    others = [LUA, LUAJIT_INTERP, LUAJIT, PYTHON, C]
+    short = {LUA: "lua", LUAJIT_INTERP: "ljoff", LUAJIT: "ljit", PYTHON: "py", C: "C"}
+    header = ["benchmark", OURS] + others + ["ours/" + short[k] for k in others] + ["our peak MB"]
     rows = []
     for name, got in results.items():
         ours = got.get(OURS)
         peak = "-" if ours is None or ours.failure else "%.1f" % (ours.peak_kb / 1024)
-        rows.append([name, fmt_time(ours), fmt_time(got.get(LUA)), fmt_time(got.get(PYTHON)),
-                     fmt_time(got.get(C)), fmt_ratio(ours, got.get(LUA)),
-                     fmt_ratio(ours, got.get(PYTHON)), fmt_ratio(ours, got.get(C)), peak])
+        rows.append([name, fmt_time(ours)] + [fmt_time(got.get(k)) for k in others]
+                    + [fmt_ratio(ours, got.get(k)) for k in others] + [peak])
     print()
     print("Run time: best CPU seconds (user + system) of each interpreter")
+    print("(ljoff: luajit -joff, its interpreter alone; ljit: luajit with its compiler)")
     table(rows, header)
 
 
@@ -396,6 +408,28 @@ def translation_check(args, tools, work):
     return problems
 
 
+def mean_line(results, other, target, worst_target=None):
+    """Prints the geometric mean of our time over other's, with its targets when there are any."""
+    ratios = [got[OURS].best / got[other].best for got in results.values()
+              if OURS in got and other in got and not got[OURS].failure and not got[other].failure]
+    label = "Geometric mean of ours/%s" % other
+    if not ratios:
+        print("%s: n/a (no benchmark measured in both)" % label)
+        return
+    mean = math.exp(sum(math.log(r) for r in ratios) / len(ratios))
+    if len(ratios) < len(results):
+        print("%s: n/a, only %d of %d benchmarks measured in both (%.2f over those)"
+              % (label, len(ratios), len(results), mean))
+        return
+    goals = []
+    if target is not None:
+        goals.append("target: at most %g" % target)
+    if worst_target is not None:
+        goals.append("worst %.2f, target: at most %g" % (max(ratios), worst_target))
+    print("%s over %d benchmarks: %.2f%s" % (label, len(ratios), mean,
+                                             " (%s)" % "; ".join(goals) if goals else ""))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--quick", action="store_true",
@@ -435,6 +469,7 @@ def main():
         "ours": args.poliz if os.access(args.poliz, os.X_OK) else None,
         "lua": None if args.check else lua,
         "luac": None if args.check else luac,
+        "luajit": None if args.check else shutil.which("luajit"),
         "python": None if args.no_python or args.check else sys.executable,
         "cc": shutil.which("cc") or shutil.which("gcc") or shutil.which("clang"),
     }
@@ -453,6 +488,8 @@ def main():
         print(problems[-1])
     if lua is None and not args.check:
         print(LUA_HINT)
+    if tools["luajit"] is None and not args.check:
+        print(LUAJIT_HINT)
     if tools["cc"] is None:
         print("no C compiler found: going on without C.")
 
@@ -486,18 +523,9 @@ def main():
         print("Faster than python3 on %d of %d benchmarks%s (target: all)"
               % (len(versus_python) - len(slower), len(results),
                  "; slower on " + ", ".join(slower) if slower else ""))
-    ratios = [got[OURS].best / got[LUA].best for got in results.values()
-              if OURS in got and LUA in got and not got[OURS].failure and not got[LUA].failure]
-    if len(ratios) == len(results) and ratios:
-        mean = math.exp(sum(math.log(r) for r in ratios) / len(ratios))
-        print("Geometric mean of ours/lua5.4 over %d benchmarks: %.2f (target: at most 1.0; worst %.2f, target: at most 2.0)"
-              % (len(ratios), mean, max(ratios)))
-    elif ratios:
-        mean = math.exp(sum(math.log(r) for r in ratios) / len(ratios))
-        print("Geometric mean of ours/lua5.4: n/a, only %d of %d benchmarks measured in both "
-              "(%.2f over those)" % (len(ratios), len(results), mean))
-    else:
-        print("Geometric mean of ours/lua5.4: n/a (no benchmark measured in both)")
+    mean_line(results, LUAJIT, None)
+    mean_line(results, LUAJIT_INTERP, 1.0)
+    mean_line(results, LUA, 0.6, worst_target=2.0)
     wrong = [p for p in problems if "output differs" in p or "wrong output" in p]
     return 1 if wrong or not tools["ours"] else 0
 
