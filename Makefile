@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 # No "Entering directory" lines from the make that CMake runs below this one.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test vscode-extension install sanitize bench fuzz clean tools test-tools reconfigure \
+.PHONY: all build run test vscode-extension install sanitize bench fuzz mutants clean tools test-tools reconfigure \
 	playground playground-serve bench-playground
 
 all: build
@@ -106,5 +106,13 @@ fuzz: $(FUZZ_DIR)/CMakeCache.txt
 	cd $(FUZZ_DIR) && ./poliz_fuzz -max_total_time=$(SECONDS) -timeout=10 -rss_limit_mb=2048 \
 		-artifact_prefix=findings/ -dict=../fuzz/poliz.dict -print_final_stats=1 corpus seeds ../fuzz/findings
 
+# Mutation check of the fast backend: each mutation of tests/mutants/mutants.txt is built on its
+# own in $(MUTANTS_DIR) and must make a unit or golden test fail; ends with "killed K of N".
+# Slow (a rebuild and the suites per mutant), so not part of `make test`.
+MUTANTS_DIR ?= build-mutants
+
+mutants: | tools
+	python3 tests/mutants/run.py --dir $(MUTANTS_DIR) --jobs $(JOBS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(MUTANTS_DIR)
