@@ -40,6 +40,8 @@ LUA_HINT = "lua5.4 is missing: install it with 'apt-get install lua5.4'; going o
 LUAJIT_HINT = "luajit is missing: install it with 'apt-get install luajit'; going on without LuaJIT."
 
 OURS, LUA, PYTHON, C = "poliz", "lua5.4", "python3", "C -O2"
+# Our reference stack machine, the one written to be read (build/poliz_reference).
+REFERENCE = "reference"
 # LuaJIT's interpreter alone, and with its trace compiler as it runs by default.
 LUAJIT_INTERP, LUAJIT = "luajit -joff", "luajit"
 
@@ -304,15 +306,17 @@ def run_programs(args, tools, work):
             got[PYTHON] = measure(PYTHON, [tools["python"], sources["py"]], args)
         if tools["ours"] and "ppp" in sources:
             got[OURS] = measure(OURS, [tools["ours"], sources["ppp"]], args, ours=True)
+        if tools["reference"] and "ppp" in sources:
+            got[REFERENCE] = measure(REFERENCE, [tools["reference"], sources["ppp"]], args, ours=True)
         print(" ".join("  %s %s" % (k, fmt_time(v)) for k, v in got.items()), flush=True)
-        # The reference output is the first of C, Lua, Python that ran; all must match it.
-        reference = next((got[k] for k in (C, LUA, PYTHON) if k in got and not got[k].failure), None)
+        # The expected output is the first of C, Lua, Python that ran; all must match it.
+        expected = next((got[k] for k in (C, LUA, PYTHON) if k in got and not got[k].failure), None)
         for key, m in got.items():
             if m.failure:
                 problems.append("%s: %s: %s" % (name, key, m.failure))
-            elif reference is not None and m.output != reference.output:
+            elif expected is not None and m.output != expected.output:
                 problems.append("%s: %s output differs from %s: %s"
-                                % (name, key, reference.name, first_difference(reference.output, m.output)))
+                                % (name, key, expected.name, first_difference(expected.output, m.output)))
                 m.failure = "wrong output"
         results[name] = got
     return results, problems
@@ -321,16 +325,19 @@ def run_programs(args, tools, work):
 def print_main_table(results):
     others = [LUA, LUAJIT_INTERP, LUAJIT, PYTHON, C]
     short = {LUA: "lua", LUAJIT_INTERP: "ljoff", LUAJIT: "ljit", PYTHON: "py", C: "C"}
-    header = ["benchmark", OURS] + others + ["ours/" + short[k] for k in others] + ["our peak MB"]
+    header = (["benchmark", OURS] + others + ["ours/" + short[k] for k in others] + ["our peak MB"]
+              + [REFERENCE, "ref/ours", "ref/lua"])
     rows = []
     for name, got in results.items():
-        ours = got.get(OURS)
+        ours, ref = got.get(OURS), got.get(REFERENCE)
         peak = "-" if ours is None or ours.failure else "%.1f" % (ours.peak_kb / 1024)
         rows.append([name, fmt_time(ours)] + [fmt_time(got.get(k)) for k in others]
-                    + [fmt_ratio(ours, got.get(k)) for k in others] + [peak])
+                    + [fmt_ratio(ours, got.get(k)) for k in others] + [peak]
+                    + [fmt_time(ref), fmt_ratio(ref, ours), fmt_ratio(ref, got.get(LUA))])
     print()
     print("Run time: best CPU seconds (user + system) of each interpreter")
-    print("(ljoff: luajit -joff, its interpreter alone; ljit: luajit with its compiler)")
+    print("(poliz: the fast backend; reference: the reference stack machine, poliz_reference;")
+    print(" ljoff: luajit -joff, its interpreter alone; ljit: luajit with its compiler)")
     table(rows, header)
 
 
@@ -448,6 +455,9 @@ def main():
     parser.add_argument("--only", help="comma-separated benchmark names")
     parser.add_argument("--poliz", default=os.path.join(ROOT, "build", "poliz"),
                         help="our interpreter (default build/poliz)")
+    parser.add_argument("--reference", default=os.path.join(ROOT, "build", "poliz_reference"),
+                        help="poliz with the reference machine (default build/poliz_reference)")
+    parser.add_argument("--no-reference", action="store_true", help="leave the reference machine out")
     parser.add_argument("--no-python", action="store_true", help="leave Python out")
     parser.add_argument("--no-translation", action="store_true", help="skip the translation benchmark")
     parser.add_argument("--no-memory", action="store_true", help="skip the x10 memory check")
@@ -467,6 +477,7 @@ def main():
     lua, luac = find_lua()
     tools = {
         "ours": args.poliz if os.access(args.poliz, os.X_OK) else None,
+        "reference": args.reference if not args.no_reference and os.access(args.reference, os.X_OK) else None,
         "lua": None if args.check else lua,
         "luac": None if args.check else luac,
         "luajit": None if args.check else shutil.which("luajit"),
@@ -497,7 +508,9 @@ def main():
     results, found = run_programs(args, tools, work)
     problems += found
     if args.check:
-        passed = sum(1 for got in results.values() if OURS in got and not got[OURS].failure)
+        # Both of our machines must print what C prints.
+        ours = [OURS, REFERENCE] if tools["reference"] else [OURS]
+        passed = sum(1 for got in results.values() if all(k in got and not got[k].failure for k in ours))
         failed = len(results) - passed
         for p in problems:
             print("PROBLEM: " + p)

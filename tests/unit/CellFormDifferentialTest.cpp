@@ -1,7 +1,7 @@
-// Numeric statements, conditions and short-circuit chains run as cell forms and as plain items
-// must agree exactly: output, the error, which unassigned variable it names, and what was
-// written before it. Every expression below runs as a statement, as an if condition and as a
-// loop condition, over several sets of values, with variables left unassigned in each place.
+// Numeric statements, conditions and short-circuit chains run as cell forms, as plain items and
+// on the reference machine must agree exactly: output, the error, which unassigned variable it
+// names, and what was written before it. Every expression below runs as a statement, as an if condition and
+// as a loop condition, over several sets of values, with variables left unassigned in each place.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,9 +14,9 @@
 #include "HandPoliz.h"
 #include "RunSource.h"
 #include "common/Errors.h"
+#include "fast/PolizTracer.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
-#include "fast/PolizTracer.h"
 
 namespace {
 
@@ -137,8 +137,6 @@ std::string program(const Values& v, const std::string& body) {
     return text.str();
 }
 
-std::string run(const fs::path& source, bool fuse) { return runSource(source, "", fuse); }
-
 class CellForms : public testing::Test {
 protected:
     fs::path dir;
@@ -152,16 +150,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // Runs the text fused and plain; both must agree and the program must translate.
+    // Runs the text on the reference machine, fused and plain; all must agree and the program
+    // must translate.
     void agree(const std::string& text) {
         const fs::path source = dir / "p.ppp";
         {
             std::ofstream file(source, std::ios::binary);
             file << text;
         }
-        const std::string fused = run(source, true);
-        EXPECT_NE(fused, "<not translated>") << text;
-        EXPECT_EQ(fused, run(source, false)) << text;
+        const std::string reference = runSource(source, "", Engine::REFERENCE);
+        EXPECT_NE(reference, "<not translated>") << text;
+        EXPECT_EQ(reference, runSource(source, "", Engine::FAST)) << text;
+        EXPECT_EQ(reference, runSource(source, "", Engine::FAST_PLAIN)) << text;
         ++programs;
     }
 };
@@ -210,8 +210,8 @@ TEST_F(CellForms, ControlFlowAroundCompiledStatementsAgrees) {
     EXPECT_GT(programs, 20);
 }
 
-// Hand-built sequences: the same items run fused and plain, and traced for a while before the
-// run goes on untraced, must give the same outcome.
+// Hand-built sequences: the same items run on the reference machine, fused and plain, and
+// traced for a while before the run goes on untraced, must give the same outcome.
 class StopAfter : public PolizTracer {
 public:
     int left;
@@ -232,8 +232,8 @@ int statementAndCondition(HandPoliz& p, Ident* x, Ident* a, Ident* b,
     return start;
 }
 
-HandPoliz::Outcome runHand(bool fuse, int landAt, int traceSteps, bool assignB) {
-    HandPoliz p(fuse);
+HandPoliz::Outcome runHand(Engine engine, int landAt, int traceSteps, bool assignB) {
+    HandPoliz p(engine);
     Ident* x = p.var("x", "int");
     Ident* a = p.var("a", "int", 5);
     Ident* b = assignB ? p.var("b", "int", 4) : p.var("b", "int");
@@ -245,27 +245,29 @@ HandPoliz::Outcome runHand(bool fuse, int landAt, int traceSteps, bool assignB) 
     } else {
         statementAndCondition(p, x, a, b, {});
     }
+    if (traceSteps == 0) return p.run();
     StopAfter tracer(traceSteps);
-    RunOptions how{fuse, traceSteps > 0 ? &tracer : nullptr};
-    return p.run("", how);
+    return p.run("", RunOptions{engine == Engine::FAST, &tracer});
 }
 
 TEST(CellFormsByHand, JumpsIntoAStatementAndTracingThatStopsInsideItAgree) {
     for (bool assignB : {true, false}) {
         // Landing on each item of the compiled statement (it starts at address 6).
         for (int land = 5; land < 16; ++land) {
-            const HandPoliz::Outcome fused = runHand(true, land, 0, assignB);
-            const HandPoliz::Outcome plain = runHand(false, land, 0, assignB);
-            EXPECT_EQ(fused.out, plain.out) << land;
-            EXPECT_EQ(fused.error, plain.error) << land;
+            const HandPoliz::Outcome reference = runHand(Engine::REFERENCE, land, 0, assignB);
+            for (Engine engine : {Engine::FAST, Engine::FAST_PLAIN}) {
+                const HandPoliz::Outcome fast = runHand(engine, land, 0, assignB);
+                EXPECT_EQ(fast.out, reference.out) << land << " " << nameOf(engine);
+                EXPECT_EQ(fast.error, reference.error) << land << " " << nameOf(engine);
+            }
         }
         // The tracer declining after each number of steps, so the untraced run resumes at every
         // item of the statement and of the condition.
         for (int steps = 1; steps < 24; ++steps) {
-            const HandPoliz::Outcome traced = runHand(true, 0, steps, assignB);
-            const HandPoliz::Outcome plain = runHand(false, 0, 0, assignB);
-            EXPECT_EQ(traced.out, plain.out) << steps;
-            EXPECT_EQ(traced.error, plain.error) << steps;
+            const HandPoliz::Outcome traced = runHand(Engine::FAST, 0, steps, assignB);
+            const HandPoliz::Outcome reference = runHand(Engine::REFERENCE, 0, 0, assignB);
+            EXPECT_EQ(traced.out, reference.out) << steps;
+            EXPECT_EQ(traced.error, reference.error) << steps;
         }
     }
 }

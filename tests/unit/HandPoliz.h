@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "Engines.h"
 #include "common/Errors.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
@@ -19,9 +20,9 @@
 class HandPoliz {
 public:
     Poliz poliz;
-    RunOptions options;  // how run() and output() run the program
+    Engine engine;  // the machine run() and output() run the program on
 
-    explicit HandPoliz(bool fuse = true) { options.fuse = fuse; }
+    explicit HandPoliz(Engine engine = Engine::FAST) : engine(engine) {}
 
     // An item: a lexeme, or an operator word that becomes a new Delim.
     struct Item {
@@ -73,22 +74,31 @@ public:
         std::string out;
         std::string error;  // the RuntimeError's text, empty when the run ended normally
     };
-    Outcome run(const std::string& input = "") { return run(input, options); }
+    Outcome run(const std::string& input = "") {
+        return outcome(input, [&](std::istream& in, std::ostream& out) { runOn(engine, poliz, in, out); });
+    }
+    // A run on the fast backend with the given options (a tracer, for instance).
     Outcome run(const std::string& input, const RunOptions& how) {
-        std::istringstream in(input);
-        std::ostringstream out;
-        Outcome result;
-        try {
-            poliz.go(in, out, how);
-        } catch (const RuntimeError& e) {
-            result.error = e.getText();
-        }
-        result.out = out.str();
-        return result;
+        return outcome(input, [&](std::istream& in, std::ostream& out) { poliz.go(in, out, how); });
     }
     // Output of a run that must end normally; the error, if any, shows up in the comparison.
     std::string output(const std::string& input = "") {
         Outcome o = run(input);
         return o.error.empty() ? o.out : o.out + "<error: " + o.error + ">";
+    }
+
+private:
+    template <class Run>
+    static Outcome outcome(const std::string& input, const Run& run) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        Outcome result;
+        try {
+            run(in, out);
+        } catch (const RuntimeError& e) {
+            result.error = e.getText();
+        }
+        result.out = out.str();
+        return result;
     }
 };

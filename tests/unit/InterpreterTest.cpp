@@ -12,11 +12,12 @@ namespace {
 
 std::string error(HandPoliz& p) { return p.run().error; }
 
-// Every case runs with the fused instruction forms and with the plain ones: a fused form must
-// never change a result, an error or its address.
-class Interpreter : public testing::TestWithParam<bool> {
+// Every case runs on the reference machine and on the fast backend, with its fused instruction
+// forms and with the plain ones: the machines must agree on every result, error and address.
+class Interpreter : public testing::TestWithParam<Engine> {
 protected:
-    bool fused() const { return GetParam(); }
+    Engine engine() const { return GetParam(); }
+    bool fused() const { return GetParam() == Engine::FAST; }
 };
 
 std::string unassigned(const char* name) {
@@ -26,7 +27,7 @@ std::string unassigned(const char* name) {
 }  // namespace
 
 TEST_P(Interpreter, IntegerArithmeticWrapsAndTruncatesTowardZero) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     p.writeExpr("int", {p.n(INT_MAX), p.n(1), "+"});
     p.writeExpr("int", {p.n(INT_MIN), p.n(1), "-"});
     p.writeExpr("int", {p.n(65536), p.n(65536), "*"});
@@ -43,7 +44,7 @@ TEST_P(Interpreter, IntegerArithmeticWrapsAndTruncatesTowardZero) {
 }
 
 TEST_P(Interpreter, RealArithmeticIsSinglePrecisionAndNanComparesFalseExceptNotEqual) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     Ident* half = p.var("h", "real", 1.5f);
     p.emit({p.r(7.0f), p.n(2), "/", p.n(1), p.r(2.5f), "+", half, "~", p.n(3), "write"});
     // 2^24 + 1 is not a float, so the sum rounds back; in double it would not.
@@ -59,7 +60,7 @@ TEST_P(Interpreter, RealArithmeticIsSinglePrecisionAndNanComparesFalseExceptNotE
 }
 
 TEST_P(Interpreter, AssignmentConvertsAndChainsStoreIntoTheLeftmostVariable) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     Ident* i = p.var("i", "int");
     Ident* x = p.var("x", "real");
     p.emit({i, p.r(2.7f), "=", p.n(1), "write", i, p.r(-2.7f), "=", p.n(1), "write", x, p.n(3), "=", p.n(1),
@@ -75,7 +76,7 @@ TEST_P(Interpreter, AssignmentConvertsAndChainsStoreIntoTheLeftmostVariable) {
 }
 
 TEST_P(Interpreter, VariablesAreFetchedWhenConsumedNotWhenPushed) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     Ident* x = p.var("x", "int", 1);
     // x + (x = 5) adds 5 + 5; "dup" duplicates the reference, not the value.
     p.writeExpr("int", {x, x, p.n(5), "=", "+"});
@@ -93,7 +94,7 @@ TEST_P(Interpreter, FetchOrderDecidesWhichUnassignedVariableIsNamed) {
     for (const Case& c : {Case{"int", "+", "l"}, Case{"int", "-", "l"}, Case{"real", "*", "l"},
                           Case{"int", "<", "l"}, Case{"int", "and", "l"}, Case{"int", "or", "l"},
                           Case{"int", "/", "r"}, Case{"string", "+", "r"}, Case{"string", "==", "r"}}) {
-        HandPoliz p(fused());
+        HandPoliz p(engine());
         p.emit({p.var("l", c.type), p.var("r", c.type), c.word});
         EXPECT_EQ(error(p), unassigned(c.named)) << c.type << " " << c.word;
     }
@@ -103,11 +104,11 @@ TEST_P(Interpreter, DivisionByZeroIsCheckedOnTheRightOperandFirst) {
     for (Lex* (*zero)(HandPoliz&) :
          {+[](HandPoliz& p) { return p.n(0); }, +[](HandPoliz& p) { return p.r(0.0f); },
           +[](HandPoliz& p) { return p.r(-0.0f); }}) {
-        HandPoliz p(fused());
+        HandPoliz p(engine());
         p.emit({p.var("never", "real"), zero(p), "/"});  // the left one is never fetched
         EXPECT_EQ(error(p), "Division by zero!");
     }
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     p.emit({p.n(1), p.r(1e-30f), "/", p.n(1), "write"});
     EXPECT_EQ(p.output(), "1e+30");
 }
@@ -116,7 +117,7 @@ TEST_P(Interpreter, DivisionByZeroIsCheckedOnTheRightOperandFirst) {
 //   or:  T A dup not L(x) jumpfalse B or [x] =      and:  T A dup L(x) jumpfalse B and [x] =
 TEST_P(Interpreter, OrAndChainsKeepADecidingLeftOperandsValue) {
     auto chain = [this](const char* word, std::int32_t left, Ident* (*right)(HandPoliz&)) {
-        HandPoliz p(fused());
+        HandPoliz p(engine());
         p.emit({p.temp("int"), p.n(left), "dup"});
         if (std::string(word) == "or") p.emit({"not"});
         int hole = p.mark();
@@ -135,7 +136,7 @@ TEST_P(Interpreter, OrAndChainsKeepADecidingLeftOperandsValue) {
     EXPECT_EQ(chain("and", 0, never), "0");
     EXPECT_EQ(chain("and", 4, five), "1");
     // The words themselves: op2 decides first, and the integer value of a real is truncated.
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     Ident* unset = p.var("never", "int");
     p.emit({p.n(0), unset, "and", p.n(3), unset, "or", p.r(0.5f), p.n(1), "and", p.n(0), "not", p.n(7), "not",
             p.n(5), "write"});
@@ -143,7 +144,7 @@ TEST_P(Interpreter, OrAndChainsKeepADecidingLeftOperandsValue) {
 }
 
 TEST_P(Interpreter, StringsConcatenateAndCompareByByteCodes) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     Ident* s = p.var("s", "string", std::string("ab"));
     p.writeExpr("string", {s, p.s("cd"), "+", p.s("e"), "+"});
     p.emit({p.s("abc"), p.s("abd"), "<", p.s("b"), p.s("abc"), ">", p.s(""), p.s(""), "==", p.s("\xc3\xa9"),
@@ -153,20 +154,20 @@ TEST_P(Interpreter, StringsConcatenateAndCompareByByteCodes) {
 }
 
 TEST_P(Interpreter, WriteIsInSourceOrderAndOutputBeforeAnErrorStaysWritten) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     p.emit({p.s("a"), p.n(1), p.r(2.5f), p.n(3), "write", p.var("r", "real", 3.0f), p.n(1), "write"});
     p.emit({p.n(1), p.n(0), "/", p.s("after"), p.n(1), "write"});
     HandPoliz::Outcome o = p.run();
     EXPECT_EQ(o.out, "a12.53");
     EXPECT_EQ(o.error, "Division by zero!");
-    HandPoliz q(fused());  // the temporary's store fails before "write" runs
+    HandPoliz q(engine());  // the temporary's store fails before "write" runs
     q.writeExpr("int", {q.var("x", "int")});
     EXPECT_EQ(q.run().error, unassigned("x"));
 }
 
 // while (i < 3) { write(i); i = i + 1; }, a for loop with continue, and a case dispatch.
 TEST_P(Interpreter, LoopAndCaseLayoutsRun) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     Ident* i = p.var("i", "int", 0);
     int head = p.mark();
     p.emit({p.temp("int"), i, p.n(3), "<", "="});
@@ -204,7 +205,7 @@ TEST_P(Interpreter, LoopAndCaseLayoutsRun) {
 }
 
 TEST_P(Interpreter, TemporariesPushedElsewhereStillReceiveTheirValues) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     Ident* x = p.var("x", "int", 4);
     Ident* t = p.temp("int");
     Ident* c = p.temp("int");
@@ -218,7 +219,7 @@ TEST_P(Interpreter, TemporariesPushedElsewhereStillReceiveTheirValues) {
 }
 
 TEST_P(Interpreter, JumpsMayLandInsideAFusedShape) {
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     // 1 2 "+" would run as one fused step; landing after the 1 must still add 5 + 2.
     p.emit({p.n(5), p.label(3), "jump", p.n(1), p.n(2), "+", p.n(1), "write"});
     EXPECT_EQ(p.output(), "7");
@@ -226,7 +227,7 @@ TEST_P(Interpreter, JumpsMayLandInsideAFusedShape) {
 
 TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     auto failure = [this](std::initializer_list<const char*> words, Lex* (*operand)(HandPoliz&)) {
-        HandPoliz p(fused());
+        HandPoliz p(engine());
         if (operand) p.emit({operand(p)});
         for (const char* w : words) p.emit({w});
         return error(p);
@@ -243,13 +244,13 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     EXPECT_EQ(failure({"jump"}, far), "Jump to address 99 outside the program at address 1!");
     EXPECT_EQ(failure({"dup", "="}, one), "'=' at address 2 needs a variable as its target!");
     EXPECT_EQ(failure({"read"}, one), "'read' at address 1 needs a variable!");
-    HandPoliz p(fused());
+    HandPoliz p(engine());
     p.emit({p.n(1), p.n(3), "write"});
     EXPECT_EQ(error(p), "Too few operands for 'write' at address 2!");
-    HandPoliz q(fused());
+    HandPoliz q(engine());
     q.emit({q.s("a"), q.n(1), "+"});
     EXPECT_EQ(error(q), "Operand types match no form of '+' at address 2!");
-    HandPoliz u(fused());  // words outside the vocabulary do nothing
+    HandPoliz u(engine());  // words outside the vocabulary do nothing
     u.emit({"if", ";", u.n(4), "empty", u.n(1), "write"});
     EXPECT_EQ(u.output(), "4");
 }
@@ -276,21 +277,21 @@ public:
 }  // namespace
 
 TEST_P(Interpreter, TracerSeesEveryItemAndCanStopTracing) {
-    HandPoliz p(fused());
+    if (engine() == Engine::REFERENCE) GTEST_SKIP() << "the tracer is a hook of the fast backend's loop";
+    HandPoliz p(engine());
     Ident* x = p.var("x", "int");
     p.emit({x, p.n(2), "=", p.label(6), "jump", p.n(1), "write"});
     Recorder all(100);
     EXPECT_EQ(p.run("", RunOptions{fused(), &all}).out, "");
     EXPECT_EQ(all.steps, (std::vector<std::string>{"0: x", "1: x 2", "2: x=2", "3: x=2 6", "4: x=2"}));
     // After the tracer declines, the run goes on untraced from the next item.
-    HandPoliz q(fused());
+    HandPoliz q(engine());
     q.emit({q.n(6), q.label(2), "jump", q.n(1), "write"});
     Recorder two(2);
     EXPECT_EQ(q.run("", RunOptions{fused(), &two}).out, "6");
     EXPECT_EQ(two.steps.size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(FusedAndPlain, Interpreter, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "fused" : "plain";
-                         });
+INSTANTIATE_TEST_SUITE_P(Machines, Interpreter,
+                         testing::Values(Engine::REFERENCE, Engine::FAST, Engine::FAST_PLAIN),
+                         [](const testing::TestParamInfo<Engine>& info) { return nameOf(info.param); });
