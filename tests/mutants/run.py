@@ -174,6 +174,8 @@ def main():
             original = f.read()
         at, _ = locate(original, m)
         mutated = original[:at] + m.replacement + original[at + len(m.original):]
+        with open(log, "a") as out:
+            out.write("\n=== %s\n" % m.describe())
         try:
             with open(path, "w") as f:
                 f.write(mutated)

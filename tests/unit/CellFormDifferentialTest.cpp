@@ -124,6 +124,8 @@ const Values kValueSets[] = {
     {"0", "-7", "1", "-1.5", "3.0"},
     {"-2147483647", "-1", "-1", "0.0", "-0.25"},
     {"7", "7", "300", "100000000000000000000.0", "0.000001"},
+    // A real that truncates to a: an int read where a real belongs (or the reverse) shows.
+    {"2", "5", "-3", "2.5", "-0.5"},
 };
 
 std::string program(const Values& v, const std::string& body) {

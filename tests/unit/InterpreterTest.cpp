@@ -165,6 +165,25 @@ TEST_P(Interpreter, WriteIsInSourceOrderAndOutputBeforeAnErrorStaysWritten) {
     EXPECT_EQ(q.run().error, unassigned("x"));
 }
 
+// "jumpfalse" on a lone value jumps when its integer value is 0 (a real truncated), else not.
+TEST_P(Interpreter, JumpfalseJumpsOnZeroOnly) {
+    HandPoliz p(engine());
+    auto test = [&p](Lex* condition, int shown) {
+        p.emit({condition});
+        const int hole = p.mark();
+        p.emit({"jumpfalse", p.n(shown), p.n(1), "write"});
+        p.patch(hole, p.mark());
+    };
+    test(p.var("zero", "int", 0), 0);
+    test(p.var("one", "int", 1), 1);
+    test(p.var("minus", "int", -1), 2);
+    test(p.var("half", "real", 0.5f), 3);
+    test(p.var("many", "real", -7.5f), 4);
+    test(p.n(0), 5);
+    test(p.n(6), 6);
+    EXPECT_EQ(p.output(), "1246");
+}
+
 // while (i < 3) { write(i); i = i + 1; }, a for loop with continue, and a case dispatch.
 TEST_P(Interpreter, LoopAndCaseLayoutsRun) {
     HandPoliz p(engine());
@@ -215,7 +234,12 @@ TEST_P(Interpreter, TemporariesPushedElsewhereStillReceiveTheirValues) {
     p.emit({"jumpfalse"});
     p.patch(hole, p.mark());
     p.emit({t, c, x, p.n(3), "write"});  // ... whose temporaries are seen again here
-    EXPECT_EQ(p.output(), "515");
+    // The same for a statement on strings, which no compiled form covers.
+    Ident* s = p.var("s", "string");
+    Ident* u = p.temp("string");
+    p.emit({u, s, p.s("a"), p.s("b"), "+", "=", "=", "backspace"});
+    p.emit({u, p.n(1), "write"});
+    EXPECT_EQ(p.output(), "515ab");
 }
 
 TEST_P(Interpreter, JumpsMayLandInsideAFusedShape) {
@@ -235,6 +259,8 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     auto one = +[](HandPoliz& p) { return p.n(1); };
     auto text = +[](HandPoliz& p) { return p.s("t"); };
     auto far = +[](HandPoliz& p) { return p.label(99); };
+    auto justPast = +[](HandPoliz& p) { return p.label(2); };  // the program's length
+    auto before = +[](HandPoliz& p) { return p.label(-1); };
     EXPECT_EQ(failure({"+"}, one), "Too few operands for '+' at address 1!");
     EXPECT_EQ(failure({"backspace"}, nullptr), "Too few operands for 'backspace' at address 0!");
     EXPECT_EQ(failure({"write"}, nullptr), "Too few operands for 'write' at address 0!");
@@ -242,6 +268,8 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     EXPECT_EQ(failure({"not"}, text), "Operand types match no form of 'not' at address 1!");
     EXPECT_EQ(failure({"jump"}, one), "'jump' at address 1 needs a label!");
     EXPECT_EQ(failure({"jump"}, far), "Jump to address 99 outside the program at address 1!");
+    EXPECT_EQ(failure({"jump"}, justPast), "Jump to address 2 outside the program at address 1!");
+    EXPECT_EQ(failure({"jump"}, before), "Jump to address -1 outside the program at address 1!");
     EXPECT_EQ(failure({"dup", "="}, one), "'=' at address 2 needs a variable as its target!");
     EXPECT_EQ(failure({"read"}, one), "'read' at address 1 needs a variable!");
     HandPoliz p(engine());
