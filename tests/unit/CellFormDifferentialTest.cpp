@@ -51,6 +51,12 @@ const char* const kIntExpressions[] = {
     "a < b or b < c and c < a or a == b",
     "b != 0 and a / b > 3",
     "a > 10 and b > 10 and a + b < 300 and a != b or a == 7",
+    // A chain that ends in a comparison, inside an "or" that passes its value on.
+    "(a and b < c) or c",
+    "(b < c and a) or b",
+    "c or (a and b < c)",
+    "(a and b < c) or (b and c > a)",
+    "(a or b < c) or c",
     "a = b = c",
     "a = b + (b = 3)",
     "a + (a = 5)",

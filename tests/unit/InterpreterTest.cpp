@@ -234,12 +234,17 @@ TEST_P(Interpreter, TemporariesPushedElsewhereStillReceiveTheirValues) {
     p.emit({"jumpfalse"});
     p.patch(hole, p.mark());
     p.emit({t, c, x, p.n(3), "write"});  // ... whose temporaries are seen again here
-    // The same for a statement on strings, which no compiled form covers.
+    // The same for a statement and a condition on strings, which no compiled form covers.
     Ident* s = p.var("s", "string");
     Ident* u = p.temp("string");
+    Ident* v = p.temp("int");
     p.emit({u, s, p.s("a"), p.s("b"), "+", "=", "=", "backspace"});
-    p.emit({u, p.n(1), "write"});
-    EXPECT_EQ(p.output(), "515ab");
+    p.emit({v, s, p.s("ab"), "==", "="});
+    hole = p.mark();
+    p.emit({"jumpfalse"});
+    p.patch(hole, p.mark());
+    p.emit({u, v, p.n(2), "write"});
+    EXPECT_EQ(p.output(), "515ab1");
 }
 
 TEST_P(Interpreter, JumpsMayLandInsideAFusedShape) {
@@ -278,6 +283,19 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     HandPoliz q(engine());
     q.emit({q.s("a"), q.n(1), "+"});
     EXPECT_EQ(error(q), "Operand types match no form of '+' at address 2!");
+    HandPoliz w(engine());
+    w.emit({w.n(-1), "write"});
+    EXPECT_EQ(error(w), "'write' at address 1 has a negative item count!");
+    // A variable without a type is still a variable: no form of "=" or "read" fits it.
+    for (const char* word : {"=", "read"}) {
+        HandPoliz v(engine());
+        Ident* untyped = v.poliz.store().make<Ident>(Buffer("v"));
+        v.emit({untyped});
+        if (word[0] == '=') v.emit({v.n(1)});
+        v.emit({word});
+        EXPECT_EQ(error(v), std::string("Operand types match no form of '") + word + "' at address " +
+                                (word[0] == '=' ? "2" : "1") + "!");
+    }
     HandPoliz u(engine());  // words outside the vocabulary do nothing
     u.emit({"if", ";", u.n(4), "empty", u.n(1), "write"});
     EXPECT_EQ(u.output(), "4");
