@@ -28,7 +28,7 @@ LIST = os.path.join(HERE, "mutants.txt")
 # outputs; the slow stress test and the tool checks (editors, manual, install) say nothing
 # about the machine.
 EXCLUDED_TESTS = r"^(stress|editor_grammar|editor_vim_syntax|man_pages|install|show_cli|cli)$"
-TARGETS = ["poliz", "poliz-show", "unit_tests"]
+TARGETS = ["poliz", "poliz_reference", "poliz-show", "unit_tests"]
 TEST_TIMEOUT = 60  # seconds per test; a mutant that loops forever is killed by this
 
 
@@ -86,6 +86,13 @@ def copy_tree(tree):
     """Copies the committed and changed files of the working tree (not the build folders)."""
     files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
                            capture_output=True, text=True, check=True).stdout.split("\n")
+    wanted = {os.path.normpath(name) for name in files if name}
+    # Files gone from the working tree go from the copy too (a renamed test, for one).
+    for folder, _, names in os.walk(tree):
+        for name in names:
+            path = os.path.join(folder, name)
+            if os.path.relpath(path, tree) not in wanted:
+                os.remove(path)
     for name in filter(None, files):
         src, dst = os.path.join(ROOT, name), os.path.join(tree, name)
         if not os.path.isfile(src) or name.startswith("build"):
