@@ -72,6 +72,7 @@ bench: build
 	@for tool in lua5.4 luajit; do \
 		command -v $$tool >/dev/null || { [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null && apt-get update -qq && apt-get install -y -qq $$tool >/dev/null; } || echo "$$tool is missing: install it with 'apt-get install $$tool'"; \
 	done
+	@cmake --build --preset release -j $(JOBS) --target poliz_reference
 	python3 bench/run.py $(BENCH_ARGS)
 
 # The browser playground: $(BUILD_DIR)/playground/, static files that any web server can serve
