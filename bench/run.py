@@ -415,11 +415,11 @@ def translation_check(args, tools, work):
     return problems
 
 
-def mean_line(results, other, target, worst_target=None):
-    """Prints the geometric mean of our time over other's, with its targets when there are any."""
-    ratios = [got[OURS].best / got[other].best for got in results.values()
-              if OURS in got and other in got and not got[OURS].failure and not got[other].failure]
-    label = "Geometric mean of ours/%s" % other
+def mean_line(results, other, target, worst_target=None, mine=OURS):
+    """Prints the geometric mean of mine's time over other's, with its targets when there are any."""
+    ratios = [got[mine].best / got[other].best for got in results.values()
+              if mine in got and other in got and not got[mine].failure and not got[other].failure]
+    label = "Geometric mean of %s/%s" % ("ours" if mine == OURS else mine, other)
     if not ratios:
         print("%s: n/a (no benchmark measured in both)" % label)
         return
@@ -536,6 +536,8 @@ def main():
         print("Faster than python3 on %d of %d benchmarks%s (target: all)"
               % (len(versus_python) - len(slower), len(results),
                  "; slower on " + ", ".join(slower) if slower else ""))
+    if tools["reference"]:
+        mean_line(results, LUA, None, mine=REFERENCE)
     mean_line(results, LUAJIT, None)
     mean_line(results, LUAJIT_INTERP, 1.0)
     mean_line(results, LUA, 0.6, worst_target=2.0)
