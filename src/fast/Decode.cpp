@@ -2,14 +2,18 @@
 // in the vocabulary here and never again, operands become ready-made stack values, numeric
 // statements become cell forms (CellCompiler.cpp) and the translator's other frequent shapes
 // are fused.
+#include <algorithm>
+#include <functional>
 #include <initializer_list>
+#include <unordered_set>
+#include <utility>
 
+#include "fast/Instr.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 #include "lexemes/Word.h"
-#include "fast/Instr.h"
 #include "poliz/Poliz.h"
 
 namespace {
@@ -127,16 +131,25 @@ Program decode(const Poliz& poliz, bool fuse) {
     // With room for the cell forms that follow HALT (far fewer than the items, and pages never
     // written are never made resident), so that appending them does not move the rest.
     code.reserve(fuse ? n + 1 + n / 2 : n + 1);
-    std::vector<Ident*> pushedTemps;
+    std::vector<const Ident*> pushedTemps;
+    std::unordered_set<const Ident*> named;
     for (std::size_t i = 0; i < n; ++i) {
         const Instr& ins = code.emplace_back(decodeItem(poliz.at(static_cast<int>(i))));
-        if (fuse && ins.temporary) pushedTemps.push_back(ins.a.var);
+        if (ins.op != Op::PUSH || !isVariable(ins.a.slot)) continue;
+        if (ins.temporary) {
+            if (fuse) pushedTemps.push_back(ins.a.var);
+        } else if (named.insert(ins.a.var).second) {
+            // Only a named variable can be unassigned: temporaries are made assigned.
+            program.owners.emplace_back(&ins.a.var->cell(), ins.a.var);
+        }
     }
+    std::sort(program.owners.begin(), program.owners.end(),
+              [](const auto& a, const auto& b) { return std::less<const NumCell*>{}(a.first, b.first); });
     code.emplace_back().op = Op::HALT;
     if (!fuse) return program;
     // One pass forward: each item becomes a statement's first cell form or a fused form while
     // the items after it are still plain, where the shapes are sought.
-    const PushCounts counts(pushedTemps);
+    const PushCounts counts(std::move(pushedTemps));
     std::vector<Instr> tail;
     const std::vector<std::size_t> starts =
         compileStatements(code, program.cells, counts, tail, [&](std::size_t k) { fuseAt(code, k, counts); });
@@ -146,4 +159,27 @@ Program decode(const Poliz& poliz, bool fuse) {
     for (std::size_t k : starts) link(code[k]);
     for (std::size_t i = tailStart; i < code.size(); ++i) link(code[i]);
     return program;
+}
+
+PushCounts::PushCounts(std::vector<const Ident*> pushedTemps) : shared(std::move(pushedTemps)) {
+    std::sort(shared.begin(), shared.end());
+    // Keep one entry of every run of two or more.
+    auto out = shared.begin();
+    for (auto run = shared.begin(); run != shared.end();) {
+        auto end = std::find_if(run, shared.end(), [&](const Ident* t) { return t != *run; });
+        if (end - run > 1) *out++ = *run;
+        run = end;
+    }
+    shared.erase(out, shared.end());
+}
+
+bool PushCounts::once(const Ident* var) const {
+    return !var->isLvalue() && !std::binary_search(shared.begin(), shared.end(), var);
+}
+
+const Ident* Program::ownerOf(const NumCell* cell) const {
+    auto at = std::lower_bound(owners.begin(), owners.end(), cell, [](const auto& owner, const NumCell* c) {
+        return std::less<const NumCell*>{}(owner.first, c);
+    });
+    return at != owners.end() && at->first == cell ? at->second : nullptr;
 }

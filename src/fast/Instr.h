@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "lexemes/Ident.h"
 #include "fast/Op.h"
 #include "fast/Value.h"
+#include "lexemes/Ident.h"
 
 class Poliz;
 
@@ -44,6 +44,11 @@ constexpr bool isCellForm(Op op) { return op >= Op::II_MUL; }
 struct Program {
     std::vector<Instr> code;
     std::deque<NumCell> cells;
+    // The variable each variable cell that a cell form reads belongs to, sorted by cell, so that
+    // an unassigned one is named without searching the program.
+    std::vector<std::pair<const NumCell*, const Ident*>> owners;
+
+    const Ident* ownerOf(const NumCell* cell) const;
 };
 
 // Decodes every item. With fuse, frequent item shapes become fused instructions (see Op) and
@@ -51,16 +56,15 @@ struct Program {
 Program decode(const Poliz& poliz, bool fuse);
 
 // Which expression temporaries (the variables no source name reaches) are pushed only once in
-// the whole program, so that no one else can see their values. Counted in the temporaries' own
-// cells, up to 2, when made from every push of a temporary.
+// the whole program, so that no one else can see their values: made from every push of a
+// temporary, it keeps the few that are pushed more than once, sorted.
 class PushCounts {
 public:
-    explicit PushCounts(const std::vector<Ident*>& pushedTemps) {
-        for (Ident* t : pushedTemps) t->cell().pushes = 0;
-        for (Ident* t : pushedTemps)
-            if (t->cell().pushes < 2) ++t->cell().pushes;
-    }
-    bool once(const Ident* var) const { return !var->isLvalue() && var->cell().pushes == 1; }
+    explicit PushCounts(std::vector<const Ident*> pushedTemps);
+    bool once(const Ident* var) const;
+
+private:
+    std::vector<const Ident*> shared;
 };
 
 // Compiles the numeric statements of the plain instructions in `code` (HALT last) into cell

@@ -7,7 +7,6 @@
 
 #include "common/Errors.h"
 #include "lexemes/NumberText.h"
-#include "poliz/Poliz.h"
 
 // Threaded dispatch takes the address of labels, which GNU compilers offer beyond the standard;
 // elsewhere, in the traced loop and in the step-budget build the run loop is a switch.
@@ -98,17 +97,21 @@ float realValue(float a, float b) {
 
 }  // namespace
 
-Machine::Machine(const Poliz& poliz, std::istream& in, std::ostream& out)
-    : poliz(poliz), in(in), out(out), storage(kInitialStack) {
+Machine::Machine(int items, std::istream& in, std::ostream& out)
+    : items(items), in(in), out(out), storage(kInitialStack) {
     base = sp = storage.data();
     limit = base + storage.size();
     outBuf.reserve(kOutputChunk + 256);
 }
 
-void Machine::run(const std::vector<Instr>& prog, int pc) { loop<false>(prog.data(), pc, nullptr); }
+void Machine::run(const Program& prog, int pc) {
+    program = &prog;
+    loop<false>(prog.code.data(), pc, nullptr);
+}
 
-int Machine::runTraced(const std::vector<Instr>& prog, int pc, PolizTracer& tracer) {
-    return loop<true>(prog.data(), pc, &tracer);
+int Machine::runTraced(const Program& prog, int pc, PolizTracer& tracer) {
+    program = &prog;
+    return loop<true>(prog.code.data(), pc, &tracer);
 }
 
 void Machine::grow() {
@@ -294,11 +297,7 @@ template <int kForm, Op kOp, bool kCheck>
 
 // The unassigned variable whose cell this is.
 void Machine::unassignedCell(const NumCell* c) const {
-    for (int k = 0; k < poliz.size(); ++k) {
-        Lex* item = poliz.at(k);
-        if (item->getKind() == IDENT && &static_cast<Ident*>(item)->cell() == c)
-            static_cast<Ident*>(item)->throwUnassigned();
-    }
+    if (const Ident* owner = program->ownerOf(c)) owner->throwUnassigned();
     fail("An unassigned cell that belongs to no variable!");
 }
 
@@ -475,9 +474,8 @@ void Machine::dup(int address) {
 
 int Machine::jumpTarget(const Value& label, int address) const {
     if (label.slot != Slot::LABEL)
-        fail("'" + poliz.at(address)->getString() + "' at address " + std::to_string(address) +
-             " needs a label!");
-    if (label.i < 0 || label.i >= poliz.size())
+        failAt(address, "'", "' at address " + std::to_string(address) + " needs a label!");
+    if (label.i < 0 || label.i >= items)
         fail("Jump to address " + std::to_string(label.i) + " outside the program at address " +
              std::to_string(address) + "!");
     return label.i + 1;  // a taken jump continues after the marker
@@ -485,12 +483,14 @@ int Machine::jumpTarget(const Value& label, int address) const {
 
 void Machine::fail(std::string_view what) { throw RuntimeError(std::string(what)); }
 
+void Machine::failAt(int address, std::string before, std::string after) {
+    throw MalformedItem{address, std::move(before), std::move(after)};
+}
+
 void Machine::underflow(int address) const {
-    fail("Too few operands for '" + poliz.at(address)->getString() + "' at address " +
-         std::to_string(address) + "!");
+    failAt(address, "Too few operands for '", "' at address " + std::to_string(address) + "!");
 }
 
 void Machine::mismatch(int address) const {
-    fail("Operand types match no form of '" + poliz.at(address)->getString() + "' at address " +
-         std::to_string(address) + "!");
+    failAt(address, "Operand types match no form of '", "' at address " + std::to_string(address) + "!");
 }

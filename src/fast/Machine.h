@@ -9,30 +9,39 @@
 #include <vector>
 
 #include "common/Errors.h"
-#include "lexemes/NumberText.h"
 #include "fast/Instr.h"
 #include "fast/PolizTracer.h"
 #include "fast/Value.h"
+#include "lexemes/NumberText.h"
 
-class Poliz;
+// A malformed program (only a hand-built one can be) stops the run with a message that names the
+// operator item at `address`: the run's entry point, which has the items, puts the item's text
+// between `before` and `after`.
+struct MalformedItem {
+    int address;
+    std::string before;
+    std::string after;
+};
 
 // Output is handed to the stream in chunks of about this size.
 inline constexpr std::size_t kOutputChunk = 1 << 15;
 
 class Machine {
 public:
-    Machine(const Poliz& poliz, std::istream& in, std::ostream& out);
+    // items: the number of POLIZ items, the addresses a label may hold.
+    Machine(int items, std::istream& in, std::ostream& out);
 
-    // Runs prog (ending in HALT) from pc to the end of the program.
-    void run(const std::vector<Instr>& prog, int pc);
-    // Runs prog from pc, reporting every item to the tracer; returns the pc at which the tracer
-    // declined further steps, or the program's size at the end.
-    int runTraced(const std::vector<Instr>& prog, int pc, PolizTracer& tracer);
+    // Runs the program (its code ending in HALT) from pc to the end.
+    void run(const Program& program, int pc);
+    // Runs the program from pc, reporting every item to the tracer; returns the pc at which the
+    // tracer declined further steps, or the program's size at the end.
+    int runTraced(const Program& program, int pc, PolizTracer& tracer);
     // Writes buffered output to the stream and flushes it.
     void flushOutput();
 
 private:
-    const Poliz& poliz;
+    const int items;
+    const Program* program = nullptr;  // the one running
     std::istream& in;
     std::ostream& out;
 
@@ -109,6 +118,7 @@ private:
     [[noreturn]] void unassignedCell(const NumCell* c) const;
 
     [[noreturn]] static void fail(std::string_view what);
+    [[noreturn]] static void failAt(int address, std::string before, std::string after);
     [[noreturn]] void underflow(int address) const;
     [[noreturn]] void mismatch(int address) const;
 };
