@@ -174,20 +174,21 @@ bool StatementCompiler::binary(Op word) {
     stack.pop_back();
     const Entry l = stack.back();
     stack.pop_back();
-    Op form;
+    Forms form;
     if (l.type == ValueType::INT && r.type == ValueType::INT) {
-        form = Op::II_MUL;
+        form = Forms::II;
     } else {
         const bool leftInt = l.type == ValueType::INT && l.kind != Entry::Kind::CONST;
         const bool rightInt = r.type == ValueType::INT && r.kind != Entry::Kind::CONST;
         if (leftInt && rightInt) return false;  // cannot happen: one of them is real
-        form = leftInt ? Op::IR_MUL : rightInt ? Op::RI_MUL : Op::RR_MUL;
+        form = leftInt ? Forms::IR : rightInt ? Forms::RI : Forms::RR;
     }
-    const bool real = form != Op::II_MUL && !isComparison(word);
+    const bool real = form != Forms::II && !isComparison(operationOf(word));
     NumCell* z = newReg();
     emit(cellForm(form, word), l.cell, r.cell, z);
     safe.back() = knownAssigned(l) && knownAssigned(r);
-    stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true, isComparison(word)});
+    stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true,
+                     isComparison(operationOf(word))});
     return true;
 }
 
@@ -503,7 +504,7 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
         ops[j].next = j + 1 == mainLength ? kExit : static_cast<std::int32_t>(j + 1);
     finish();
     for (std::size_t j = 0; j < ops.size(); ++j)
-        if (safe[j] && hasSafeForm(ops[j].op)) ops[j].op = safeForm(ops[j].op);
+        if (safe[j]) ops[j].op = uncheckedForm(ops[j].op);
     const std::size_t base = plain.size() + out.size();  // where ops[1] goes
     auto global = [&](std::int32_t j) {
         if (j == kExit) return exit;

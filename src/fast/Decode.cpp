@@ -48,23 +48,32 @@ bool isLabelIn(const Instr& ins, std::size_t n) {
            static_cast<std::size_t>(ins.a.i) < n;
 }
 
-// Wildcards in shapes: an operand item, an in-range label, any two-operand word. Fused
-// operations never occur among plain instructions, so they can serve as the marks.
-constexpr Op kOperand = Op::PUSH;
-constexpr Op kLabel = Op::JUMP_TO;
-constexpr Op kBinary = Op::MUL_P;
+// One element of an item shape: an operand item, an in-range label, any two-operand word, or
+// one plain opcode.
+struct Want {
+    enum class Kind : std::uint8_t { OPERAND, LABEL, BINARY, OP };
+    Kind kind;
+    Op op = Op::NOP;
+    Want(Kind k) : kind(k) {}              // NOLINT: shapes read best without the type name
+    Want(Op o) : kind(Kind::OP), op(o) {}  // NOLINT
+};
+constexpr Want::Kind kOperand = Want::Kind::OPERAND;
+constexpr Want::Kind kLabel = Want::Kind::LABEL;
+constexpr Want::Kind kBinary = Want::Kind::BINARY;
 
 // Whether the plain instructions from k on have the given shape.
-
-bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_list<Op> shape) {
+bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_list<Want> shape) {
     const std::size_t items = plain.size() - 1;  // the last instruction is HALT
-    for (Op want : shape) {
+    for (const Want& want : shape) {
         if (k >= items) return false;
         const Instr& ins = plain[k++];
-        const bool ok = want == kOperand  ? isOperand(ins)
-                        : want == kLabel  ? isLabelIn(ins, items)
-                        : want == kBinary ? isBinary(ins.op)
-                                          : ins.op == want;
+        bool ok = false;
+        switch (want.kind) {
+            case Want::Kind::OPERAND: ok = isOperand(ins); break;
+            case Want::Kind::LABEL: ok = isLabelIn(ins, items); break;
+            case Want::Kind::BINARY: ok = isBinary(ins.op); break;
+            case Want::Kind::OP: ok = ins.op == want.op; break;
+        }
         if (!ok) return false;
     }
     return true;
@@ -85,20 +94,20 @@ void fuseAt(std::vector<Instr>& plain, std::size_t k, const PushCounts& counts) 
         ins.target = plain[k].a.i + 1;  // a taken jump continues after the marker
     } else if (matches(plain, k,
                        {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
-        ins.op = asCondition(plain[k + 3].op);
+        ins.op = fused(Shape::CONDITION, plain[k + 3].op);
         ins.target = plain[k + 5].a.i + 1;
         // Every two-operand word on ints gives an int.
         ins.privateTemp = isPrivateTemp(ins.a, Slot::VAR_INT, counts);
     } else if (matches(plain, k,
                        {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN,
                         Op::BACKSPACE})) {
-        ins.op = asStatement(plain[k + 4].op);
+        ins.op = fused(Shape::STATEMENT, plain[k + 4].op);
         ins.privateTemp = isPrivateTemp(ins.a, plain[k + 1].a.slot, counts);
     } else if (matches(plain, k, {kOperand, kOperand, kBinary, kLabel, Op::JUMPFALSE})) {
-        ins.op = asBranch(plain[k + 2].op);
+        ins.op = fused(Shape::BRANCH, plain[k + 2].op);
         ins.target = plain[k + 3].a.i + 1;
     } else if (matches(plain, k, {kOperand, kOperand, kBinary})) {
-        ins.op = withOperands(plain[k + 2].op);
+        ins.op = fused(Shape::WITH_OPERANDS, plain[k + 2].op);
     } else if (matches(plain, k, {Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
         ins.op = Op::ASSIGN_STMT;
     } else if (matches(plain, k, {Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
@@ -111,7 +120,7 @@ void fuseAt(std::vector<Instr>& plain, std::size_t k, const PushCounts& counts) 
         ins.op = Op::OR_SHORTCUT;
         ins.target = plain[k + 2].a.i + 1;
     } else if (matches(plain, k, {kOperand, kBinary})) {
-        ins.op = withOperand(plain[k + 1].op);
+        ins.op = fused(Shape::WITH_OPERAND, plain[k + 1].op);
     } else if (matches(plain, k, {kOperand, Op::ASSIGN})) {
         ins.op = Op::ASSIGN_P;
     } else if (plain[k].op == Op::PUSH && matches(plain, k + 1, {kOperand}) &&

@@ -21,7 +21,7 @@ class Poliz;
 // a statement that starts at item i begin at instruction i and go on after HALT.
 struct Instr {
     Op op = Op::NOP;
-    // *_STMT, *_COND: the expression's temporary T is pushed nowhere else, so no one can see
+    // STMT_*, COND_*: the expression's temporary T is pushed nowhere else, so no one can see
     // its value and the store into it may be left out when it cannot fail.
     bool privateTemp = false;
     bool onTrue = false;      // the tested cell forms: the jump is taken when the comparison holds
@@ -37,7 +37,6 @@ struct Instr {
 // A power of two, so that an address becomes an instruction with a shift.
 static_assert(sizeof(void*) != 8 || sizeof(Instr) == 64);
 
-constexpr bool isCellForm(Op op) { return op >= Op::II_MUL; }
 
 // A decoded program: the instructions and the cells of constants and intermediate results that
 // the cell forms use (a deque, so the cells never move).

@@ -66,13 +66,6 @@ Value realResult(float a, float b) {
         return Value::ofInt(compareAs<kOp>(a, b));
 }
 
-// The forms of the cell operations: both "int", both "real", the left one "int", the right one
-// "int" (constants count as "real" there: their cells hold both values).
-constexpr int kII = 0;
-constexpr int kRR = 1;
-constexpr int kIR = 2;
-constexpr int kRI = 3;
-
 template <Op kOp>
 std::int32_t intValue(std::int32_t a, std::int32_t b) {
     if constexpr (kOp == Op::ADD)
@@ -235,12 +228,15 @@ void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
 
 // z = x word y in one of the four forms. The left operand is fetched first, except for "/",
 // which fetches and tests the right one before anything else; the result is written last.
-template <int kForm, Op kOp, bool kCheck>
+template <Op kCellOp>
 [[gnu::always_inline]] inline void Machine::cellBinary(const Instr& ins) const {
+    constexpr Forms kForm = info(kCellOp).forms;
+    constexpr Op kOp = plainOf(info(kCellOp).operation);
+    constexpr bool kCheck = info(kCellOp).checked;
     const NumCell* x = ins.x;
     const NumCell* y = ins.y;
     NumCell* z = ins.z;
-    if constexpr (kForm == kII) {
+    if constexpr (kForm == Forms::II) {
         if constexpr (kOp == Op::DIV) {
             fetchIf<kCheck>(y);
             const std::int32_t b = y->i;
@@ -254,8 +250,8 @@ template <int kForm, Op kOp, bool kCheck>
             z->i = intValue<kOp>(x->i, y->i);
         }
     } else {
-        constexpr bool kLeftInt = kForm == kIR;
-        constexpr bool kRightInt = kForm == kRI;
+        constexpr bool kLeftInt = kForm == Forms::IR;
+        constexpr bool kRightInt = kForm == Forms::RI;
         if constexpr (kOp == Op::DIV) {
             fetchIf<kCheck>(y);
             const float b = kRightInt ? static_cast<float>(y->i) : y->r;
@@ -278,19 +274,21 @@ template <int kForm, Op kOp, bool kCheck>
 }
 
 // Whether x word y holds, for a comparison that is only tested.
-template <int kForm, Op kOp, bool kCheck>
+template <Op kCellOp>
 [[gnu::always_inline]] inline bool Machine::cellTest(const Instr& ins) const {
+    constexpr Forms kForm = info(kCellOp).forms;
+    constexpr Op kOp = plainOf(info(kCellOp).operation);
     const NumCell* x = ins.x;
     const NumCell* y = ins.y;
-    if constexpr (kCheck) {
+    if constexpr (info(kCellOp).checked) {
         fetch(x);
         fetch(y);
     }
-    if constexpr (kForm == kII) {
+    if constexpr (kForm == Forms::II) {
         return compareAs<kOp>(x->i, y->i);
     } else {
-        const float a = kForm == kIR ? static_cast<float>(x->i) : x->r;
-        const float b = kForm == kRI ? static_cast<float>(y->i) : y->r;
+        const float a = kForm == Forms::IR ? static_cast<float>(x->i) : x->r;
+        const float b = kForm == Forms::RI ? static_cast<float>(y->i) : y->r;
         return compareAs<kOp>(a, b);
     }
 }
@@ -392,7 +390,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
         // Every handler ends with its own indirect jump to the next one, which the processor
         // predicts far better than one shared jump.
         static const void* const kHandlers[] = {
-#define POLIZ_HANDLER_ADDRESS(name) &&op_##name,
+#define POLIZ_HANDLER_ADDRESS(name, ...) &&op_##name,
             POLIZ_OPS(POLIZ_HANDLER_ADDRESS)
 #undef POLIZ_HANDLER_ADDRESS
         };

@@ -111,9 +111,9 @@ private:
     void fetchIf(const NumCell* c) const {
         if constexpr (kCheck) fetch(c);
     }
-    template <int kForm, Op kOp, bool kCheck>
+    template <Op kCellOp>
     void cellBinary(const Instr& ins) const;
-    template <int kForm, Op kOp, bool kCheck>
+    template <Op kCellOp>
     bool cellTest(const Instr& ins) const;
     [[noreturn]] void unassignedCell(const NumCell* c) const;
 
