@@ -90,8 +90,7 @@ float realValue(float a, float b) {
 
 }  // namespace
 
-Machine::Machine(int items, std::istream& in, std::ostream& out)
-    : items(items), in(in), out(out), storage(kInitialStack) {
+Machine::Machine(std::istream& in, std::ostream& out) : in(in), out(out), storage(kInitialStack) {
     base = sp = storage.data();
     limit = base + storage.size();
     outBuf.reserve(kOutputChunk + 256);
@@ -99,11 +98,13 @@ Machine::Machine(int items, std::istream& in, std::ostream& out)
 
 void Machine::run(const Program& prog, int pc) {
     program = &prog;
+    items = static_cast<int>(prog.code.size()) - 1;
     loop<false>(prog.code.data(), pc, nullptr);
 }
 
 int Machine::runTraced(const Program& prog, int pc, PolizTracer& tracer) {
     program = &prog;
+    items = static_cast<int>(prog.code.size()) - 1;
     return loop<true>(prog.code.data(), pc, &tracer);
 }
 

@@ -28,8 +28,7 @@ inline constexpr std::size_t kOutputChunk = 1 << 15;
 
 class Machine {
 public:
-    // items: the number of POLIZ items, the addresses a label may hold.
-    Machine(int items, std::istream& in, std::ostream& out);
+    Machine(std::istream& in, std::ostream& out);
 
     // Runs the program (its code ending in HALT) from pc to the end.
     void run(const Program& program, int pc);
@@ -40,8 +39,8 @@ public:
     void flushOutput();
 
 private:
-    const int items;
     const Program* program = nullptr;  // the one running
+    int items = 0;                     // its instructions before HALT, where a label may lead
     std::istream& in;
     std::ostream& out;
 

@@ -97,15 +97,17 @@ constexpr bool isComparison(Operation w) { return w >= Operation::LT && w <= Ope
 // comparisons with onTrue, when it holds). x and y are the operands (y the right one), z the
 // result. The unchecked forms (U_) have operands known to hold values: constants, intermediate
 // results, variables assigned before in the statement.
-#define POLIZ_CELL_WORD_OPS(X)                                         \
-    POLIZ_EACH_WORD(X, II_, CELL, NONE, II, true, false)               \
-    POLIZ_EACH_WORD(X, RR_, CELL, NONE, RR, true, false)               \
-    POLIZ_EACH_WORD(X, IR_, CELL, NONE, IR, true, false)               \
-    POLIZ_EACH_WORD(X, RI_, CELL, NONE, RI, true, false)               \
-    POLIZ_EACH_COMPARISON(X, IIB_, CELL_JUMP, NONE, II, true, true)    \
-    POLIZ_EACH_COMPARISON(X, RRB_, CELL_JUMP, NONE, RR, true, true)    \
-    POLIZ_EACH_COMPARISON(X, IRB_, CELL_JUMP, NONE, IR, true, true)    \
-    POLIZ_EACH_COMPARISON(X, RIB_, CELL_JUMP, NONE, RI, true, true)    \
+#define POLIZ_CELL_CHECKED_OPS(X)                                   \
+    POLIZ_EACH_WORD(X, II_, CELL, NONE, II, true, false)            \
+    POLIZ_EACH_WORD(X, RR_, CELL, NONE, RR, true, false)            \
+    POLIZ_EACH_WORD(X, IR_, CELL, NONE, IR, true, false)            \
+    POLIZ_EACH_WORD(X, RI_, CELL, NONE, RI, true, false)            \
+    POLIZ_EACH_COMPARISON(X, IIB_, CELL_JUMP, NONE, II, true, true) \
+    POLIZ_EACH_COMPARISON(X, RRB_, CELL_JUMP, NONE, RR, true, true) \
+    POLIZ_EACH_COMPARISON(X, IRB_, CELL_JUMP, NONE, IR, true, true) \
+    POLIZ_EACH_COMPARISON(X, RIB_, CELL_JUMP, NONE, RI, true, true)
+
+#define POLIZ_CELL_UNCHECKED_OPS(X)                                    \
     POLIZ_EACH_WORD(X, U_II_, CELL, NONE, II, false, false)            \
     POLIZ_EACH_WORD(X, U_RR_, CELL, NONE, RR, false, false)            \
     POLIZ_EACH_WORD(X, U_IR_, CELL, NONE, IR, false, false)            \
@@ -129,11 +131,12 @@ constexpr bool isComparison(Operation w) { return w >= Operation::LT && w <= Ope
     X(JNZ, CELL_JUMP, NONE, NONE, NONE, true, false) /* to target when x is not 0 */                   \
     X(GOTO, CELL, NONE, NONE, NONE, true, false)     /* to next */
 
-#define POLIZ_OPS(X)       \
-    POLIZ_PLAIN_OPS(X)     \
-    POLIZ_FUSED_OPS(X)     \
-    POLIZ_CELL_WORD_OPS(X) \
-    POLIZ_CELL_OTHER_OPS(X)
+#define POLIZ_OPS(X)          \
+    POLIZ_PLAIN_OPS(X)        \
+    POLIZ_FUSED_OPS(X)        \
+    POLIZ_CELL_CHECKED_OPS(X) \
+    POLIZ_CELL_OTHER_OPS(X)   \
+    POLIZ_CELL_UNCHECKED_OPS(X)
 
 enum class Op : std::uint8_t {
 #define POLIZ_OP_ENUMERATOR(name, ...) name,

@@ -10,15 +10,16 @@ void Poliz::go() { go(std::cin, std::cout); }
 void Poliz::go(std::istream& in, std::ostream& out) { go(in, out, RunOptions{}); }
 
 void Poliz::go(std::istream& in, std::ostream& out, const RunOptions& options) {
-    Machine machine(size(), in, out);
+    Machine machine(in, out);
     try {
-        int pc = 0;
-        if (options.tracer) pc = machine.runTraced(decode(*this, false), 0, *options.tracer);
-        // A tracer that stops early leaves the rest to the untraced loop; instruction i stands
-        // for item i in both forms, so the run resumes at the same place.
-        if (pc < size()) {
+        if (options.tracer) {
+            // A tracer that stops early leaves the rest to the untraced loop, at the same item.
+            const Program plain = decode(*this, false);
+            const int pc = machine.runTraced(plain, 0, *options.tracer);
+            if (pc < size()) machine.run(plain, pc);
+        } else {
             const Program program = decode(*this, options.fuse);
-            machine.run(program, pc);
+            machine.run(program, 0);
         }
     } catch (const MalformedItem& bad) {
         machine.flushOutput();

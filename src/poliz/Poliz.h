@@ -10,6 +10,7 @@
 
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
+#include "poliz/PolizFacts.h"
 
 class PolizTracer;
 
@@ -43,6 +44,7 @@ class Poliz {
     std::vector<LineStart> lineStarts;
     int sourceLine = 0;
     LexStore lexemes;
+    PolizFacts known;
 
 public:
     Poliz() = default;
@@ -72,6 +74,9 @@ public:
 
     // Owner of the lexemes made during translation and execution.
     LexStore& store() { return lexemes; }
+    // What the translator recorded about the items while appending them.
+    PolizFacts& facts() { return known; }
+    const PolizFacts& facts() const { return known; }
 
     // Runs the program on the console.
     void go();
