@@ -108,9 +108,9 @@ private:
     Instr& emit(Op op, const NumCell* x, const NumCell* y, NumCell* z) {
         Instr ins;
         ins.op = op;
-        ins.x = const_cast<NumCell*>(x);
-        ins.y = const_cast<NumCell*>(y);
-        ins.z = z;
+        ins.cell.x = const_cast<NumCell*>(x);
+        ins.cell.y = const_cast<NumCell*>(y);
+        ins.cell.z = z;
         ops.push_back(ins);
         localTarget.push_back(kNone);
         safe.push_back(false);
@@ -119,7 +119,7 @@ private:
     // Whether the last instruction made the given result and nothing jumps past it, so that
     // it may be changed to deliver the result elsewhere.
     bool lastMade(const Entry& e) const {
-        return e.kind == Entry::Kind::REG && ops.size() > barrier && ops.back().z == e.cell;
+        return e.kind == Entry::Kind::REG && ops.size() > barrier && ops.back().cell.z == e.cell;
     }
     bool shortcut(std::size_t& p, bool isAnd);
     bool reachJoin(std::size_t p);
@@ -194,7 +194,7 @@ bool StatementCompiler::unary(Op word) {
 // the target.
 void StatementCompiler::store(const Entry& target, const Entry& v) {
     if (lastMade(v) && v.type == target.type) {
-        ops.back().z = target.cell;
+        ops.back().cell.z = target.cell;
     } else if (target.type == ValueType::INT) {
         emit(v.type == ValueType::INT ? Op::MOV_I : Op::R2I, v.cell, nullptr, target.cell);
     } else {
@@ -223,7 +223,7 @@ bool StatementCompiler::finishCondition(std::size_t labelAt) {
     const std::int32_t target = plain(labelAt).a.i + 1;  // an item outside the unit
     if (lastMade(c) && isCellComparison(ops.back().op)) {
         ops.back().op = testedForm(ops.back().op);
-        ops.back().z = nullptr;
+        ops.back().cell.z = nullptr;
         ops.back().target = target;
         return true;
     }
@@ -253,7 +253,7 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         // A comparison is tested where it is made; past the jump its value is known.
         Instr& test = ops.back();
         test.op = testedForm(test.op);
-        test.z = nullptr;
+        test.cell.z = nullptr;
         test.onTrue = !isAnd;
         cut.branch = ops.size() - 1;
         cut.value = isAnd ? Shortcut::Value::ZERO : Shortcut::Value::ONE;
@@ -292,7 +292,7 @@ bool StatementCompiler::reachJoin(std::size_t p) {
     }
     const Entry top = stack.back();
     if (lastMade(top))
-        ops.back().z = join->result;
+        ops.back().cell.z = join->result;
     else
         emit(Op::MOV_I, top.cell, nullptr, join->result);
     stack.back() = {Entry::Kind::REG, ValueType::INT, join->result, true, top.truth};
@@ -319,7 +319,7 @@ void StatementCompiler::finish() {
     for (auto join = joins.begin(); join != joins.end(); ++join) {
         const std::size_t at = join->at;
         const bool tested = static_cast<std::int32_t>(at) < mainLength &&
-                            (ops[at].op == Op::JZ || ops[at].op == Op::JNZ) && ops[at].x == join->result;
+                            (ops[at].op == Op::JZ || ops[at].op == Op::JNZ) && ops[at].cell.x == join->result;
         bool stubs = false;
         for (const Shortcut& cut : join->shortcuts) {
             if (tested) {
@@ -343,19 +343,19 @@ void StatementCompiler::finish() {
         }
         if (!tested || stubs || at == 0) continue;
         Instr& made = ops[at - 1];
-        if (made.z != join->result || !isCellComparison(made.op)) continue;
+        if (made.cell.z != join->result || !isCellComparison(made.op)) continue;
         // Only when no other instruction leads to the test or reads the result cell.
         bool usedOtherwise = false;
         for (std::size_t j = 0; j < ops.size(); ++j) {
             if (j == at - 1 || j == at) continue;
             if (ops[j].next == static_cast<std::int32_t>(at) ||
-                localTarget[j] == static_cast<std::int32_t>(at) || ops[j].x == join->result ||
-                ops[j].y == join->result)
+                localTarget[j] == static_cast<std::int32_t>(at) || ops[j].cell.x == join->result ||
+                ops[j].cell.y == join->result)
                 usedOtherwise = true;
         }
         if (usedOtherwise) continue;
         made.op = testedForm(made.op);
-        made.z = nullptr;
+        made.cell.z = nullptr;
         made.onTrue = ops[at].op == Op::JNZ;
         made.target = ops[at].target;
         localTarget[at - 1] = localTarget[at];

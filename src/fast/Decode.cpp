@@ -236,12 +236,6 @@ public:
     }
 
 private:
-    struct Fixup {
-        std::size_t at;
-        bool next;  // else the target
-        std::int32_t item;
-    };
-
     const Poliz& poliz;
     Program& program;
     const std::vector<int>& starts;
@@ -249,7 +243,6 @@ private:
     Temporaries temps;
     std::vector<std::int32_t> placed;  // per unit: its first instruction
     std::vector<bool> compiled;
-    std::vector<Fixup> fixups;  // cell forms that continue at an item
     std::int32_t halt = 0;
 
     std::size_t unitOf(std::int32_t item) const {
@@ -275,23 +268,23 @@ private:
     void place(const CellCompiler& compiler, std::int32_t end) {
         std::vector<Instr>& code = program.code;
         const std::vector<Instr>& ops = compiler.code();
-        const std::size_t start = code.size();
+        const auto start = static_cast<std::int32_t>(code.size());
         for (std::size_t j = 0; j < ops.size(); ++j) {
-            Instr ins = ops[j];
-            if (ins.next == kExit)
-                fixups.push_back({start + j, true, end});
-            else
-                ins.next = static_cast<std::int32_t>(start) + ins.next;
-            if (info(ins.op).family == Family::CELL_JUMP) {
-                const std::int32_t local = compiler.localTargetOf(j);
-                if (local == kNone)
-                    fixups.push_back({start + j, false, ins.target});
-                else if (local == kExit)
-                    fixups.push_back({start + j, false, end});
-                else
-                    ins.target = static_cast<std::int32_t>(start) + local;
+            Instr& ins = code.emplace_back(ops[j]);
+            if (ins.next == kExit) {
+                ins.next = end;
+                ins.pending |= kNextIsItem;
+            } else {
+                ins.next += start;
             }
-            code.push_back(ins);
+            if (info(ins.op).family != Family::CELL_JUMP) continue;
+            const std::int32_t local = compiler.localTargetOf(j);
+            if (local == kNone || local == kExit) {
+                if (local == kExit) ins.target = end;
+                ins.pending |= kTargetIsItem;
+            } else {
+                ins.target = start + local;
+            }
         }
     }
 
@@ -320,12 +313,11 @@ private:
 
     void link() {
         std::vector<Instr>& code = program.code;
-        for (const Fixup& f : fixups) {
-            const std::int32_t at = instructionOf(resolve(f.item));
-            (f.next ? code[f.at].next : code[f.at].target) = at;
-        }
         for (Instr& ins : code) {
             if (isCellForm(ins.op)) {
+                if (ins.pending & kTargetIsItem) ins.target = instructionOf(resolve(ins.target));
+                if (ins.pending & kNextIsItem) ins.next = instructionOf(resolve(ins.next));
+                ins.pending = 0;
                 ins.nextp = &code[static_cast<std::size_t>(ins.next)];
                 continue;
             }

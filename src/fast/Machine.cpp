@@ -234,9 +234,9 @@ template <Op kCellOp>
     constexpr Forms kForm = info(kCellOp).forms;
     constexpr Op kOp = plainOf(info(kCellOp).operation);
     constexpr bool kCheck = info(kCellOp).checked;
-    const NumCell* x = ins.x;
-    const NumCell* y = ins.y;
-    NumCell* z = ins.z;
+    const NumCell* x = ins.cell.x;
+    const NumCell* y = ins.cell.y;
+    NumCell* z = ins.cell.z;
     if constexpr (kForm == Forms::II) {
         if constexpr (kOp == Op::DIV) {
             fetchIf<kCheck>(y);
@@ -279,8 +279,8 @@ template <Op kCellOp>
 [[gnu::always_inline]] inline bool Machine::cellTest(const Instr& ins) const {
     constexpr Forms kForm = info(kCellOp).forms;
     constexpr Op kOp = plainOf(info(kCellOp).operation);
-    const NumCell* x = ins.x;
-    const NumCell* y = ins.y;
+    const NumCell* x = ins.cell.x;
+    const NumCell* y = ins.cell.y;
     if constexpr (info(kCellOp).checked) {
         fetch(x);
         fetch(y);
