@@ -9,7 +9,7 @@
 #include "lexemes/NumberText.h"
 
 // Threaded dispatch takes the address of labels, which GNU compilers offer beyond the standard;
-// elsewhere, in the traced loop and in the step-budget build the run loop is a switch.
+// elsewhere and in the step-budget build the run loop is a switch.
 #if defined(__GNUC__) && !defined(POLIZ_STEP_BUDGET) && !defined(POLIZ_SWITCH_DISPATCH)
 #define POLIZ_THREADED_DISPATCH 1
 #else
@@ -99,13 +99,7 @@ Machine::Machine(std::istream& in, std::ostream& out) : in(in), out(out), storag
 void Machine::run(const Program& prog, int pc) {
     program = &prog;
     items = static_cast<int>(prog.code.size()) - 1;
-    loop<false>(prog.code.data(), pc, nullptr);
-}
-
-int Machine::runTraced(const Program& prog, int pc, PolizTracer& tracer) {
-    program = &prog;
-    items = static_cast<int>(prog.code.size()) - 1;
-    return loop<true>(prog.code.data(), pc, &tracer);
+    loop(prog.code.data(), pc);
 }
 
 void Machine::grow() {
@@ -302,8 +296,7 @@ void Machine::unassignedCell(const NumCell* c) const {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
-template <bool kTraced>
-int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
+void Machine::loop(const Instr* prog, int pc) {
     // The stack registers live in locals here, so the hot path keeps them out of memory; the
     // members are brought in step around the rarer operations that use them (sync, reload).
     Value* sp = this->sp;
@@ -386,7 +379,7 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
 #endif
     int at = pc;
     const Instr* ip = prog + pc;  // the instruction to run next
-    if constexpr (!kTraced && kThreadedDispatch) {
+    if constexpr (kThreadedDispatch) {
 #if POLIZ_THREADED_DISPATCH
         // Every handler ends with its own indirect jump to the next one, which the processor
         // predicts far better than one shared jump.
@@ -451,11 +444,6 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
 #undef POLIZ_NEXT
 #undef POLIZ_NEXT_CELL
 #undef POLIZ_BRANCH
-            }
-            if constexpr (kTraced) {
-                sync();
-                buildTraceStack();
-                if (!tracer->step(at, traceStack)) return pc;
             }
         }
     }

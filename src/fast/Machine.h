@@ -10,7 +10,6 @@
 
 #include "common/Errors.h"
 #include "fast/Instr.h"
-#include "fast/PolizTracer.h"
 #include "fast/Value.h"
 #include "lexemes/NumberText.h"
 
@@ -32,9 +31,6 @@ public:
 
     // Runs the program (its code ending in HALT) from pc to the end.
     void run(const Program& program, int pc);
-    // Runs the program from pc, reporting every item to the tracer; returns the pc at which the
-    // tracer declined further steps, or the program's size at the end.
-    int runTraced(const Program& program, int pc, PolizTracer& tracer);
     // Writes buffered output to the stream and flushes it.
     void flushOutput();
 
@@ -53,10 +49,8 @@ private:
     std::vector<std::string> temps;
     std::string outBuf;
     std::string lineBuf;  // a string read's line, swapped into the variable
-    std::vector<TraceEntry> traceStack;
 
-    template <bool kTraced>
-    int loop(const Instr* prog, int pc, PolizTracer* tracer);
+    void loop(const Instr* prog, int pc);
 
     // Stack primitives. op1 is the top (the right operand of a binary operator), op2 below it.
     std::size_t depth() const { return static_cast<std::size_t>(sp - base); }
@@ -98,8 +92,6 @@ private:
     void write(int address);
     void dup(int address);
     int jumpTarget(const Value& label, int address) const;
-
-    void buildTraceStack();
 
     // Cell forms (see Op): a cell is fetched when it holds a value; only a variable's may not.
     void fetch(const NumCell* c) const {

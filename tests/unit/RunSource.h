@@ -18,7 +18,7 @@ inline std::string runSource(const std::filesystem::path& source, const std::str
     try {
         Parser parser(source.c_str(), poliz);
         parser.go();
-        poliz.go(in, out, RunOptions{fuse, nullptr});
+        poliz.go(in, out, RunOptions{fuse});
     } catch (const RuntimeError& e) {
         out << "<runtime error: " << e.getText() << ">";
     } catch (...) {
