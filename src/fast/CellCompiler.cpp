@@ -12,9 +12,9 @@
 // - The short-circuit chains of "and" and "or" become branches inside the statement. The value a
 //   chain leaves when its left operand decides is put into the chain's result cell on the way to
 //   the chain's end, where the next item consumes it at once, before anything can change it.
-// - A statement is compiled only as a whole, from an item where statements start to the
-//   "backspace" or "jumpfalse" that leaves the stack as it found it; anything else (strings,
-//   labels elsewhere, words outside arithmetic) leaves the fused instructions in place.
+// - A unit the translator recorded is compiled only as a whole, from its first item to the
+//   "backspace" or "jumpfalse" that ends it and leaves the stack as it found it; anything else
+//   (strings, labels elsewhere, words outside arithmetic) leaves it to the fused instructions.
 #include <algorithm>
 #include <memory>
 
