@@ -16,6 +16,7 @@
 //   "backspace" or "jumpfalse" that ends it and leaves the stack as it found it; anything else
 //   (strings, labels elsewhere, words outside arithmetic) leaves it to the fused instructions.
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "fast/CellCompiler.h"
@@ -90,7 +91,8 @@ private:
                                                                       : items;
     }
     bool isPrivate(const Ident* var) const {
-        return !var->isLvalue() && !std::binary_search(shared.begin(), shared.end(), var);
+        return !var->isLvalue() &&
+               !std::binary_search(shared.begin(), shared.end(), var, std::less<const Ident*>{});
     }
 
     NumCell* newReg() {

@@ -90,7 +90,7 @@ struct Temporaries {
     // T, pushed only by its expression, is a variable that holds the type `other` gives it.
     bool isPrivate(const Value& t, Slot other) const {
         if (!known || !isVariable(t.slot) || t.slot != other || t.var->isLvalue()) return false;
-        return !std::binary_search(shared.begin(), shared.end(), t.var);
+        return !std::binary_search(shared.begin(), shared.end(), t.var, std::less<const Ident*>{});
     }
 };
 
