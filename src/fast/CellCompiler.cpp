@@ -12,15 +12,16 @@
 // - The short-circuit chains of "and" and "or" become branches inside the statement. The value a
 //   chain leaves when its left operand decides is put into the chain's result cell on the way to
 //   the chain's end, where the next item consumes it at once, before anything can change it.
-// - A statement is compiled only as a whole, from an item where statements start to the
-//   "backspace" or "jumpfalse" that leaves the stack as it found it; anything else (strings,
-//   labels elsewhere, words outside arithmetic) leaves the fused instructions in place.
+// - A unit the translator recorded is compiled only as a whole, from its first item to the
+//   "backspace" or "jumpfalse" that ends it and leaves the stack as it found it; anything else
+//   (strings, labels elsewhere, words outside arithmetic) leaves it to the fused instructions.
 #include <algorithm>
 #include <functional>
+#include <memory>
 
-#include "fast/Instr.h"
+#include "fast/CellCompiler.h"
 
-namespace {
+namespace cellcompiler {
 
 // Statements longer than this stay with the fused instructions.
 constexpr std::size_t kMaxItems = 512;
@@ -54,29 +55,21 @@ struct Join {
     bool reached = false;
 };
 
-// Local instruction indices: a statement's instructions are numbered from 0 while it is
-// compiled; kExit is where the statement ends.
-constexpr std::int32_t kExit = -1;
-constexpr std::int32_t kNone = -2;  // a branch whose target is already an index of the program
-
 class StatementCompiler {
 public:
-    StatementCompiler(const std::vector<Instr>& plain, std::deque<NumCell>& cells, const PushCounts& counts,
-                      std::vector<Instr>& out)
-        : plain(plain), cells(cells), counts(counts), out(out), items(plain.size() - 1) {}
+    StatementCompiler(std::deque<NumCell>& cells, const std::vector<const Ident*>& shared)
+        : cells(cells), shared(shared) {}
 
-    Instr first;  // the first cell form of the statement compiled last
-
-    // Compiles the statement that starts at item k; false leaves everything as it was. On
-    // success `end` is its last item.
-    bool compile(std::size_t k, std::size_t& end);
+    bool compile(const std::vector<Instr>& unit, std::int32_t base);
+    const std::vector<Instr>& code() const { return ops; }
+    std::int32_t localTargetOf(std::size_t j) const { return localTarget[j]; }
 
 private:
-    const std::vector<Instr>& plain;
     std::deque<NumCell>& cells;
-    const PushCounts& counts;
-    std::vector<Instr>& out;  // the cell forms after HALT
-    const std::size_t items;  // the last instruction is HALT
+    const std::vector<const Ident*>& shared;
+    const std::vector<Instr>* unit = nullptr;
+    std::int32_t base = 0;  // the address of the unit's first item
+    std::size_t items = 0;  // the unit's items; the instruction after the last is HALT
     std::vector<Entry> stack;
     std::vector<Instr> ops;
     std::vector<NumCell*> regs;  // shared by all statements: one runs at a time
@@ -87,26 +80,19 @@ private:
     std::size_t barrier = 0;                // instructions before this one may be reached from a jump
     std::vector<bool> safe;                 // per instruction: its operands are known to hold values
 
+    const Instr& plain(std::size_t p) const { return (*unit)[p]; }
     bool isLabelAt(std::size_t p) const {
-        const Instr& ins = plain[p];
-        return ins.op == Op::PUSH && ins.a.slot == Slot::LABEL && ins.a.i >= 0 &&
-               static_cast<std::size_t>(ins.a.i) < items;
+        return p < items && plain(p).op == Op::PUSH && plain(p).a.slot == Slot::LABEL;
     }
-    // Where control really goes from instruction p: markers are stepped over and a label with
-    // "jump" is followed, as running them would do without any other effect.
-    std::int32_t resolve(std::size_t p) const {
-        for (int guard = 0; guard < 32 && p < items; ++guard) {
-            if (plain[p].op == Op::NOP) {
-                ++p;
-            } else if (plain[p].op == Op::JUMP_TO) {
-                p = static_cast<std::size_t>(plain[p].target);  // a label and "jump" fused before
-            } else if (isLabelAt(p) && p + 1 < items && plain[p + 1].op == Op::JUMP) {
-                p = static_cast<std::size_t>(plain[p].a.i) + 1;
-            } else {
-                break;
-            }
-        }
-        return static_cast<std::int32_t>(p);
+    // The unit's own item a label holds, or `items` when it holds one outside the unit.
+    std::size_t localAddress(const Instr& label) const {
+        const std::int64_t local = std::int64_t{label.a.i} - base;
+        return local >= 0 && local < static_cast<std::int64_t>(items) ? static_cast<std::size_t>(local)
+                                                                      : items;
+    }
+    bool isPrivate(const Ident* var) const {
+        return !var->isLvalue() &&
+               !std::binary_search(shared.begin(), shared.end(), var, std::less<const Ident*>{});
     }
 
     NumCell* newReg() {
@@ -124,9 +110,9 @@ private:
     Instr& emit(Op op, const NumCell* x, const NumCell* y, NumCell* z) {
         Instr ins;
         ins.op = op;
-        ins.x = const_cast<NumCell*>(x);
-        ins.y = const_cast<NumCell*>(y);
-        ins.z = z;
+        ins.cell.x = const_cast<NumCell*>(x);
+        ins.cell.y = const_cast<NumCell*>(y);
+        ins.cell.z = z;
         ops.push_back(ins);
         localTarget.push_back(kNone);
         safe.push_back(false);
@@ -135,7 +121,7 @@ private:
     // Whether the last instruction made the given result and nothing jumps past it, so that
     // it may be changed to deliver the result elsewhere.
     bool lastMade(const Entry& e) const {
-        return e.kind == Entry::Kind::REG && ops.size() > barrier && ops.back().z == e.cell;
+        return e.kind == Entry::Kind::REG && ops.size() > barrier && ops.back().cell.z == e.cell;
     }
     bool shortcut(std::size_t& p, bool isAnd);
     bool reachJoin(std::size_t p);
@@ -148,7 +134,7 @@ private:
     bool knownAssigned(const Entry& e) const {
         return e.checked || std::find(stored.begin(), stored.end(), e.cell) != stored.end();
     }
-    bool place(std::size_t k, std::int32_t exit);
+    bool place();
 };
 
 bool StatementCompiler::operand(const Value& a, Entry& e) {
@@ -174,20 +160,21 @@ bool StatementCompiler::binary(Op word) {
     stack.pop_back();
     const Entry l = stack.back();
     stack.pop_back();
-    Op form;
+    Forms form;
     if (l.type == ValueType::INT && r.type == ValueType::INT) {
-        form = Op::II_MUL;
+        form = Forms::II;
     } else {
         const bool leftInt = l.type == ValueType::INT && l.kind != Entry::Kind::CONST;
         const bool rightInt = r.type == ValueType::INT && r.kind != Entry::Kind::CONST;
         if (leftInt && rightInt) return false;  // cannot happen: one of them is real
-        form = leftInt ? Op::IR_MUL : rightInt ? Op::RI_MUL : Op::RR_MUL;
+        form = leftInt ? Forms::IR : rightInt ? Forms::RI : Forms::RR;
     }
-    const bool real = form != Op::II_MUL && !isComparison(word);
+    const bool real = form != Forms::II && !isComparison(operationOf(word));
     NumCell* z = newReg();
     emit(cellForm(form, word), l.cell, r.cell, z);
     safe.back() = knownAssigned(l) && knownAssigned(r);
-    stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true, isComparison(word)});
+    stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true,
+                     isComparison(operationOf(word))});
     return true;
 }
 
@@ -209,7 +196,7 @@ bool StatementCompiler::unary(Op word) {
 // the target.
 void StatementCompiler::store(const Entry& target, const Entry& v) {
     if (lastMade(v) && v.type == target.type) {
-        ops.back().z = target.cell;
+        ops.back().cell.z = target.cell;
     } else if (target.type == ValueType::INT) {
         emit(v.type == ValueType::INT ? Op::MOV_I : Op::R2I, v.cell, nullptr, target.cell);
     } else {
@@ -235,10 +222,10 @@ bool StatementCompiler::finishCondition(std::size_t labelAt) {
     const Entry c = stack.back();
     stack.pop_back();
     if (c.type != ValueType::INT) return false;
-    const std::int32_t target = resolve(static_cast<std::size_t>(plain[labelAt].a.i) + 1);
+    const std::int32_t target = plain(labelAt).a.i + 1;  // an item outside the unit
     if (lastMade(c) && isCellComparison(ops.back().op)) {
         ops.back().op = testedForm(ops.back().op);
-        ops.back().z = nullptr;
+        ops.back().cell.z = nullptr;
         ops.back().target = target;
         return true;
     }
@@ -252,8 +239,8 @@ bool StatementCompiler::finishCondition(std::size_t labelAt) {
 bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
     const std::size_t labelAt = p + (isAnd ? 1 : 2);
     if (stack.empty() || stack.back().type != ValueType::INT || !isLabelAt(labelAt)) return false;
-    const auto marker = static_cast<std::size_t>(plain[labelAt].a.i);
-    if (marker <= labelAt + 1 || plain[marker].op != Op::NOP) return false;
+    const std::size_t marker = localAddress(plain(labelAt));
+    if (marker >= items || marker <= labelAt + 1 || plain(marker).op != Op::NOP) return false;
     Join* join = nullptr;
     for (Join& j : joins)
         if (j.marker == marker) join = &j;
@@ -268,7 +255,7 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         // A comparison is tested where it is made; past the jump its value is known.
         Instr& test = ops.back();
         test.op = testedForm(test.op);
-        test.z = nullptr;
+        test.cell.z = nullptr;
         test.onTrue = !isAnd;
         cut.branch = ops.size() - 1;
         cut.value = isAnd ? Shortcut::Value::ZERO : Shortcut::Value::ONE;
@@ -296,9 +283,9 @@ bool StatementCompiler::reachJoin(std::size_t p) {
     if (!join) return true;  // a marker no jump of this statement aims at has no effect
     if (join->reached || stack.size() != join->depth || stack.back().type != ValueType::INT) return false;
     std::size_t after = p + 1;
-    while (after < items && plain[after].op == Op::NOP) ++after;
+    while (after < items && plain(after).op == Op::NOP) ++after;
     if (after >= items) return false;
-    switch (plain[after].op) {
+    switch (plain(after).op) {
         case Op::ASSIGN:
         case Op::AND:
         case Op::OR:
@@ -307,7 +294,7 @@ bool StatementCompiler::reachJoin(std::size_t p) {
     }
     const Entry top = stack.back();
     if (lastMade(top))
-        ops.back().z = join->result;
+        ops.back().cell.z = join->result;
     else
         emit(Op::MOV_I, top.cell, nullptr, join->result);
     stack.back() = {Entry::Kind::REG, ValueType::INT, join->result, true, top.truth};
@@ -334,7 +321,7 @@ void StatementCompiler::finish() {
     for (auto join = joins.begin(); join != joins.end(); ++join) {
         const std::size_t at = join->at;
         const bool tested = static_cast<std::int32_t>(at) < mainLength &&
-                            (ops[at].op == Op::JZ || ops[at].op == Op::JNZ) && ops[at].x == join->result;
+                            (ops[at].op == Op::JZ || ops[at].op == Op::JNZ) && ops[at].cell.x == join->result;
         bool stubs = false;
         for (const Shortcut& cut : join->shortcuts) {
             if (tested) {
@@ -358,19 +345,19 @@ void StatementCompiler::finish() {
         }
         if (!tested || stubs || at == 0) continue;
         Instr& made = ops[at - 1];
-        if (made.z != join->result || !isCellComparison(made.op)) continue;
+        if (made.cell.z != join->result || !isCellComparison(made.op)) continue;
         // Only when no other instruction leads to the test or reads the result cell.
         bool usedOtherwise = false;
         for (std::size_t j = 0; j < ops.size(); ++j) {
             if (j == at - 1 || j == at) continue;
             if (ops[j].next == static_cast<std::int32_t>(at) ||
-                localTarget[j] == static_cast<std::int32_t>(at) || ops[j].x == join->result ||
-                ops[j].y == join->result)
+                localTarget[j] == static_cast<std::int32_t>(at) || ops[j].cell.x == join->result ||
+                ops[j].cell.y == join->result)
                 usedOtherwise = true;
         }
         if (usedOtherwise) continue;
         made.op = testedForm(made.op);
-        made.z = nullptr;
+        made.cell.z = nullptr;
         made.onTrue = ops[at].op == Op::JNZ;
         made.target = ops[at].target;
         localTarget[at - 1] = localTarget[at];
@@ -378,7 +365,10 @@ void StatementCompiler::finish() {
     }
 }
 
-bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
+bool StatementCompiler::compile(const std::vector<Instr>& code, std::int32_t firstItem) {
+    unit = &code;
+    base = firstItem;
+    items = code.size() - 1;
     stack.clear();
     ops.clear();
     stored.clear();
@@ -387,24 +377,20 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
     safe.clear();
     barrier = 0;
     regsUsed = 0;
-    std::size_t p = k;
+    if (items == 0 || items > kMaxItems) return false;
     // The temporary T the statement starts with, when no one else pushes it.
-    const Value first = plain[k].a;
-    bool privateTemp = false;
-    if (isVariable(first.slot)) {
-        privateTemp = counts.once(first.var);
-    }
-    for (; p < items && p - k < kMaxItems; ++p) {
-        const Instr& ins = plain[p];
+    const Value first = plain(0).a;
+    if (plain(0).op != Op::PUSH || first.slot == Slot::LABEL) return false;
+    const bool privateTemp = isVariable(first.slot) && isPrivate(first.var);
+    for (std::size_t p = 0; p < items; ++p) {
+        const Instr& ins = plain(p);
         switch (ins.op) {
             case Op::PUSH: {
                 if (ins.a.slot == Slot::LABEL) {
-                    if (p + 1 < items && plain[p + 1].op == Op::JUMPFALSE && stack.size() == 1 &&
-                        isLabelAt(p)) {
+                    if (p + 2 == items && plain(p + 1).op == Op::JUMPFALSE && stack.size() == 1) {
                         // T = v just made and T private: v itself is the condition.
                         if (!finishCondition(p)) return false;
-                        end = p + 1;
-                        return place(k, resolve(p + 2));
+                        return place();
                     }
                     return false;
                 }
@@ -435,12 +421,12 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
                 // test follows: the store is left out when no one can see T and fetching v
                 // cannot fail.
                 const bool last = stack.size() == 2 && privateTemp && p + 1 < items &&
-                                  (plain[p + 1].op == Op::BACKSPACE ||
-                                   (isLabelAt(p + 1) && p + 2 < items && plain[p + 2].op == Op::JUMPFALSE));
+                                  (plain(p + 1).op == Op::BACKSPACE ||
+                                   (isLabelAt(p + 1) && p + 2 < items && plain(p + 2).op == Op::JUMPFALSE));
                 const Entry& v = stack.back();
                 const Entry& t = stack[0];
                 if (last && t.kind == Entry::Kind::VAR && t.cell == &first.var->cell() && t.type == v.type &&
-                    (knownAssigned(v) || plain[p + 1].op != Op::BACKSPACE)) {
+                    (knownAssigned(v) || plain(p + 1).op != Op::BACKSPACE)) {
                     // For a condition the test fetches v just as the store would.
                     stack.erase(stack.begin());
                     break;
@@ -469,10 +455,10 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
                 break;
             }
             case Op::DUP:
-                if (p + 3 < items && isLabelAt(p + 1) && plain[p + 2].op == Op::JUMPFALSE) {
+                if (p + 3 < items && isLabelAt(p + 1) && plain(p + 2).op == Op::JUMPFALSE) {
                     if (!shortcut(p, true)) return false;
-                } else if (p + 4 < items && plain[p + 1].op == Op::NOT && isLabelAt(p + 2) &&
-                           plain[p + 3].op == Op::JUMPFALSE) {
+                } else if (p + 4 < items && plain(p + 1).op == Op::NOT && isLabelAt(p + 2) &&
+                           plain(p + 3).op == Op::JUMPFALSE) {
                     if (!shortcut(p, false)) return false;
                 } else {
                     return false;
@@ -482,20 +468,19 @@ bool StatementCompiler::compile(std::size_t k, std::size_t& end) {
                 if (!reachJoin(p)) return false;
                 break;
             case Op::BACKSPACE:
-                if (stack.size() != 1) return false;
+                if (stack.size() != 1 || p + 1 != items) return false;
                 stack.pop_back();
                 if (ops.empty()) emit(Op::GOTO, nullptr, nullptr, nullptr);
-                end = p;
-                return place(k, resolve(p + 1));
+                return place();
             default: return false;
         }
     }
     return false;
 }
 
-// The first instruction goes to the statement's first item, the rest after HALT, each
-// continuing with the one after it and the last with `exit`; false when a chain was left open.
-bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
+// Links the instructions in order, the last one to the unit's end (kExit); false when a chain
+// was left open.
+bool StatementCompiler::place() {
     for (const Join& join : joins)
         if (!join.reached) return false;
     const std::size_t mainLength = ops.size();
@@ -503,61 +488,21 @@ bool StatementCompiler::place(std::size_t k, std::int32_t exit) {
         ops[j].next = j + 1 == mainLength ? kExit : static_cast<std::int32_t>(j + 1);
     finish();
     for (std::size_t j = 0; j < ops.size(); ++j)
-        if (safe[j] && hasSafeForm(ops[j].op)) ops[j].op = safeForm(ops[j].op);
-    const std::size_t base = plain.size() + out.size();  // where ops[1] goes
-    auto global = [&](std::int32_t j) {
-        if (j == kExit) return exit;
-        return j == 0 ? static_cast<std::int32_t>(k)
-                      : static_cast<std::int32_t>(base + static_cast<std::size_t>(j) - 1);
-    };
-    for (std::size_t j = 0; j < ops.size(); ++j) {
-        ops[j].next = global(ops[j].next);
-        if (localTarget[j] != kNone) ops[j].target = global(localTarget[j]);
-    }
-    first = ops[0];
-    out.insert(out.end(), ops.begin() + 1, ops.end());
+        if (safe[j]) ops[j].op = uncheckedForm(ops[j].op);
     return true;
 }
 
-// Statements start at the first item and after the items that end one or jump; `before` is the
-// plain form of the item before k.
-bool startsStatement(const Instr& item, Op before, std::size_t k) {
-    if (item.op != Op::PUSH || item.a.slot == Slot::LABEL) return false;
-    if (k == 0) return true;
-    switch (before) {
-        case Op::NOP:
-        case Op::JUMP:
-        case Op::JUMPFALSE:
-        case Op::BACKSPACE:
-        case Op::WRITE:
-        case Op::READ: return true;
-        default: return false;
-    }
+}  // namespace cellcompiler
+
+CellCompiler::CellCompiler(std::deque<NumCell>& cells, const std::vector<const Ident*>& sharedTemporaries)
+    : compiler(std::make_unique<cellcompiler::StatementCompiler>(cells, sharedTemporaries)) {}
+
+CellCompiler::~CellCompiler() = default;
+
+bool CellCompiler::compile(const std::vector<Instr>& unit, std::int32_t base) {
+    return compiler->compile(unit, base);
 }
 
-}  // namespace
+const std::vector<Instr>& CellCompiler::code() const { return compiler->code(); }
 
-std::vector<std::size_t> compileStatements(std::vector<Instr>& code, std::deque<NumCell>& cells,
-                                           const PushCounts& counts, std::vector<Instr>& tail,
-                                           const std::function<void(std::size_t)>& fuse) {
-    StatementCompiler compiler(code, cells, counts, tail);
-    std::vector<std::size_t> starts;
-    const std::size_t items = code.size() - 1;
-    Op before = Op::NOP;  // the plain form of the item before k
-    for (std::size_t k = 0; k < items; ++k) {
-        std::size_t end = k;
-        if (startsStatement(code[k], before, k) && compiler.compile(k, end)) {
-            compiler.first.a = code[k].a;  // where fused forms look for the item's operand
-            code[k] = compiler.first;
-            starts.push_back(k);
-            // The items inside keep their plain forms: they run only when a jump or a stopped
-            // trace lands among them, and the plain forms are right wherever a run enters.
-            before = code[end].op;
-            k = end;
-        } else {
-            before = code[k].op;
-            fuse(k);
-        }
-    }
-    return starts;
-}
+std::int32_t CellCompiler::localTargetOf(std::size_t j) const { return compiler->localTargetOf(j); }

@@ -1,15 +1,20 @@
 // Turns the POLIZ items into instructions once, before the run: operator words are looked up
-// in the vocabulary here and never again, operands become ready-made stack values, numeric
-// statements become cell forms (CellCompiler.cpp) and the translator's other frequent shapes
-// are fused.
+// in the vocabulary here and never again, operands become ready-made stack values, the numeric
+// units the translator recorded become cell forms (CellCompiler.cpp) and the other frequent
+// item shapes are fused.
+#include <algorithm>
+#include <functional>
 #include <initializer_list>
+#include <unordered_set>
+#include <utility>
 
+#include "fast/CellCompiler.h"
+#include "fast/Instr.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 #include "lexemes/Word.h"
-#include "fast/Instr.h"
 #include "poliz/Poliz.h"
 
 namespace {
@@ -23,7 +28,6 @@ Instr decodeItem(Lex* item) {
             auto* var = static_cast<Ident*>(item);
             // A variable's type is settled before the run, so its slot kind is fixed here.
             ins.a = Value::ofVar(variableSlot(var->valueType()), var);
-            ins.temporary = !var->isLvalue();
             break;
         }
         case NUMBER: ins.a = Value::ofInt(static_cast<const Number*>(item)->getIntVal()); break;
@@ -44,106 +48,303 @@ bool isLabelIn(const Instr& ins, std::size_t n) {
            static_cast<std::size_t>(ins.a.i) < n;
 }
 
-// Wildcards in shapes: an operand item, an in-range label, any two-operand word. Fused
-// operations never occur among plain instructions, so they can serve as the marks.
-constexpr Op kOperand = Op::PUSH;
-constexpr Op kLabel = Op::JUMP_TO;
-constexpr Op kBinary = Op::MUL_P;
+// One element of an item shape: an operand item, an in-range label, any two-operand word, or
+// one plain opcode.
+struct Want {
+    enum class Kind : std::uint8_t { OPERAND, LABEL, BINARY, OP };
+    Kind kind;
+    Op op = Op::NOP;
+    Want(Kind k) : kind(k) {}              // NOLINT: shapes read best without the type name
+    Want(Op o) : kind(Kind::OP), op(o) {}  // NOLINT
+};
+constexpr Want::Kind kOperand = Want::Kind::OPERAND;
+constexpr Want::Kind kLabel = Want::Kind::LABEL;
+constexpr Want::Kind kBinary = Want::Kind::BINARY;
 
-// Whether the plain instructions from k on have the given shape.
-
-bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_list<Op> shape) {
+// Whether the plain instructions from k on have the given shape; `labels` is the number of items
+// of the whole program, which a label may lead to.
+bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_list<Want> shape,
+             std::size_t labels) {
     const std::size_t items = plain.size() - 1;  // the last instruction is HALT
-    for (Op want : shape) {
+    for (const Want& want : shape) {
         if (k >= items) return false;
         const Instr& ins = plain[k++];
-        const bool ok = want == kOperand  ? isOperand(ins)
-                        : want == kLabel  ? isLabelIn(ins, items)
-                        : want == kBinary ? isBinary(ins.op)
-                                          : ins.op == want;
+        bool ok = false;
+        switch (want.kind) {
+            case Want::Kind::OPERAND: ok = isOperand(ins); break;
+            case Want::Kind::LABEL: ok = isLabelIn(ins, labels); break;
+            case Want::Kind::BINARY: ok = isBinary(ins.op); break;
+            case Want::Kind::OP: ok = ins.op == want.op; break;
+        }
         if (!ok) return false;
     }
     return true;
 }
 
-// T, pushed only here, is a variable that holds the same type as `other` would give it.
-bool isPrivateTemp(const Value& t, Slot other, const PushCounts& counts) {
-    if (!isVariable(t.slot) || t.slot != other) return false;
-    return counts.once(t.var);
-}
+// What the decoder knows of the expression temporaries: the sorted list of those pushed more
+// than once, when the translator recorded it.
+struct Temporaries {
+    bool known = false;
+    std::vector<const Ident*> shared;
+
+    // T, pushed only by its expression, is a variable that holds the type `other` gives it.
+    bool isPrivate(const Value& t, Slot other) const {
+        if (!known || !isVariable(t.slot) || t.slot != other || t.var->isLvalue()) return false;
+        return !std::binary_search(shared.begin(), shared.end(), t.var, std::less<const Ident*>{});
+    }
+};
 
 // Turns the plain instruction at k into the fused form of the items starting there, when a
 // shape fits; the instructions after k are still plain.
-void fuseAt(std::vector<Instr>& plain, std::size_t k, const PushCounts& counts) {
+void fuseAt(std::vector<Instr>& plain, std::size_t k, const Temporaries& temps, std::size_t labels) {
+    auto fits = [&](std::size_t at, std::initializer_list<Want> shape) {
+        return matches(plain, at, shape, labels);
+    };
     Instr ins = plain[k];
-    if (matches(plain, k, {kLabel, Op::JUMP}) || matches(plain, k, {kLabel, Op::JUMPFALSE})) {
+    if (fits(k, {kLabel, Op::JUMP}) || fits(k, {kLabel, Op::JUMPFALSE})) {
         ins.op = plain[k + 1].op == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
         ins.target = plain[k].a.i + 1;  // a taken jump continues after the marker
-    } else if (matches(plain, k,
-                       {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
-        ins.op = asCondition(plain[k + 3].op);
+    } else if (fits(k, {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
+        ins.op = fused(Shape::CONDITION, plain[k + 3].op);
         ins.target = plain[k + 5].a.i + 1;
         // Every two-operand word on ints gives an int.
-        ins.privateTemp = isPrivateTemp(ins.a, Slot::VAR_INT, counts);
-    } else if (matches(plain, k,
-                       {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN,
+        ins.privateTemp = temps.isPrivate(ins.a, Slot::VAR_INT);
+    } else if (fits(k, {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN,
                         Op::BACKSPACE})) {
-        ins.op = asStatement(plain[k + 4].op);
-        ins.privateTemp = isPrivateTemp(ins.a, plain[k + 1].a.slot, counts);
-    } else if (matches(plain, k, {kOperand, kOperand, kBinary, kLabel, Op::JUMPFALSE})) {
-        ins.op = asBranch(plain[k + 2].op);
+        ins.op = fused(Shape::STATEMENT, plain[k + 4].op);
+        ins.privateTemp = temps.isPrivate(ins.a, plain[k + 1].a.slot);
+    } else if (fits(k, {kOperand, kOperand, kBinary, kLabel, Op::JUMPFALSE})) {
+        ins.op = fused(Shape::BRANCH, plain[k + 2].op);
         ins.target = plain[k + 3].a.i + 1;
-    } else if (matches(plain, k, {kOperand, kOperand, kBinary})) {
-        ins.op = withOperands(plain[k + 2].op);
-    } else if (matches(plain, k, {Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
+    } else if (fits(k, {kOperand, kOperand, kBinary})) {
+        ins.op = fused(Shape::WITH_OPERANDS, plain[k + 2].op);
+    } else if (fits(k, {Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
         ins.op = Op::ASSIGN_STMT;
-    } else if (matches(plain, k, {Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
+    } else if (fits(k, {Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
         ins.op = Op::ASSIGN_JUMPFALSE;
         ins.target = plain[k + 1].a.i + 1;
-    } else if (matches(plain, k, {Op::DUP, kLabel, Op::JUMPFALSE})) {
+    } else if (fits(k, {Op::DUP, kLabel, Op::JUMPFALSE})) {
         ins.op = Op::AND_SHORTCUT;
         ins.target = plain[k + 1].a.i + 1;
-    } else if (matches(plain, k, {Op::DUP, Op::NOT, kLabel, Op::JUMPFALSE})) {
+    } else if (fits(k, {Op::DUP, Op::NOT, kLabel, Op::JUMPFALSE})) {
         ins.op = Op::OR_SHORTCUT;
         ins.target = plain[k + 2].a.i + 1;
-    } else if (matches(plain, k, {kOperand, kBinary})) {
-        ins.op = withOperand(plain[k + 1].op);
-    } else if (matches(plain, k, {kOperand, Op::ASSIGN})) {
+    } else if (fits(k, {kOperand, kBinary})) {
+        ins.op = fused(Shape::WITH_OPERAND, plain[k + 1].op);
+    } else if (fits(k, {kOperand, Op::ASSIGN})) {
         ins.op = Op::ASSIGN_P;
-    } else if (plain[k].op == Op::PUSH && matches(plain, k + 1, {kOperand}) &&
-               !matches(plain, k + 1, {kOperand, kOperand, kBinary})) {
+    } else if (plain[k].op == Op::PUSH && fits(k + 1, {kOperand}) &&
+               !fits(k + 1, {kOperand, kOperand, kBinary})) {
         // Not when the second operand begins a fused word: T a b "+" runs best as T, [a b "+"].
         ins.op = Op::PUSH2;
     }
     plain[k] = ins;
 }
 
+// The fused forms that jump to an item (a label's address + 1) when taken.
+bool jumpsToItem(Op op) {
+    const Shape shape = info(op).shape;
+    if (info(op).family != Family::FUSED) return false;
+    if (shape == Shape::CONDITION || shape == Shape::BRANCH) return true;
+    switch (op) {
+        case Op::ASSIGN_JUMPFALSE:
+        case Op::AND_SHORTCUT:
+        case Op::OR_SHORTCUT:
+        case Op::JUMP_TO:
+        case Op::JUMPFALSE_TO: return true;
+        default: return false;
+    }
+}
+
+bool isWordItem(const Lex* item, Op op) {
+    const KindOfLex kind = item->getKind();
+    return (kind == KEYWORD || kind == DELIM) && opOfWord(static_cast<const Word*>(item)->text()) == op;
+}
+
+// Every named variable, with its cell; only a named one can be unassigned, as temporaries are
+// made assigned.
+void collectOwners(const Poliz& poliz, Program& program) {
+    std::unordered_set<const Ident*> named;
+    for (int i = 0; i < poliz.size(); ++i) {
+        const Lex* item = poliz.at(i);
+        if (item->getKind() != IDENT) continue;
+        const auto* var = static_cast<const Ident*>(item);
+        if (var->isLvalue() && named.insert(var).second) program.owners.emplace_back(&var->cell(), var);
+    }
+    std::sort(program.owners.begin(), program.owners.end(),
+              [](const auto& a, const auto& b) { return std::less<const NumCell*>{}(a.first, b.first); });
+}
+
+// Instruction i for item i, then HALT; with fuse, the shapes are fused.
+void layOutItems(const Poliz& poliz, Program& program, bool fuse) {
+    std::vector<Instr>& code = program.code;
+    const auto n = static_cast<std::size_t>(poliz.size());
+    code.clear();
+    code.reserve(n + 1);
+    for (std::size_t i = 0; i < n; ++i) code.push_back(decodeItem(poliz.at(static_cast<int>(i))));
+    code.emplace_back().op = Op::HALT;
+    if (!fuse) return;
+    const Temporaries unknown;
+    for (std::size_t k = 0; k < n; ++k) fuseAt(code, k, unknown, n);
+}
+
+// Lays out the translator's units in order: a numeric unit as its cell forms, any other as the
+// instructions of its items, fused. Instructions are then numbered by where they lie, and every
+// label and jump is mapped from items to them. False, leaving the program unfinished, when a
+// label breaks the translator's promise that control enters units only at their first items.
+class UnitLayout {
+public:
+    UnitLayout(const Poliz& poliz, Program& program)
+        : poliz(poliz),
+          program(program),
+          starts(poliz.facts().unitStarts()),
+          n(poliz.size()),
+          placed(starts.size()),
+          compiled(starts.size()) {
+        temps.known = true;
+        temps.shared = poliz.facts().sharedTemporaries();
+        std::sort(temps.shared.begin(), temps.shared.end(), std::less<const Ident*>{});
+    }
+
+    bool run() {
+        if (!labelsKeepToUnits()) return false;
+        std::vector<Instr>& code = program.code;
+        // Room for the usual case, most units compiled; pages never written stay free.
+        code.reserve(static_cast<std::size_t>(n) / 2 + 16);
+        CellCompiler compiler(program.cells, temps.shared);
+        std::vector<Instr> unit;
+        for (std::size_t u = 0; u < starts.size(); ++u) {
+            const std::int32_t first = starts[u];
+            const std::int32_t end = u + 1 < starts.size() ? starts[u + 1] : n;
+            placed[u] = static_cast<std::int32_t>(code.size());
+            unit.clear();
+            for (std::int32_t i = first; i < end; ++i) unit.push_back(decodeItem(poliz.at(i)));
+            unit.emplace_back().op = Op::HALT;
+            if (compiler.compile(unit, first)) {
+                compiled[u] = true;
+                place(compiler, end);
+            } else {
+                for (std::size_t k = 0; k + 1 < unit.size(); ++k)
+                    fuseAt(unit, k, temps, static_cast<std::size_t>(n));
+                code.insert(code.end(), unit.begin(), unit.end() - 1);
+            }
+        }
+        halt = static_cast<std::int32_t>(code.size());
+        code.emplace_back().op = Op::HALT;
+        link();
+        return true;
+    }
+
+private:
+    const Poliz& poliz;
+    Program& program;
+    const std::vector<int>& starts;
+    const std::int32_t n;
+    Temporaries temps;
+    std::vector<std::int32_t> placed;  // per unit: its first instruction
+    std::vector<bool> compiled;
+    std::int32_t halt = 0;
+
+    std::size_t unitOf(std::int32_t item) const {
+        return static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), item) -
+                                        starts.begin()) -
+               1;
+    }
+
+    bool labelsKeepToUnits() const {
+        if (starts.empty() || starts.front() != 0) return false;
+        for (std::int32_t i = 0; i < n; ++i) {
+            const Lex* item = poliz.at(i);
+            if (item->getKind() != LABEL) continue;
+            const int target = static_cast<const Label*>(item)->getAddress();
+            // A label leads to a marker, after which control goes on.
+            if (target < 0 || target >= n || !isWordItem(poliz.at(target), Op::NOP)) return false;
+            const std::size_t u = unitOf(target);
+            if (starts[u] != target && u != unitOf(i)) return false;
+        }
+        return true;
+    }
+
+    void place(const CellCompiler& compiler, std::int32_t end) {
+        std::vector<Instr>& code = program.code;
+        const std::vector<Instr>& ops = compiler.code();
+        const auto start = static_cast<std::int32_t>(code.size());
+        for (std::size_t j = 0; j < ops.size(); ++j) {
+            Instr& ins = code.emplace_back(ops[j]);
+            if (ins.next == kExit) {
+                ins.next = end;
+                ins.pending |= kNextIsItem;
+            } else {
+                ins.next += start;
+            }
+            if (info(ins.op).family != Family::CELL_JUMP) continue;
+            const std::int32_t local = compiler.localTargetOf(j);
+            if (local == kNone || local == kExit) {
+                if (local == kExit) ins.target = end;
+                ins.pending |= kTargetIsItem;
+            } else {
+                ins.target = start + local;
+            }
+        }
+    }
+
+    // Where control really goes from an item: markers are stepped over and a label with "jump"
+    // is followed, as running them would do without any other effect.
+    std::int32_t resolve(std::int32_t p) const {
+        for (int guard = 0; guard < 32 && p < n; ++guard) {
+            const Lex* item = poliz.at(p);
+            if (isWordItem(item, Op::NOP)) {
+                ++p;
+            } else if (item->getKind() == LABEL && p + 1 < n && isWordItem(poliz.at(p + 1), Op::JUMP)) {
+                p = static_cast<const Label*>(item)->getAddress() + 1;
+            } else {
+                break;
+            }
+        }
+        return p;
+    }
+
+    // The instruction of an item where control may enter.
+    std::int32_t instructionOf(std::int32_t item) const {
+        if (item >= n) return halt;
+        const std::size_t u = unitOf(item);
+        return placed[u] + (compiled[u] ? 0 : item - starts[u]);
+    }
+
+    void link() {
+        std::vector<Instr>& code = program.code;
+        for (Instr& ins : code) {
+            if (isCellForm(ins.op)) {
+                if (ins.pending & kTargetIsItem) ins.target = instructionOf(resolve(ins.target));
+                if (ins.pending & kNextIsItem) ins.next = instructionOf(resolve(ins.next));
+                ins.pending = 0;
+                ins.nextp = &code[static_cast<std::size_t>(ins.next)];
+                continue;
+            }
+            if (jumpsToItem(ins.op)) ins.target = instructionOf(ins.target);
+            // A label's marker is always laid out as an instruction of its own.
+            if (ins.a.slot == Slot::LABEL) ins.a.i = instructionOf(ins.a.i);
+        }
+    }
+};
+
 }  // namespace
 
 Program decode(const Poliz& poliz, bool fuse) {
-    const auto n = static_cast<std::size_t>(poliz.size());
     Program program;
-    std::vector<Instr>& code = program.code;
-    // With room for the cell forms that follow HALT (far fewer than the items, and pages never
-    // written are never made resident), so that appending them does not move the rest.
-    code.reserve(fuse ? n + 1 + n / 2 : n + 1);
-    std::vector<Ident*> pushedTemps;
-    for (std::size_t i = 0; i < n; ++i) {
-        const Instr& ins = code.emplace_back(decodeItem(poliz.at(static_cast<int>(i))));
-        if (fuse && ins.temporary) pushedTemps.push_back(ins.a.var);
+    collectOwners(poliz, program);
+    if (fuse && poliz.facts().known()) {
+        UnitLayout layout(poliz, program);
+        if (layout.run()) return program;
+        program.cells.clear();
     }
-    code.emplace_back().op = Op::HALT;
-    if (!fuse) return program;
-    // One pass forward: each item becomes a statement's first cell form or a fused form while
-    // the items after it are still plain, where the shapes are sought.
-    const PushCounts counts(pushedTemps);
-    std::vector<Instr> tail;
-    const std::vector<std::size_t> starts =
-        compileStatements(code, program.cells, counts, tail, [&](std::size_t k) { fuseAt(code, k, counts); });
-    const std::size_t tailStart = code.size();
-    code.insert(code.end(), tail.begin(), tail.end());
-    auto link = [&code](Instr& ins) { ins.nextp = &code[static_cast<std::size_t>(ins.next)]; };
-    for (std::size_t k : starts) link(code[k]);
-    for (std::size_t i = tailStart; i < code.size(); ++i) link(code[i]);
+    layOutItems(poliz, program, fuse);
     return program;
+}
+
+const Ident* Program::ownerOf(const NumCell* cell) const {
+    auto at = std::lower_bound(owners.begin(), owners.end(), cell, [](const auto& owner, const NumCell* c) {
+        return std::less<const NumCell*>{}(owner.first, c);
+    });
+    return at != owners.end() && at->first == cell ? at->second : nullptr;
 }

@@ -7,10 +7,9 @@
 
 #include "common/Errors.h"
 #include "lexemes/NumberText.h"
-#include "poliz/Poliz.h"
 
 // Threaded dispatch takes the address of labels, which GNU compilers offer beyond the standard;
-// elsewhere, in the traced loop and in the step-budget build the run loop is a switch.
+// elsewhere and in the step-budget build the run loop is a switch.
 #if defined(__GNUC__) && !defined(POLIZ_STEP_BUDGET) && !defined(POLIZ_SWITCH_DISPATCH)
 #define POLIZ_THREADED_DISPATCH 1
 #else
@@ -67,13 +66,6 @@ Value realResult(float a, float b) {
         return Value::ofInt(compareAs<kOp>(a, b));
 }
 
-// The forms of the cell operations: both "int", both "real", the left one "int", the right one
-// "int" (constants count as "real" there: their cells hold both values).
-constexpr int kII = 0;
-constexpr int kRR = 1;
-constexpr int kIR = 2;
-constexpr int kRI = 3;
-
 template <Op kOp>
 std::int32_t intValue(std::int32_t a, std::int32_t b) {
     if constexpr (kOp == Op::ADD)
@@ -98,17 +90,16 @@ float realValue(float a, float b) {
 
 }  // namespace
 
-Machine::Machine(const Poliz& poliz, std::istream& in, std::ostream& out)
-    : poliz(poliz), in(in), out(out), storage(kInitialStack) {
+Machine::Machine(std::istream& in, std::ostream& out) : in(in), out(out), storage(kInitialStack) {
     base = sp = storage.data();
     limit = base + storage.size();
     outBuf.reserve(kOutputChunk + 256);
 }
 
-void Machine::run(const std::vector<Instr>& prog, int pc) { loop<false>(prog.data(), pc, nullptr); }
-
-int Machine::runTraced(const std::vector<Instr>& prog, int pc, PolizTracer& tracer) {
-    return loop<true>(prog.data(), pc, &tracer);
+void Machine::run(const Program& prog, int pc) {
+    program = &prog;
+    items = static_cast<int>(prog.code.size()) - 1;
+    loop(prog.code.data(), pc);
 }
 
 void Machine::grow() {
@@ -232,12 +223,15 @@ void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
 
 // z = x word y in one of the four forms. The left operand is fetched first, except for "/",
 // which fetches and tests the right one before anything else; the result is written last.
-template <int kForm, Op kOp, bool kCheck>
+template <Op kCellOp>
 [[gnu::always_inline]] inline void Machine::cellBinary(const Instr& ins) const {
-    const NumCell* x = ins.x;
-    const NumCell* y = ins.y;
-    NumCell* z = ins.z;
-    if constexpr (kForm == kII) {
+    constexpr Forms kForm = info(kCellOp).forms;
+    constexpr Op kOp = plainOf(info(kCellOp).operation);
+    constexpr bool kCheck = info(kCellOp).checked;
+    const NumCell* x = ins.cell.x;
+    const NumCell* y = ins.cell.y;
+    NumCell* z = ins.cell.z;
+    if constexpr (kForm == Forms::II) {
         if constexpr (kOp == Op::DIV) {
             fetchIf<kCheck>(y);
             const std::int32_t b = y->i;
@@ -251,8 +245,8 @@ template <int kForm, Op kOp, bool kCheck>
             z->i = intValue<kOp>(x->i, y->i);
         }
     } else {
-        constexpr bool kLeftInt = kForm == kIR;
-        constexpr bool kRightInt = kForm == kRI;
+        constexpr bool kLeftInt = kForm == Forms::IR;
+        constexpr bool kRightInt = kForm == Forms::RI;
         if constexpr (kOp == Op::DIV) {
             fetchIf<kCheck>(y);
             const float b = kRightInt ? static_cast<float>(y->i) : y->r;
@@ -275,37 +269,34 @@ template <int kForm, Op kOp, bool kCheck>
 }
 
 // Whether x word y holds, for a comparison that is only tested.
-template <int kForm, Op kOp, bool kCheck>
+template <Op kCellOp>
 [[gnu::always_inline]] inline bool Machine::cellTest(const Instr& ins) const {
-    const NumCell* x = ins.x;
-    const NumCell* y = ins.y;
-    if constexpr (kCheck) {
+    constexpr Forms kForm = info(kCellOp).forms;
+    constexpr Op kOp = plainOf(info(kCellOp).operation);
+    const NumCell* x = ins.cell.x;
+    const NumCell* y = ins.cell.y;
+    if constexpr (info(kCellOp).checked) {
         fetch(x);
         fetch(y);
     }
-    if constexpr (kForm == kII) {
+    if constexpr (kForm == Forms::II) {
         return compareAs<kOp>(x->i, y->i);
     } else {
-        const float a = kForm == kIR ? static_cast<float>(x->i) : x->r;
-        const float b = kForm == kRI ? static_cast<float>(y->i) : y->r;
+        const float a = kForm == Forms::IR ? static_cast<float>(x->i) : x->r;
+        const float b = kForm == Forms::RI ? static_cast<float>(y->i) : y->r;
         return compareAs<kOp>(a, b);
     }
 }
 
 // The unassigned variable whose cell this is.
 void Machine::unassignedCell(const NumCell* c) const {
-    for (int k = 0; k < poliz.size(); ++k) {
-        Lex* item = poliz.at(k);
-        if (item->getKind() == IDENT && &static_cast<Ident*>(item)->cell() == c)
-            static_cast<Ident*>(item)->throwUnassigned();
-    }
+    if (const Ident* owner = program->ownerOf(c)) owner->throwUnassigned();
     fail("An unassigned cell that belongs to no variable!");
 }
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
-template <bool kTraced>
-int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
+void Machine::loop(const Instr* prog, int pc) {
     // The stack registers live in locals here, so the hot path keeps them out of memory; the
     // members are brought in step around the rarer operations that use them (sync, reload).
     Value* sp = this->sp;
@@ -388,12 +379,12 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
 #endif
     int at = pc;
     const Instr* ip = prog + pc;  // the instruction to run next
-    if constexpr (!kTraced && kThreadedDispatch) {
+    if constexpr (kThreadedDispatch) {
 #if POLIZ_THREADED_DISPATCH
         // Every handler ends with its own indirect jump to the next one, which the processor
         // predicts far better than one shared jump.
         static const void* const kHandlers[] = {
-#define POLIZ_HANDLER_ADDRESS(name) &&op_##name,
+#define POLIZ_HANDLER_ADDRESS(name, ...) &&op_##name,
             POLIZ_OPS(POLIZ_HANDLER_ADDRESS)
 #undef POLIZ_HANDLER_ADDRESS
         };
@@ -454,11 +445,6 @@ int Machine::loop(const Instr* prog, int pc, PolizTracer* tracer) {
 #undef POLIZ_NEXT_CELL
 #undef POLIZ_BRANCH
             }
-            if constexpr (kTraced) {
-                sync();
-                buildTraceStack();
-                if (!tracer->step(at, traceStack)) return pc;
-            }
         }
     }
 }
@@ -475,9 +461,8 @@ void Machine::dup(int address) {
 
 int Machine::jumpTarget(const Value& label, int address) const {
     if (label.slot != Slot::LABEL)
-        fail("'" + poliz.at(address)->getString() + "' at address " + std::to_string(address) +
-             " needs a label!");
-    if (label.i < 0 || label.i >= poliz.size())
+        failAt(address, "'", "' at address " + std::to_string(address) + " needs a label!");
+    if (label.i < 0 || label.i >= items)
         fail("Jump to address " + std::to_string(label.i) + " outside the program at address " +
              std::to_string(address) + "!");
     return label.i + 1;  // a taken jump continues after the marker
@@ -485,12 +470,14 @@ int Machine::jumpTarget(const Value& label, int address) const {
 
 void Machine::fail(std::string_view what) { throw RuntimeError(std::string(what)); }
 
+void Machine::failAt(int address, std::string before, std::string after) {
+    throw MalformedItem{address, std::move(before), std::move(after)};
+}
+
 void Machine::underflow(int address) const {
-    fail("Too few operands for '" + poliz.at(address)->getString() + "' at address " +
-         std::to_string(address) + "!");
+    failAt(address, "Too few operands for '", "' at address " + std::to_string(address) + "!");
 }
 
 void Machine::mismatch(int address) const {
-    fail("Operand types match no form of '" + poliz.at(address)->getString() + "' at address " +
-         std::to_string(address) + "!");
+    failAt(address, "Operand types match no form of '", "' at address " + std::to_string(address) + "!");
 }

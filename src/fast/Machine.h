@@ -9,30 +9,34 @@
 #include <vector>
 
 #include "common/Errors.h"
-#include "lexemes/NumberText.h"
 #include "fast/Instr.h"
-#include "fast/PolizTracer.h"
 #include "fast/Value.h"
+#include "lexemes/NumberText.h"
 
-class Poliz;
+// A malformed program (only a hand-built one can be) stops the run with a message that names the
+// operator item at `address`: the run's entry point, which has the items, puts the item's text
+// between `before` and `after`.
+struct MalformedItem {
+    int address;
+    std::string before;
+    std::string after;
+};
 
 // Output is handed to the stream in chunks of about this size.
 inline constexpr std::size_t kOutputChunk = 1 << 15;
 
 class Machine {
 public:
-    Machine(const Poliz& poliz, std::istream& in, std::ostream& out);
+    Machine(std::istream& in, std::ostream& out);
 
-    // Runs prog (ending in HALT) from pc to the end of the program.
-    void run(const std::vector<Instr>& prog, int pc);
-    // Runs prog from pc, reporting every item to the tracer; returns the pc at which the tracer
-    // declined further steps, or the program's size at the end.
-    int runTraced(const std::vector<Instr>& prog, int pc, PolizTracer& tracer);
+    // Runs the program (its code ending in HALT) from pc to the end.
+    void run(const Program& program, int pc);
     // Writes buffered output to the stream and flushes it.
     void flushOutput();
 
 private:
-    const Poliz& poliz;
+    const Program* program = nullptr;  // the one running
+    int items = 0;                     // its instructions before HALT, where a label may lead
     std::istream& in;
     std::ostream& out;
 
@@ -45,10 +49,8 @@ private:
     std::vector<std::string> temps;
     std::string outBuf;
     std::string lineBuf;  // a string read's line, swapped into the variable
-    std::vector<TraceEntry> traceStack;
 
-    template <bool kTraced>
-    int loop(const Instr* prog, int pc, PolizTracer* tracer);
+    void loop(const Instr* prog, int pc);
 
     // Stack primitives. op1 is the top (the right operand of a binary operator), op2 below it.
     std::size_t depth() const { return static_cast<std::size_t>(sp - base); }
@@ -91,8 +93,6 @@ private:
     void dup(int address);
     int jumpTarget(const Value& label, int address) const;
 
-    void buildTraceStack();
-
     // Cell forms (see Op): a cell is fetched when it holds a value; only a variable's may not.
     void fetch(const NumCell* c) const {
         if (!c->assigned) [[unlikely]]
@@ -102,13 +102,14 @@ private:
     void fetchIf(const NumCell* c) const {
         if constexpr (kCheck) fetch(c);
     }
-    template <int kForm, Op kOp, bool kCheck>
+    template <Op kCellOp>
     void cellBinary(const Instr& ins) const;
-    template <int kForm, Op kOp, bool kCheck>
+    template <Op kCellOp>
     bool cellTest(const Instr& ins) const;
     [[noreturn]] void unassignedCell(const NumCell* c) const;
 
     [[noreturn]] static void fail(std::string_view what);
+    [[noreturn]] static void failAt(int address, std::string before, std::string after);
     [[noreturn]] void underflow(int address) const;
     [[noreturn]] void mismatch(int address) const;
 };

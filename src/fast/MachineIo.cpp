@@ -1,5 +1,5 @@
 // The stack machine's dealings with the outside: formatted input for "read", the text of values
-// for "write" and the trace, and the output buffer.
+// for "write", and the output buffer.
 #include <charconv>
 #include <cstdio>
 #include <istream>
@@ -112,24 +112,4 @@ void Machine::flushOutput() {
     }
     out.flush();
     checkWritten(out);
-}
-
-void Machine::buildTraceStack() {
-    traceStack.resize(depth());
-    for (std::size_t k = 0; k < depth(); ++k) {
-        const Value& v = base[k];
-        TraceEntry& e = traceStack[k];
-        e.variable = isVariable(v.slot) ? v.var : nullptr;
-        e.hasValue = !e.variable || e.variable->isAssigned();
-        e.text.clear();
-        if (e.hasValue) appendText(e.text, v, k);
-        switch (v.slot) {
-            case Slot::INT: e.kind = TraceEntry::Kind::INT; break;
-            case Slot::REAL: e.kind = TraceEntry::Kind::REAL; break;
-            case Slot::STR_CONST:
-            case Slot::STR_TEMP: e.kind = TraceEntry::Kind::STRING; break;
-            case Slot::LABEL: e.kind = TraceEntry::Kind::LABEL; break;
-            default: e.kind = TraceEntry::Kind::VARIABLE; break;
-        }
-    }
 }

@@ -1,296 +1,288 @@
-// The instruction vocabulary of the stack machine: every operator word of the translated
-// program maps to one Op, plus the operand push and the fused forms made while decoding.
+// The fast backend's opcodes. Each one is a composition of named fields (what it does, which
+// operand forms it takes, whether it checks that variables hold values, whether it only tests a
+// comparison); a table made from the one list below records them, and every other form of an
+// opcode is found in that table, never by arithmetic on positions in the enumeration.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
-// Every operation, in order, as X(NAME): the enumeration below and the machine's dispatch table
-// are both made from this one list.
-#define POLIZ_OPS(X)                                                                                 \
-    X(NOP)  /* "empty", and every word outside the vocabulary */                                     \
-    X(PUSH) /* an operand item: the item itself goes on the stack (a variable as a reference) */     \
-    /* The two-operand words, in one block (see binaryBase). */                                      \
-    X(MUL)                                                                                           \
-    X(DIV)                                                                                           \
-    X(SUB)                                                                                           \
-    X(ADD)                                                                                           \
-    X(LT)                                                                                            \
-    X(GT)                                                                                            \
-    X(LE)                                                                                            \
-    X(GE)                                                                                            \
-    X(EQ)                                                                                            \
-    X(NE)                                                                                            \
-    /* The other words. */                                                                           \
-    X(ASSIGN)                                                                                        \
-    X(AND)                                                                                           \
-    X(OR)                                                                                            \
-    X(NOT)                                                                                           \
-    X(READ)                                                                                          \
-    X(WRITE)                                                                                         \
-    X(BACKSPACE)                                                                                     \
-    X(JUMP)                                                                                          \
-    X(JUMPFALSE)                                                                                     \
-    X(DUP)                                                                                           \
-    X(NEG)                                                                                           \
-    /* Fused forms. One stands at the address of the first item it covers and does what the */       \
-    /* covered items do in turn; the items after the first keep their plain forms, so a jump */      \
-    /* that lands among them still runs correctly. A fused form finds the operands of the items */   \
-    /* it covers in the instructions that follow it (their `a`). */                                  \
-    X(PUSH2) /* operand operand */                                                                   \
-    X(MUL_P) /* operand word, for each two-operand word in block order: the operand is op1 */        \
-    X(DIV_P)                                                                                         \
-    X(SUB_P)                                                                                         \
-    X(ADD_P)                                                                                         \
-    X(LT_P)                                                                                          \
-    X(GT_P)                                                                                          \
-    X(LE_P)                                                                                          \
-    X(GE_P)                                                                                          \
-    X(EQ_P)                                                                                          \
-    X(NE_P)                                                                                          \
-    X(MUL_PP) /* operand operand word */                                                             \
-    X(DIV_PP)                                                                                        \
-    X(SUB_PP)                                                                                        \
-    X(ADD_PP)                                                                                        \
-    X(LT_PP)                                                                                         \
-    X(GT_PP)                                                                                         \
-    X(LE_PP)                                                                                         \
-    X(GE_PP)                                                                                         \
-    X(EQ_PP)                                                                                         \
-    X(NE_PP)                                                                                         \
-    X(MUL_STMT) /* T x operand operand word "=" "=" "backspace": the statement x = a word b */       \
-    X(DIV_STMT)                                                                                      \
-    X(SUB_STMT)                                                                                      \
-    X(ADD_STMT)                                                                                      \
-    X(LT_STMT)                                                                                       \
-    X(GT_STMT)                                                                                       \
-    X(LE_STMT)                                                                                       \
-    X(GE_STMT)                                                                                       \
-    X(EQ_STMT)                                                                                       \
-    X(NE_STMT)                                                                                       \
-    X(MUL_COND) /* T operand operand word "=" label "jumpfalse": the condition a word b */           \
-    X(DIV_COND)                                                                                      \
-    X(SUB_COND)                                                                                      \
-    X(ADD_COND)                                                                                      \
-    X(LT_COND)                                                                                       \
-    X(GT_COND)                                                                                       \
-    X(LE_COND)                                                                                       \
-    X(GE_COND)                                                                                       \
-    X(EQ_COND)                                                                                       \
-    X(NE_COND)                                                                                       \
-    X(MUL_BRANCH) /* operand operand word label "jumpfalse": a test of a case label */               \
-    X(DIV_BRANCH)                                                                                    \
-    X(SUB_BRANCH)                                                                                    \
-    X(ADD_BRANCH)                                                                                    \
-    X(LT_BRANCH)                                                                                     \
-    X(GT_BRANCH)                                                                                     \
-    X(LE_BRANCH)                                                                                     \
-    X(GE_BRANCH)                                                                                     \
-    X(EQ_BRANCH)                                                                                     \
-    X(NE_BRANCH)                                                                                     \
-    X(ASSIGN_P)         /* operand "=" */                                                            \
-    X(ASSIGN_STMT)      /* "=" "=" "backspace": the end of an expression statement */                \
-    X(ASSIGN_JUMPFALSE) /* "=" label "jumpfalse": the end of a condition */                          \
-    X(AND_SHORTCUT)     /* "dup" label "jumpfalse": a zero left operand of "and" decides */          \
-    X(OR_SHORTCUT)      /* "dup" "not" label "jumpfalse": a non-zero left operand of "or" decides */ \
-    X(JUMP_TO)          /* label "jump" */                                                           \
-    X(JUMPFALSE_TO)     /* label "jumpfalse" */                                                      \
-    X(HALT)             /* after the last item: the run ends */                                      \
-    /* Cell forms: a whole expression statement or condition compiled once into operations on */     \
-    /* number cells (variables, constants and intermediate results) that know their operands' */     \
-    /* types. Every one continues at its `next`; the branches go to `target` when their value is */  \
-    /* 0. x and y are the operands (y the right one), z the result. */                               \
-    X(II_MUL) /* z = x word y, both "int", in two-operand block order */                             \
-    X(II_DIV)                                                                                        \
-    X(II_SUB)                                                                                        \
-    X(II_ADD)                                                                                        \
-    X(II_LT)                                                                                         \
-    X(II_GT)                                                                                         \
-    X(II_LE)                                                                                         \
-    X(II_GE)                                                                                         \
-    X(II_EQ)                                                                                         \
-    X(II_NE)                                                                                         \
-    X(RR_MUL) /* the real form, both operands "real" (or constants, which hold both values) */       \
-    X(RR_DIV)                                                                                        \
-    X(RR_SUB)                                                                                        \
-    X(RR_ADD)                                                                                        \
-    X(RR_LT)                                                                                         \
-    X(RR_GT)                                                                                         \
-    X(RR_LE)                                                                                         \
-    X(RR_GE)                                                                                         \
-    X(RR_EQ)                                                                                         \
-    X(RR_NE)                                                                                         \
-    X(IR_MUL) /* the real form, x "int" */                                                           \
-    X(IR_DIV)                                                                                        \
-    X(IR_SUB)                                                                                        \
-    X(IR_ADD)                                                                                        \
-    X(IR_LT)                                                                                         \
-    X(IR_GT)                                                                                         \
-    X(IR_LE)                                                                                         \
-    X(IR_GE)                                                                                         \
-    X(IR_EQ)                                                                                         \
-    X(IR_NE)                                                                                         \
-    X(RI_MUL) /* the real form, y "int" */                                                           \
-    X(RI_DIV)                                                                                        \
-    X(RI_SUB)                                                                                        \
-    X(RI_ADD)                                                                                        \
-    X(RI_LT)                                                                                         \
-    X(RI_GT)                                                                                         \
-    X(RI_LE)                                                                                         \
-    X(RI_GE)                                                                                         \
-    X(RI_EQ)                                                                                         \
-    X(RI_NE)                                                                                         \
-    X(IIB_LT) /* a comparison that is only tested: to target when it does not hold */                \
-    X(IIB_GT)                                                                                        \
-    X(IIB_LE)                                                                                        \
-    X(IIB_GE)                                                                                        \
-    X(IIB_EQ)                                                                                        \
-    X(IIB_NE)                                                                                        \
-    X(RRB_LT)                                                                                        \
-    X(RRB_GT)                                                                                        \
-    X(RRB_LE)                                                                                        \
-    X(RRB_GE)                                                                                        \
-    X(RRB_EQ)                                                                                        \
-    X(RRB_NE)                                                                                        \
-    X(IRB_LT)                                                                                        \
-    X(IRB_GT)                                                                                        \
-    X(IRB_LE)                                                                                        \
-    X(IRB_GE)                                                                                        \
-    X(IRB_EQ)                                                                                        \
-    X(IRB_NE)                                                                                        \
-    X(RIB_LT)                                                                                        \
-    X(RIB_GT)                                                                                        \
-    X(RIB_LE)                                                                                        \
-    X(RIB_GE)                                                                                        \
-    X(RIB_EQ)                                                                                        \
-    X(RIB_NE)                                                                                        \
-    X(MOV_I) /* z = x, "int" */                                                                      \
-    X(MOV_R) /* z = x, "real" */                                                                     \
-    X(I2R)   /* z = x as a real */                                                                   \
-    X(R2I)   /* z = x truncated to an int */                                                         \
-    X(NEG_I) /* z = -x */                                                                            \
-    X(NEG_R)                                                                                         \
-    X(NOT_I) /* z = x == 0 */                                                                        \
-    X(AND_I) /* z = x and y, y fetched only when x is not 0 */                                       \
-    X(OR_I)  /* z = x or y, y fetched only when x is 0 */                                            \
-    X(JZ)    /* to target when x is 0 */                                                             \
-    X(JNZ)   /* to target when x is not 0 */                                                         \
-    X(GOTO)  /* to next */                                                                           \
-    /* The same cell forms with operands known to hold values (constants, intermediate */            \
-    /* results, variables assigned before): nothing is checked when they are fetched. */             \
-    X(SII_MUL)                                                                                       \
-    X(SII_DIV)                                                                                       \
-    X(SII_SUB)                                                                                       \
-    X(SII_ADD)                                                                                       \
-    X(SII_LT)                                                                                        \
-    X(SII_GT)                                                                                        \
-    X(SII_LE)                                                                                        \
-    X(SII_GE)                                                                                        \
-    X(SII_EQ)                                                                                        \
-    X(SII_NE)                                                                                        \
-    X(SRR_MUL)                                                                                       \
-    X(SRR_DIV)                                                                                       \
-    X(SRR_SUB)                                                                                       \
-    X(SRR_ADD)                                                                                       \
-    X(SRR_LT)                                                                                        \
-    X(SRR_GT)                                                                                        \
-    X(SRR_LE)                                                                                        \
-    X(SRR_GE)                                                                                        \
-    X(SRR_EQ)                                                                                        \
-    X(SRR_NE)                                                                                        \
-    X(SIR_MUL)                                                                                       \
-    X(SIR_DIV)                                                                                       \
-    X(SIR_SUB)                                                                                       \
-    X(SIR_ADD)                                                                                       \
-    X(SIR_LT)                                                                                        \
-    X(SIR_GT)                                                                                        \
-    X(SIR_LE)                                                                                        \
-    X(SIR_GE)                                                                                        \
-    X(SIR_EQ)                                                                                        \
-    X(SIR_NE)                                                                                        \
-    X(SRI_MUL)                                                                                       \
-    X(SRI_DIV)                                                                                       \
-    X(SRI_SUB)                                                                                       \
-    X(SRI_ADD)                                                                                       \
-    X(SRI_LT)                                                                                        \
-    X(SRI_GT)                                                                                        \
-    X(SRI_LE)                                                                                        \
-    X(SRI_GE)                                                                                        \
-    X(SRI_EQ)                                                                                        \
-    X(SRI_NE)                                                                                        \
-    X(SIIB_LT)                                                                                       \
-    X(SIIB_GT)                                                                                       \
-    X(SIIB_LE)                                                                                       \
-    X(SIIB_GE)                                                                                       \
-    X(SIIB_EQ)                                                                                       \
-    X(SIIB_NE)                                                                                       \
-    X(SRRB_LT)                                                                                       \
-    X(SRRB_GT)                                                                                       \
-    X(SRRB_LE)                                                                                       \
-    X(SRRB_GE)                                                                                       \
-    X(SRRB_EQ)                                                                                       \
-    X(SRRB_NE)                                                                                       \
-    X(SIRB_LT)                                                                                       \
-    X(SIRB_GT)                                                                                       \
-    X(SIRB_LE)                                                                                       \
-    X(SIRB_GE)                                                                                       \
-    X(SIRB_EQ)                                                                                       \
-    X(SIRB_NE)                                                                                       \
-    X(SRIB_LT)                                                                                       \
-    X(SRIB_GT)                                                                                       \
-    X(SRIB_LE)                                                                                       \
-    X(SRIB_GE)                                                                                       \
-    X(SRIB_EQ)                                                                                       \
-    X(SRIB_NE)
+// The shape of the items an opcode stands for.
+enum class Family : std::uint8_t {
+    PLAIN,     // one POLIZ item
+    FUSED,     // several items in a row, run in one step (see Shape)
+    CELL,      // an operation on number cells: z = x word y, or another cell step
+    CELL_JUMP  // a cell form that branches to `target`
+};
+
+// Which items a fused opcode covers, starting at its own address.
+enum class Shape : std::uint8_t {
+    NONE,
+    WITH_OPERAND,   // operand word: the operand is op1
+    WITH_OPERANDS,  // operand operand word
+    STATEMENT,      // T x operand operand word "=" "=" "backspace": x = a word b
+    CONDITION,      // T operand operand word "=" label "jumpfalse": the condition a word b
+    BRANCH,         // operand operand word label "jumpfalse": a test of a case label
+    OTHER           // a shape of its own, described beside its opcode
+};
+
+// The two-operand words, which is what most fused and cell opcodes are made of.
+enum class Operation : std::uint8_t { NONE, MUL, DIV, SUB, ADD, LT, GT, LE, GE, EQ, NE };
+inline constexpr int kOperations = 11;
+
+// The operand types of a cell form: both "int", both "real", the left one "int", the right one
+// "int" (constants count as "real" there: their cells hold both values).
+enum class Forms : std::uint8_t { NONE, II, RR, IR, RI };
+inline constexpr int kFormCount = 5;
+
+constexpr bool isComparison(Operation w) { return w >= Operation::LT && w <= Operation::NE; }
+
+// The lists of opcodes as X(NAME, FAMILY, SHAPE, OPERATION, FORMS, CHECKED, TESTED). The
+// enumeration, the table of fields and the machine's dispatch table are all made from them.
+#define POLIZ_EACH_WORD(X, PREFIX, FAMILY, SHAPE, FORMS, CHECKED, TESTED) \
+    X(PREFIX##MUL, FAMILY, SHAPE, MUL, FORMS, CHECKED, TESTED)            \
+    X(PREFIX##DIV, FAMILY, SHAPE, DIV, FORMS, CHECKED, TESTED)            \
+    X(PREFIX##SUB, FAMILY, SHAPE, SUB, FORMS, CHECKED, TESTED)            \
+    X(PREFIX##ADD, FAMILY, SHAPE, ADD, FORMS, CHECKED, TESTED)            \
+    POLIZ_EACH_COMPARISON(X, PREFIX, FAMILY, SHAPE, FORMS, CHECKED, TESTED)
+#define POLIZ_EACH_COMPARISON(X, PREFIX, FAMILY, SHAPE, FORMS, CHECKED, TESTED) \
+    X(PREFIX##LT, FAMILY, SHAPE, LT, FORMS, CHECKED, TESTED)                    \
+    X(PREFIX##GT, FAMILY, SHAPE, GT, FORMS, CHECKED, TESTED)                    \
+    X(PREFIX##LE, FAMILY, SHAPE, LE, FORMS, CHECKED, TESTED)                    \
+    X(PREFIX##GE, FAMILY, SHAPE, GE, FORMS, CHECKED, TESTED)                    \
+    X(PREFIX##EQ, FAMILY, SHAPE, EQ, FORMS, CHECKED, TESTED)                    \
+    X(PREFIX##NE, FAMILY, SHAPE, NE, FORMS, CHECKED, TESTED)
+
+// One item each: the vocabulary's words and the operand push.
+#define POLIZ_PLAIN_OPS(X)                                                                    \
+    X(NOP, PLAIN, NONE, NONE, NONE, true, false)  /* "empty", and every word outside it */    \
+    X(PUSH, PLAIN, NONE, NONE, NONE, true, false) /* an operand: the item itself is pushed */ \
+    POLIZ_EACH_WORD(X, , PLAIN, NONE, NONE, true, false)                                      \
+    X(ASSIGN, PLAIN, NONE, NONE, NONE, true, false)                                           \
+    X(AND, PLAIN, NONE, NONE, NONE, true, false)                                              \
+    X(OR, PLAIN, NONE, NONE, NONE, true, false)                                               \
+    X(NOT, PLAIN, NONE, NONE, NONE, true, false)                                              \
+    X(READ, PLAIN, NONE, NONE, NONE, true, false)                                             \
+    X(WRITE, PLAIN, NONE, NONE, NONE, true, false)                                            \
+    X(BACKSPACE, PLAIN, NONE, NONE, NONE, true, false)                                        \
+    X(JUMP, PLAIN, NONE, NONE, NONE, true, false)                                             \
+    X(JUMPFALSE, PLAIN, NONE, NONE, NONE, true, false)                                        \
+    X(DUP, PLAIN, NONE, NONE, NONE, true, false)                                              \
+    X(NEG, PLAIN, NONE, NONE, NONE, true, false)
+
+// Fused forms. One stands at the address of the first item it covers and does what the covered
+// items do in turn; the items after the first keep their plain forms, so a jump that lands
+// among them still runs correctly. A fused form finds the operands of the items it covers in
+// the instructions that follow it (their `a`).
+#define POLIZ_FUSED_OPS(X)                                                                         \
+    X(PUSH2, FUSED, OTHER, NONE, NONE, true, false) /* operand operand */                          \
+    POLIZ_EACH_WORD(X, P_, FUSED, WITH_OPERAND, NONE, true, false)                                 \
+    POLIZ_EACH_WORD(X, PP_, FUSED, WITH_OPERANDS, NONE, true, false)                               \
+    POLIZ_EACH_WORD(X, STMT_, FUSED, STATEMENT, NONE, true, false)                                 \
+    POLIZ_EACH_WORD(X, COND_, FUSED, CONDITION, NONE, true, false)                                 \
+    POLIZ_EACH_WORD(X, BRANCH_, FUSED, BRANCH, NONE, true, false)                                  \
+    X(ASSIGN_P, FUSED, OTHER, NONE, NONE, true, false)         /* operand "=" */                   \
+    X(ASSIGN_STMT, FUSED, OTHER, NONE, NONE, true, false)      /* "=" "=" "backspace" */           \
+    X(ASSIGN_JUMPFALSE, FUSED, OTHER, NONE, NONE, true, false) /* "=" label "jumpfalse" */         \
+    X(AND_SHORTCUT, FUSED, OTHER, NONE, NONE, true, false)     /* "dup" label "jumpfalse" */       \
+    X(OR_SHORTCUT, FUSED, OTHER, NONE, NONE, true, false)      /* "dup" "not" label "jumpfalse" */ \
+    X(JUMP_TO, FUSED, OTHER, NONE, NONE, true, false)          /* label "jump" */                  \
+    X(JUMPFALSE_TO, FUSED, OTHER, NONE, NONE, true, false)     /* label "jumpfalse" */             \
+    X(HALT, FUSED, OTHER, NONE, NONE, true, false)             /* after the last item: the run ends */
+
+// Cell forms: a whole expression statement or condition compiled once into operations on number
+// cells (variables, constants and intermediate results) that know their operands' types. Every
+// one continues at its `next`; the branches go to `target` when their value is 0 (or, tested
+// comparisons with onTrue, when it holds). x and y are the operands (y the right one), z the
+// result. The unchecked forms (U_) have operands known to hold values: constants, intermediate
+// results, variables assigned before in the statement.
+#define POLIZ_CELL_CHECKED_OPS(X)                                   \
+    POLIZ_EACH_WORD(X, II_, CELL, NONE, II, true, false)            \
+    POLIZ_EACH_WORD(X, RR_, CELL, NONE, RR, true, false)            \
+    POLIZ_EACH_WORD(X, IR_, CELL, NONE, IR, true, false)            \
+    POLIZ_EACH_WORD(X, RI_, CELL, NONE, RI, true, false)            \
+    POLIZ_EACH_COMPARISON(X, IIB_, CELL_JUMP, NONE, II, true, true) \
+    POLIZ_EACH_COMPARISON(X, RRB_, CELL_JUMP, NONE, RR, true, true) \
+    POLIZ_EACH_COMPARISON(X, IRB_, CELL_JUMP, NONE, IR, true, true) \
+    POLIZ_EACH_COMPARISON(X, RIB_, CELL_JUMP, NONE, RI, true, true)
+
+#define POLIZ_CELL_UNCHECKED_OPS(X)                                    \
+    POLIZ_EACH_WORD(X, U_II_, CELL, NONE, II, false, false)            \
+    POLIZ_EACH_WORD(X, U_RR_, CELL, NONE, RR, false, false)            \
+    POLIZ_EACH_WORD(X, U_IR_, CELL, NONE, IR, false, false)            \
+    POLIZ_EACH_WORD(X, U_RI_, CELL, NONE, RI, false, false)            \
+    POLIZ_EACH_COMPARISON(X, U_IIB_, CELL_JUMP, NONE, II, false, true) \
+    POLIZ_EACH_COMPARISON(X, U_RRB_, CELL_JUMP, NONE, RR, false, true) \
+    POLIZ_EACH_COMPARISON(X, U_IRB_, CELL_JUMP, NONE, IR, false, true) \
+    POLIZ_EACH_COMPARISON(X, U_RIB_, CELL_JUMP, NONE, RI, false, true)
+
+#define POLIZ_CELL_OTHER_OPS(X)                                                                        \
+    X(MOV_I, CELL, NONE, NONE, NONE, true, false) /* z = x, "int" */                                   \
+    X(MOV_R, CELL, NONE, NONE, NONE, true, false) /* z = x, "real" */                                  \
+    X(I2R, CELL, NONE, NONE, NONE, true, false)   /* z = x as a real */                                \
+    X(R2I, CELL, NONE, NONE, NONE, true, false)   /* z = x truncated to an int */                      \
+    X(NEG_I, CELL, NONE, NONE, NONE, true, false) /* z = -x */                                         \
+    X(NEG_R, CELL, NONE, NONE, NONE, true, false)                                                      \
+    X(NOT_I, CELL, NONE, NONE, NONE, true, false)    /* z = x == 0 */                                  \
+    X(AND_I, CELL, NONE, NONE, NONE, true, false)    /* z = x and y, y fetched only when x is not 0 */ \
+    X(OR_I, CELL, NONE, NONE, NONE, true, false)     /* z = x or y, y fetched only when x is 0 */      \
+    X(JZ, CELL_JUMP, NONE, NONE, NONE, true, false)  /* to target when x is 0 */                       \
+    X(JNZ, CELL_JUMP, NONE, NONE, NONE, true, false) /* to target when x is not 0 */                   \
+    X(GOTO, CELL, NONE, NONE, NONE, true, false)     /* to next */
+
+#define POLIZ_OPS(X)          \
+    POLIZ_PLAIN_OPS(X)        \
+    POLIZ_FUSED_OPS(X)        \
+    POLIZ_CELL_CHECKED_OPS(X) \
+    POLIZ_CELL_OTHER_OPS(X)   \
+    POLIZ_CELL_UNCHECKED_OPS(X)
 
 enum class Op : std::uint8_t {
-#define POLIZ_OP_ENUMERATOR(name) name,
+#define POLIZ_OP_ENUMERATOR(name, ...) name,
     POLIZ_OPS(POLIZ_OP_ENUMERATOR)
 #undef POLIZ_OP_ENUMERATOR
 };
 
-#define POLIZ_OP_COUNT(name) +1
-inline constexpr int kOpCount = 0 POLIZ_OPS(POLIZ_OP_COUNT);
-#undef POLIZ_OP_COUNT
+// The fields of one opcode.
+struct OpInfo {
+    Family family;
+    Shape shape;
+    Operation operation;
+    Forms forms;
+    bool checked;  // fetching a variable's value checks that it was assigned
+    bool tested;   // a comparison whose value is only tested by a jump
+};
 
-constexpr bool isBinary(Op op) { return op >= Op::MUL && op <= Op::NE; }
-constexpr int binaryIndex(Op op) { return static_cast<int>(op) - static_cast<int>(Op::MUL); }
-constexpr Op withOperand(Op binary) {
-    return static_cast<Op>(static_cast<int>(Op::MUL_P) + binaryIndex(binary));
+inline constexpr OpInfo kOpInfo[] = {
+#define POLIZ_OP_INFO(name, family, shape, operation, forms, checked, tested) \
+    {Family::family, Shape::shape, Operation::operation, Forms::forms, checked, tested},
+    POLIZ_OPS(POLIZ_OP_INFO)
+#undef POLIZ_OP_INFO
+};
+inline constexpr int kOpCount = sizeof kOpInfo / sizeof kOpInfo[0];
+static_assert(kOpCount <= 256, "an opcode is one byte");
+
+constexpr const OpInfo& info(Op op) { return kOpInfo[static_cast<std::size_t>(op)]; }
+constexpr Operation operationOf(Op op) { return info(op).operation; }
+
+// The plain opcode of a two-operand word (MUL .. NE), or NOP.
+constexpr bool isBinary(Op op) {
+    return info(op).family == Family::PLAIN && info(op).operation != Operation::NONE;
 }
-constexpr Op withOperands(Op binary) {
-    return static_cast<Op>(static_cast<int>(Op::MUL_PP) + binaryIndex(binary));
-}
-constexpr Op asStatement(Op binary) {
-    return static_cast<Op>(static_cast<int>(Op::MUL_STMT) + binaryIndex(binary));
-}
-constexpr Op asCondition(Op binary) {
-    return static_cast<Op>(static_cast<int>(Op::MUL_COND) + binaryIndex(binary));
-}
-constexpr Op asBranch(Op binary) {
-    return static_cast<Op>(static_cast<int>(Op::MUL_BRANCH) + binaryIndex(binary));
-}
-constexpr bool isComparison(Op binary) { return binary >= Op::LT && binary <= Op::NE; }
-// The cell forms of a two-operand word: form is one of II_MUL, RR_MUL, IR_MUL, RI_MUL.
-constexpr Op cellForm(Op form, Op binary) {
-    return static_cast<Op>(static_cast<int>(form) + binaryIndex(binary));
-}
+constexpr bool isCellForm(Op op) { return info(op).family >= Family::CELL; }
 constexpr bool isCellComparison(Op op) {
-    return op >= Op::II_MUL && op <= Op::RI_NE &&
-           (static_cast<int>(op) - static_cast<int>(Op::II_MUL)) % 10 >= binaryIndex(Op::LT);
+    return info(op).family == Family::CELL && info(op).forms != Forms::NONE &&
+           isComparison(info(op).operation);
 }
-// The form of a cell operation (II_MUL .. RIB_NE) whose operands are known to hold values.
-constexpr Op safeForm(Op op) {
-    return static_cast<Op>(static_cast<int>(op) - static_cast<int>(Op::II_MUL) +
-                           static_cast<int>(Op::SII_MUL));
+
+namespace opdetail {
+
+// Every opcode made of these fields, or NOP when there is none; found once, while compiling.
+constexpr Op find(Family family, Shape shape, Operation w, Forms forms, bool checked, bool tested) {
+    for (int k = 0; k < kOpCount; ++k) {
+        const OpInfo& i = kOpInfo[k];
+        if (i.family == family && i.shape == shape && i.operation == w && i.forms == forms &&
+            i.checked == checked && i.tested == tested)
+            return static_cast<Op>(k);
+    }
+    return Op::NOP;
 }
-constexpr bool hasSafeForm(Op op) { return op >= Op::II_MUL && op <= Op::RIB_NE; }
-// The tested form of a comparison cell form (II_LT .. RI_NE).
-constexpr Op testedForm(Op cellOp) {
-    const int form = (static_cast<int>(cellOp) - static_cast<int>(Op::II_MUL)) / 10;
-    const int cmp = (static_cast<int>(cellOp) - static_cast<int>(Op::II_MUL)) % 10 - binaryIndex(Op::LT);
-    return static_cast<Op>(static_cast<int>(Op::IIB_LT) + form * 6 + cmp);
+
+// The fused opcode of each shape and word.
+using FusedTable = std::array<std::array<Op, kOperations>, 7>;
+constexpr FusedTable makeFused() {
+    FusedTable t{};
+    for (int s = 0; s < 7; ++s)
+        for (int w = 0; w < kOperations; ++w)
+            t[s][w] = find(Family::FUSED, static_cast<Shape>(s), static_cast<Operation>(w), Forms::NONE, true,
+                           false);
+    return t;
 }
+inline constexpr FusedTable kFused = makeFused();
+
+// The cell opcode of each operand forms, word, checking and testing.
+using CellTable = std::array<std::array<std::array<std::array<Op, 2>, 2>, kOperations>, kFormCount>;
+constexpr CellTable makeCell() {
+    CellTable t{};
+    for (int f = 0; f < kFormCount; ++f)
+        for (int w = 0; w < kOperations; ++w)
+            for (int c = 0; c < 2; ++c)
+                for (int b = 0; b < 2; ++b)
+                    t[f][w][c][b] = find(b ? Family::CELL_JUMP : Family::CELL, Shape::NONE,
+                                         static_cast<Operation>(w), static_cast<Forms>(f), c != 0, b != 0);
+    return t;
+}
+inline constexpr CellTable kCell = makeCell();
+
+// The plain opcode of each word.
+constexpr std::array<Op, kOperations> makePlain() {
+    std::array<Op, kOperations> t{};
+    for (int w = 0; w < kOperations; ++w)
+        t[w] = find(Family::PLAIN, Shape::NONE, static_cast<Operation>(w), Forms::NONE, true, false);
+    return t;
+}
+inline constexpr std::array<Op, kOperations> kPlain = makePlain();
+
+// Every combination that the decoder asks for exists, exactly once.
+constexpr bool complete() {
+    for (int w = 1; w < kOperations; ++w) {
+        const auto word = static_cast<Operation>(w);
+        if (kPlain[w] == Op::NOP) return false;
+        for (Shape s :
+             {Shape::WITH_OPERAND, Shape::WITH_OPERANDS, Shape::STATEMENT, Shape::CONDITION, Shape::BRANCH})
+            if (kFused[static_cast<int>(s)][w] == Op::NOP) return false;
+        for (int f = 1; f < kFormCount; ++f)
+            for (int c = 0; c < 2; ++c) {
+                if (kCell[f][w][c][0] == Op::NOP) return false;
+                if ((kCell[f][w][c][1] == Op::NOP) == isComparison(word)) return false;
+            }
+    }
+    return true;
+}
+constexpr bool unique() {
+    for (int a = 0; a < kOpCount; ++a)
+        for (int b = a + 1; b < kOpCount; ++b) {
+            const OpInfo& x = kOpInfo[a];
+            const OpInfo& y = kOpInfo[b];
+            if (x.operation != Operation::NONE && x.family == y.family && x.shape == y.shape &&
+                x.operation == y.operation && x.forms == y.forms && x.checked == y.checked &&
+                x.tested == y.tested)
+                return false;
+        }
+    return true;
+}
+
+}  // namespace opdetail
+
+static_assert(opdetail::complete(), "every word has its plain, fused and cell opcodes");
+static_assert(opdetail::unique(), "no two opcodes have the same fields");
+static_assert(info(Op::HALT).family == Family::FUSED && !isCellForm(Op::HALT));
+static_assert(isBinary(Op::NE) && !isBinary(Op::ASSIGN) && !isBinary(Op::P_ADD));
+
+// The plain opcode of a two-operand word.
+constexpr Op plainOf(Operation w) { return opdetail::kPlain[static_cast<int>(w)]; }
+// The fused opcode of a shape for a two-operand word.
+constexpr Op fused(Shape shape, Op binary) {
+    return opdetail::kFused[static_cast<int>(shape)][static_cast<int>(operationOf(binary))];
+}
+// The cell opcode of a two-operand word in the given forms, checked, not tested.
+constexpr Op cellForm(Forms forms, Op binary) {
+    return opdetail::kCell[static_cast<int>(forms)][static_cast<int>(operationOf(binary))][1][0];
+}
+// A cell opcode whose operands are known to hold values: its unchecked form, or itself.
+constexpr Op uncheckedForm(Op op) {
+    const OpInfo& i = info(op);
+    if (i.forms == Forms::NONE) return op;
+    return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][0][i.tested];
+}
+// The tested form of a comparison cell form.
+constexpr Op testedForm(Op op) {
+    const OpInfo& i = info(op);
+    return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][i.checked][1];
+}
+static_assert(uncheckedForm(Op::RI_LT) == Op::U_RI_LT && testedForm(Op::IR_GE) == Op::IRB_GE);
+static_assert(fused(Shape::CONDITION, Op::SUB) == Op::COND_SUB && cellForm(Forms::RR, Op::DIV) == Op::RR_DIV);
 
 // The operation an operator word names; NOP for a word outside the vocabulary.
 Op opOfWord(std::string_view word);

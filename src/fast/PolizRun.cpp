@@ -10,16 +10,16 @@ void Poliz::go() { go(std::cin, std::cout); }
 void Poliz::go(std::istream& in, std::ostream& out) { go(in, out, RunOptions{}); }
 
 void Poliz::go(std::istream& in, std::ostream& out, const RunOptions& options) {
-    Machine machine(*this, in, out);
+    Machine machine(in, out);
     try {
-        int pc = 0;
-        if (options.tracer) pc = machine.runTraced(decode(*this, false).code, 0, *options.tracer);
-        // A tracer that stops early leaves the rest to the untraced loop; instruction i stands
-        // for item i in both forms, so the run resumes at the same place.
-        if (pc < size()) {
-            const Program program = decode(*this, options.fuse);
-            machine.run(program.code, pc);
-        }
+        const Program program = decode(*this, options.fuse);
+        machine.run(program, 0);
+    } catch (const MalformedItem& bad) {
+        machine.flushOutput();
+        // Only a program without the translator's record is malformed, and its instructions
+        // are its items, so the address is an item's.
+        const std::string item = bad.address < size() ? at(bad.address)->getString() : "";
+        throw RuntimeError(bad.before + item + bad.after);
     } catch (...) {
         // Output written before an error stays written, ahead of the driver's message.
         machine.flushOutput();

@@ -5,14 +5,13 @@
 #include "lexemes/Lex.h"
 #include "lexemes/NumberText.h"
 
-// A variable's numeric value, kept together with whether it was ever assigned, so that the stack
-// machine can address variables, constants and its own intermediate results alike. The field of
-// the variable's type holds its value; the other one is kept in step for the checked getters.
+// A variable's numeric value, kept together with whether it was ever assigned, so that a machine
+// can address variables, constants and its own intermediate results alike. The field of the
+// variable's type holds its value; the other one is kept in step for the checked getters.
 struct NumCell {
     std::int32_t i = 0;
     float r = 0.0f;
     bool assigned = false;
-    std::uint8_t pushes = 0;  // the machine's decoding counts an expression temporary's pushes here
 };
 
 class Ident : public Lex, public SmthNumber, public SmthString {

@@ -100,7 +100,11 @@ class Parser {
     Lex* tableWord(const char* word) const;
     Ident* emitTemporary();
     int emitPlaceholder();  // an "empty" where a label will go; returns its address
-    int emitMarker();       // an "empty" where a jump lands; returns its address
+    int emitMarker();       // an "empty" where a jump lands, a unit of its own; returns its address
+    int emitChainEnd();     // the marker where a short-circuit chain's jumps land, inside its unit
+    void emitUnitEnd(const char* word);  // "jump", "jumpfalse", "read" or "write": a unit ends
+    void emitUnitEnd(const char* word, SourcePosition at);
+    void startUnit() { poliz->facts().startUnit(poliz->size()); }
     void patch(int hole, int marker);
     void patchToHere(int hole);  // a marker here, and a label to it written into the hole
     void emitJumpBack(int marker);

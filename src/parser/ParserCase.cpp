@@ -76,16 +76,17 @@ int Parser::parseVariant(std::set<Value>& prev, Ident* expr, int addr) {
         if (!res->isType(LabelKind<Value>::kType)) semanticError(msg::kCaseTypeMismatch);
         if (!prev.insert(LabelKind<Value>::value(res)).second) semanticError(msg::kCaseDuplicate);
         emit(expr);
+        poliz->facts().shareTemporary(expr);
         emit(poliz->store().make<Delim>("!="));
         begOp.push_back(emitPlaceholder());
-        emitWord("jumpfalse");
+        emitUnitEnd("jumpfalse");
         if (isCurr(":")) break;
         if (!isCurr(",")) unexpected(msg::kExpectLabelSeparator);
         pop();
     }
     pop();
     int nextAddr = emitPlaceholder();
-    emitWord("jump");
+    emitUnitEnd("jump");
     int statement = emitMarker();
     for (int hole : begOp) patch(hole, statement);
     parseOperator();

@@ -46,6 +46,7 @@ void Parser::parseProgram() {
     if (!isCurr("{")) syntaxError(msg::kBadProgramStart);
     pop();
     parseDeclarations();
+    startUnit();  // the first statement
     parseOperators();
     // The closing "}" is current and stays unread: nothing after it belongs to the program.
 }

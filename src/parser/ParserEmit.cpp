@@ -32,7 +32,26 @@ Ident* Parser::emitTemporary() {
 // Until patched, a placeholder is a plain "empty": it must never survive translation.
 int Parser::emitPlaceholder() { return emitWord("empty"); }
 
-int Parser::emitMarker() { return emitWord("empty"); }
+// Control enters code only at the start of a unit (see PolizFacts): at a marker, after a jump,
+// and where a statement begins, which is always after the end of one.
+int Parser::emitMarker() {
+    startUnit();
+    const int marker = emitWord("empty");
+    startUnit();
+    return marker;
+}
+
+int Parser::emitChainEnd() { return emitWord("empty"); }
+
+void Parser::emitUnitEnd(const char* word) {
+    emitWord(word);
+    startUnit();
+}
+
+void Parser::emitUnitEnd(const char* word, SourcePosition at) {
+    emitWord(word, at);
+    startUnit();
+}
 
 void Parser::patch(int hole, int marker) { (*poliz)[hole] = poliz->store().make<Label>(marker); }
 
@@ -41,7 +60,7 @@ void Parser::patchToHere(int hole) { patch(hole, emitMarker()); }
 // label(marker) "jump"
 void Parser::emitJumpBack(int marker) {
     emit(poliz->store().make<Label>(marker));
-    emitWord("jump");
+    emitUnitEnd("jump");
 }
 
-void Parser::emitDiscard() { emitWord("backspace"); }
+void Parser::emitDiscard() { emitUnitEnd("backspace"); }

@@ -73,7 +73,7 @@ std::string Parser::parseLogicChain(const char* word, std::string (Parser::*oper
         emit(sgn, at);
     }
     if (res != kIntType) semanticError(message);
-    int end = emitMarker();
+    int end = emitChainEnd();
     for (int hole : ends) patch(hole, end);
     return res;
 }

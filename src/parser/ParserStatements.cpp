@@ -57,10 +57,10 @@ void Parser::parseIf() {
     if (!res->isType(kIntType)) semanticError(msg::kIfNeedsInt);
     expect(")", msg::kExpectCloseParen);
     int pElse = emitPlaceholder();
-    emitWord("jumpfalse");
+    emitUnitEnd("jumpfalse");
     parseOperator();
     int pEnd = emitPlaceholder();
-    emitWord("jump");
+    emitUnitEnd("jump");
     patchToHere(pElse);
     expect("else", msg::kExpectElse);
     parseOperator();
@@ -77,7 +77,7 @@ void Parser::parseWhile() {
     if (!res->isType(kIntType)) semanticError(msg::kWhileNeedsInt);
     expect(")", msg::kExpectCloseParen);
     int pEnd = emitPlaceholder();
-    emitWord("jumpfalse");
+    emitUnitEnd("jumpfalse");
     cycbeg.push(lBeg);
     parseOperator();
     cycbeg.pop();
@@ -109,9 +109,9 @@ void Parser::parseFor() {
     expect(";", msg::kExpectSemicolon);
     if (res != nullptr && !res->isType(kIntType)) semanticError(msg::kForNeedsInt);
     int pEnd = emitPlaceholder();
-    emitWord("jumpfalse");
+    emitUnitEnd("jumpfalse");
     int pOp = emitPlaceholder();
-    emitWord("jump");
+    emitUnitEnd("jump");
     int lInc = emitMarker();
     if (!isCurr(")")) {
         parseExpression();
@@ -151,7 +151,7 @@ void Parser::parseRead() {
     parseIdent();
     expect(")", msg::kExpectCloseParen);
     expect(";", msg::kExpectSemicolon);
-    emitWord("read", at);
+    emitUnitEnd("read", at);
 }
 
 // write -> "write" "(" expression { "," expression } ")" ";"
@@ -170,7 +170,7 @@ void Parser::parseWrite() {
     expect(")", msg::kExpectCloseParen);
     expect(";", msg::kExpectSemicolon);
     emit(poliz->store().make<Number>(num), at);
-    emitWord("write", at);
+    emitUnitEnd("write", at);
 }
 
 // continue -> "continue" ";"
@@ -180,6 +180,7 @@ void Parser::parseContinue() {
     if (cycbeg.empty()) semanticError(msg::kContinueOutsideLoop);
     emit(poliz->store().make<Label>(cycbeg.top()));
     emit(poliz->store().make<Delim>("jump"));
+    startUnit();
     expect(";", msg::kExpectSemicolon);
 }
 

@@ -11,24 +11,20 @@
 #include "common/SourcePosition.h"
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
-
-class PolizTracer;
+#include "poliz/PolizFacts.h"
 
 // How go() runs the program. The defaults are what the interpreter uses.
 //
-// Seams for the companions of the interpreter:
-// - tracer: an execution trace (poliz/PolizTracer.h) told every executed item and the operand
-//   stack. The run loop is a template on whether it traces, so without a tracer the hot loop
-//   carries no hook at all.
+// Seams for the companions of the interpreter (traces and steppers run on the reference
+// machine instead):
 // - fuse = false runs every item as its own step, without the fused forms and the compiled
-//   numeric statements (cell forms), so tests can compare the fused and the plain
-//   instruction forms on the same program; tracing always runs the plain form.
+//   numeric units (cell forms), so tests can compare the fused and the plain instruction
+//   forms on the same program.
 // - Step budget: building with the compile definition POLIZ_STEP_BUDGET=N (only the fuzz build
 //   does) makes the run stop with a RuntimeError "Step budget exhausted!" after N executed
 //   instructions, so endless loops end. Other builds never stop a running program.
 struct RunOptions {
     bool fuse = true;
-    PolizTracer* tracer = nullptr;
 };
 
 class Poliz {
@@ -48,6 +44,7 @@ class Poliz {
     bool positionsKept = false;
     int sourceLine = 0;
     LexStore lexemes;
+    PolizFacts known;
 
 public:
     Poliz() = default;
@@ -88,6 +85,9 @@ public:
 
     // Owner of the lexemes made during translation and execution.
     LexStore& store() { return lexemes; }
+    // What the translator recorded about the items while appending them.
+    PolizFacts& facts() { return known; }
+    const PolizFacts& facts() const { return known; }
 
     // Runs the program on the console.
     void go();

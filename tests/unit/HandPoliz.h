@@ -61,6 +61,8 @@ public:
     }
     // A jump-target marker or a placeholder; both are "empty" items. Returns the address.
     int mark() { return emit({"empty"}); }
+    // Records, as the translator does, that a unit of code starts at the next item.
+    void unit() { poliz.facts().startUnit(poliz.size()); }
     void patch(int placeholder, int marker) { poliz[placeholder] = label(marker); }
 
     // `T items "="` followed by `1 write`: the translation of write(expression).

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "HandPoliz.h"
-#include "fast/PolizTracer.h"
 
 namespace {
 
@@ -304,43 +303,6 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     HandPoliz u(engine());  // words outside the vocabulary do nothing
     u.emit({"if", ";", u.n(4), "empty", u.n(1), "write"});
     EXPECT_EQ(u.output(), "4");
-}
-
-namespace {
-
-class Recorder : public PolizTracer {
-public:
-    int limit;
-    std::vector<std::string> steps;
-    explicit Recorder(int limit) : limit(limit) {}
-    bool step(int address, const std::vector<TraceEntry>& stack) override {
-        std::string line = std::to_string(address) + ":";
-        for (const TraceEntry& e : stack) {
-            line += ' ';
-            if (e.variable) line += e.variable->getString() + (e.hasValue ? "=" : "");
-            line += e.text;
-        }
-        steps.push_back(line);
-        return static_cast<int>(steps.size()) < limit;
-    }
-};
-
-}  // namespace
-
-TEST_P(Interpreter, TracerSeesEveryItemAndCanStopTracing) {
-    if (engine() == Engine::REFERENCE) GTEST_SKIP() << "the tracer is a hook of the fast backend's loop";
-    HandPoliz p(engine());
-    Ident* x = p.var("x", "int");
-    p.emit({x, p.n(2), "=", p.label(6), "jump", p.n(1), "write"});
-    Recorder all(100);
-    EXPECT_EQ(p.run("", RunOptions{fused(), &all}).out, "");
-    EXPECT_EQ(all.steps, (std::vector<std::string>{"0: x", "1: x 2", "2: x=2", "3: x=2 6", "4: x=2"}));
-    // After the tracer declines, the run goes on untraced from the next item.
-    HandPoliz q(engine());
-    q.emit({q.n(6), q.label(2), "jump", q.n(1), "write"});
-    Recorder two(2);
-    EXPECT_EQ(q.run("", RunOptions{fused(), &two}).out, "6");
-    EXPECT_EQ(two.steps.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, Interpreter,

@@ -53,6 +53,18 @@ std::string failure(const std::string& source) {
     }
 }
 
+// The units the translator recorded, as their first addresses, and how many temporaries it
+// recorded as pushed again.
+std::string units(const std::string& source) {
+    SourceFile file(source);
+    Poliz poliz;
+    Parser parser(file.name().c_str(), poliz);
+    parser.go();
+    std::string out;
+    for (int start : poliz.facts().unitStarts()) out += std::to_string(start) + " ";
+    return out + "shared " + std::to_string(poliz.facts().sharedTemporaries().size());
+}
+
 std::string repeat(const std::string& text, int times) {
     std::string out;
     for (int i = 0; i < times; ++i) out += text;
@@ -432,4 +444,15 @@ TEST(ParserChecks, NestingLimit) {
     EXPECT_EQ(failure("program { int x; x = " + repeat("-", 100000) + "1; }"), tooDeep);
     EXPECT_EQ(failure("program { " + repeat("{", 100000) + " }"), tooDeep);
     EXPECT_EQ(failure("program { " + repeat("while (1) ", 100000) + "{ } }"), tooDeep);
+}
+
+// Control enters a unit only at its first item: statements, conditions with their jump, jumps
+// and markers each start one; a chain's end marker stays inside its expression's unit.
+TEST(ParserRecord, UnitsStartWhereControlEnters) {
+    // [0] | $t1 a 3 < dup not ->11 jumpfalse b or [11] = ->25 jumpfalse | $t2 a a 1 + = = backspace
+    // | ->0 jump | [25] |
+    EXPECT_EQ(units("program { int a, b; while (a < 3 or b) a = a + 1; }"), "0 1 15 23 25 26 shared 0");
+    EXPECT_EQ(units("program { int i; case (i) of 1, 2: write(1); 3: write(3); end; }"),
+              "0 4 5 10 15 17 18 23 24 29 31 32 37 38 shared 1");
+    EXPECT_EQ(units("program { int i; read(i); if (i) write(i); else {} }"), "0 2 7 12 14 15 16 shared 0");
 }
