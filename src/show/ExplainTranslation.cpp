@@ -100,7 +100,12 @@ void placeExplanation(Explanation& explanation, SourcePosition at, const SourceT
 
 std::string formatExplanation(const std::string& fileName, const Explanation& e) {
     std::string out = visible(fileName);
-    if (e.at.known()) out += ":" + std::to_string(e.at.line) + ":" + std::to_string(e.at.column);
+    if (e.at.known()) {
+        out += ':';
+        out += std::to_string(e.at.line);
+        out += ':';
+        out += std::to_string(e.at.column);
+    }
     out += ": error: " + e.text + "\n";
     if (e.at.known()) {
         std::string gutter = std::to_string(e.at.line);

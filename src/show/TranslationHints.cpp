@@ -11,7 +11,13 @@ namespace {
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+// Built by appending: g++ 12 warns falsely about "'" + std::string(...).
+std::string quoted(std::string_view text) {
+    std::string out = "'";
+    out += text;
+    out += '\'';
+    return out;
+}
 
 // "i++" and "i--", and "i += 1" and its kin: a sign right after another operator sign.
 Hint doubledSignHint(const LexemeHistory& lexemes) {

@@ -27,7 +27,7 @@ inline void runOn(Engine engine, Poliz& poliz, std::istream& in, std::ostream& o
         StackMachine machine(poliz, in, out);
         machine.run();
     } else {
-        poliz.go(in, out, RunOptions{engine == Engine::FAST, nullptr});
+        poliz.go(in, out, RunOptions{engine == Engine::FAST});
     }
 }
 
