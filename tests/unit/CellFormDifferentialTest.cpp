@@ -218,8 +218,9 @@ TEST_F(CellForms, ControlFlowAroundCompiledStatementsAgrees) {
 }
 
 // Hand-built sequences, recorded in units as the translator would: the same items run on the
-// reference machine, fused and plain must give the same outcome, also when a jump breaks the
-// record's promise by landing inside a unit (the fused run then keeps to one instruction per item).
+// reference machine and on the fast backend, fused and plain, must give the same outcome, also
+// when a jump breaks the record's promise by landing inside a unit (the fused run then keeps to
+// one instruction per item).
 
 // x = a + b * 2 as a statement, then a condition on x, written out; `entry` items run first.
 int statementAndCondition(HandPoliz& p, Ident* x, Ident* a, Ident* b,

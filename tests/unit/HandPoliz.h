@@ -79,7 +79,7 @@ public:
     Outcome run(const std::string& input = "") {
         return outcome(input, [&](std::istream& in, std::ostream& out) { runOn(engine, poliz, in, out); });
     }
-    // A run on the fast backend with the given options (a tracer, for instance).
+    // A run on the fast backend with the given options.
     Outcome run(const std::string& input, const RunOptions& how) {
         return outcome(input, [&](std::istream& in, std::ostream& out) { poliz.go(in, out, how); });
     }
