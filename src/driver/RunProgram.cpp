@@ -8,10 +8,10 @@
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 
-int runProgram(const std::string& fileName, std::istream& in, std::ostream& out) {
+int runProgram(const std::string& fileName, std::istream& in, std::ostream& out, ScanTrail* trail) {
     // The parser owns the lexemes the POLIZ items point to, so it lives until the run ends.
     Poliz poliz;
-    Parser parser(fileName.c_str(), poliz);
+    Parser parser(fileName.c_str(), poliz, trail);
     parser.go();
     out << kCompiledMessage << std::flush;
     checkWritten(out);

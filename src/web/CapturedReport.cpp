@@ -4,7 +4,6 @@
 #include <iostream>
 #include <sstream>
 
-#include "common/Errors.h"
 #include "common/ReportErrors.h"
 
 namespace {
@@ -24,10 +23,16 @@ public:
 }  // namespace
 
 void CapturedReport::writeMembers(Json& json) const {
-    json.key("status").value(status);
     json.key("output").value(output);
+    writeError(json);
+}
+
+void CapturedReport::writeError(Json& json) const {
+    json.key("status").value(status);
     json.key("error").value(error);
     json.key("errorLine").value(errorLine);
+    json.key("errorColumn").value(errorColumn);
+    json.key("hint").value(hint);
 }
 
 CapturedReport captureReport(const std::function<int()>& body) {
@@ -38,13 +43,11 @@ CapturedReport captureReport(const std::function<int()>& body) {
         const Redirect out(std::cout, output.rdbuf());
         const Redirect err(std::cerr, error.rdbuf());
         report.status = reportErrors([&body, &report] {
-            try {
-                return body();
-            } catch (const LineException& e) {
-                // Only the line is taken here; reportErrors still writes the message.
-                report.errorLine = e.getLine();
-                throw;
-            }
+            int status = 0;
+            report.caught = catchRunError([&body, &status] { status = body(); });
+            if (report.caught.kind == CaughtError::Kind::NONE) return status;
+            report.errorLine = report.caught.line;
+            return ::report(report.caught.message, report.caught.status);
         });
     }
     report.output = output.str();

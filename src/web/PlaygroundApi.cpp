@@ -3,18 +3,15 @@
 #include <emscripten/emscripten.h>
 
 #include <fstream>
-#include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 
-#include "common/Errors.h"
-#include "driver/RunProgram.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "poliz/PolizItemText.h"
 #include "web/CapturedReport.h"
 #include "web/Json.h"
+#include "web/PageRun.h"
 #include "web/StepSession.h"
 
 namespace {
@@ -56,13 +53,10 @@ void appendListing(Json& json, const Poliz& poliz) {
 extern "C" {
 
 // Translates and runs `source` as poliz does, "read" taking `input`: {status, output, error,
-// errorLine}.
+// errorLine, errorColumn, hint}.
 EMSCRIPTEN_KEEPALIVE const char* playgroundRun(const char* source, const char* input) {
     session.reset();
-    const char* fileName = writeSourceFile(source);
-    std::istringstream in(input);
-    const CapturedReport report =
-        captureReport([fileName, &in] { return runProgram(fileName, in, std::cout); });
+    const CapturedReport report = runForPage(writeSourceFile(source), input);
     Json json;
     json.beginObject();
     report.writeMembers(json);
@@ -72,14 +66,9 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundRun(const char* source, const char* i
 
 // Translates `source` only: the error as in playgroundRun, or the POLIZ listing as "items".
 EMSCRIPTEN_KEEPALIVE const char* playgroundTranslate(const char* source) {
-    const char* fileName = writeSourceFile(source);
     Poliz poliz;
     std::unique_ptr<Parser> parser;
-    const CapturedReport report = captureReport([fileName, &poliz, &parser] {
-        parser = std::make_unique<Parser>(fileName, poliz);
-        parser->go();
-        return 0;
-    });
+    const CapturedReport report = translateForPage(writeSourceFile(source), poliz, parser);
     Json json;
     json.beginObject();
     report.writeMembers(json);

@@ -7,6 +7,7 @@
 #include "driver/RunProgram.h"
 #include "lexemes/NumberText.h"
 #include "web/Json.h"
+#include "web/PageRun.h"
 
 namespace {
 
@@ -29,12 +30,9 @@ std::string valueText(const Ident& variable) {
 
 }  // namespace
 
-StepSession::StepSession(const std::string& fileName, const std::string& text) : input(text) {
-    translated = captureReport([this, &fileName] {
-        parser = std::make_unique<Parser>(fileName.c_str(), poliz);
-        parser->go();
-        return 0;
-    });
+StepSession::StepSession(const std::string& fileName, const std::string& text)
+    : input(text), source(SourceText::fromFile(fileName)) {
+    translated = translateForPage(fileName, poliz, parser);
     if (translated.status != 0) return;
     output_ << kCompiledMessage;
     machine_ = std::make_unique<StackMachine>(poliz, input, output_);
@@ -66,6 +64,8 @@ bool StepSession::advance() {
     });
     if (report.status != 0) {
         failure_ = report;
+        if (report.caught.kind == CaughtError::Kind::RUNTIME)
+            explainRuntimeFailure(failure_, poliz, machine_->pc(), source);
         return false;
     }
     if (machine_->finished()) output_ << kFinishedMessage;
@@ -131,8 +131,7 @@ std::string StepSession::stateJson() const {
         json.key("finished").value(finished);
         json.key("canGoBack").value(!history.empty());
         json.key("output").value(output_.str());
-        json.key("error").value(failure_.error);
-        json.key("status").value(failure_.status);
+        failure_.writeError(json);
         appendStack(json);
         appendVariables(json);
     }

@@ -12,6 +12,7 @@
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "poliz/PolizItemText.h"
+#include "show/SourceText.h"
 #include "web/CapturedReport.h"
 
 class StepSession {
@@ -53,6 +54,7 @@ private:
     };
 
     std::istringstream input;
+    SourceText source;  // for explaining a runtime error
     std::ostringstream output_;
     Poliz poliz;
     std::unique_ptr<Parser> parser;  // owns the lexemes the items point to

@@ -1,5 +1,6 @@
 // The playground's C++ side: a captured run reports what poliz prints, and a step session goes
-// forward by items, lines and to a line and back again, streams and errors included.
+// forward by items, lines and to a line and back again, streams and errors included; the page's
+// runs place each error in the source and give its hint.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -8,6 +9,7 @@
 #include "driver/RunProgram.h"
 #include "web/CapturedReport.h"
 #include "web/Json.h"
+#include "web/PageRun.h"
 #include "web/StepSession.h"
 
 namespace {
@@ -62,6 +64,45 @@ TEST(CapturedRun, LeavesTheStandardStreamsAsTheyWere) {
     runCaptured("program { write(1 / 0); }", "");
     EXPECT_EQ(std::cout.rdbuf(), out);
     EXPECT_EQ(std::cerr.rdbuf(), err);
+}
+
+TEST(PageRun, PlacesATranslationErrorAtItsColumnWithItsHint) {
+    const SourceFile lexical("program {\n    int a;\n    a = 1 # 2;\n}\n");
+    const CapturedReport shown = runForPage(lexical.name(), "");
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_EQ(shown.error, "Error (line 3): unresolved symbol #\n");
+    EXPECT_EQ(shown.errorLine, 3);
+    EXPECT_EQ(shown.errorColumn, 11);
+    EXPECT_EQ(shown.hint, "comments stand between /* and */");
+
+    const SourceFile syntax("program {\n    int a;\n    a++;\n}\n");
+    Poliz poliz;
+    std::unique_ptr<Parser> parser;
+    const CapturedReport translated = translateForPage(syntax.name(), poliz, parser);
+    EXPECT_EQ(translated.status, 2);
+    EXPECT_EQ(translated.errorLine, 3);
+    EXPECT_EQ(translated.errorColumn, 6);
+    EXPECT_EQ(translated.hint, "there is no '++' operator: write a = a + 1 instead");
+}
+
+TEST(PageRun, PlacesARuntimeErrorOfTheFastRunByRunningTheReferenceMachine) {
+    const SourceFile file("program {\n    int a, b = 0;\n    write(1);\n    a = 7 / b;\n}\n");
+    const CapturedReport shown = runForPage(file.name(), "");
+    EXPECT_EQ(shown.status, 4);
+    EXPECT_EQ(shown.output, std::string(kCompiledMessage) + "1");
+    EXPECT_EQ(shown.error, "Runtime error: Division by zero!\n");
+    EXPECT_EQ(shown.errorLine, 4);
+    EXPECT_EQ(shown.errorColumn, 11);
+    EXPECT_EQ(shown.hint.rfind("item 9 ('/', line 4) divided by zero", 0), 0U) << shown.hint;
+
+    // Past the search's steps the error keeps its message and goes without a place.
+    const SourceFile late(
+        "program {\n    int i, b = 0;\n    for (i = 0; i < 1000; i = i + 1) b = 0;\n    i = i / b;\n}\n");
+    const CapturedReport unplaced = runForPage(late.name(), "", 100);
+    EXPECT_EQ(unplaced.error, "Runtime error: Division by zero!\n");
+    EXPECT_EQ(unplaced.errorLine, 0);
+    EXPECT_EQ(unplaced.hint, "");
+    EXPECT_EQ(runForPage(late.name(), "").errorLine, 4);
 }
 
 TEST(StepSession, ReportsATranslationErrorAndHasNoMachine) {
@@ -127,6 +168,9 @@ TEST(StepSession, StopsAtARuntimeErrorAndGoesBackBeforeIt) {
     session.runToLine(100);
     EXPECT_EQ(session.failure().status, 4);
     EXPECT_EQ(session.failure().error, "Runtime error: Division by zero!\n");
+    EXPECT_EQ(session.failure().errorLine, 4);
+    EXPECT_EQ(session.failure().errorColumn, 9);
+    EXPECT_NE(session.failure().hint, "");
     EXPECT_EQ(session.output(), std::string(kCompiledMessage) + "x");
     const int failedAt = session.machine()->pc();
     session.stepItem();  // stays where it failed

@@ -1,0 +1,93 @@
+// Runs and translations for the page, with their errors explained (see PageRun.h).
+#include "web/PageRun.h"
+
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <streambuf>
+
+#include "common/Errors.h"
+#include "driver/RunProgram.h"
+#include "machine/StackMachine.h"
+#include "scanner/ScanTrail.h"
+#include "show/Explain.h"
+
+namespace {
+
+// Takes what the search run writes and keeps none of it.
+class DiscardBuffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+void takeExplanation(CapturedReport& report, const Explanation& explanation) {
+    report.errorLine = explanation.at.line;
+    report.errorColumn = explanation.at.column;
+    report.hint = explanation.hint;
+}
+
+// Runs the program again on the reference machine to find the item that fails: both machines
+// fail at the same item (the differential tests hold them to it). False when the search gives up.
+bool placeRuntimeError(CapturedReport& report, const std::string& fileName, const std::string& input,
+                       long searchSteps) {
+    Poliz poliz;
+    poliz.keepPositions();
+    std::unique_ptr<Parser> parser;
+    std::istringstream in(input);
+    DiscardBuffer discard;
+    std::ostream out(&discard);
+    try {
+        parser = std::make_unique<Parser>(fileName.c_str(), poliz);
+        parser->go();
+        StackMachine machine(poliz, in, out);
+        for (long steps = 0; steps < searchSteps && !machine.finished(); ++steps) {
+            try {
+                machine.step();
+            } catch (const RuntimeError&) {
+                explainRuntimeFailure(report, poliz, machine.pc(), SourceText::fromFile(fileName));
+                return true;
+            }
+        }
+    } catch (const std::exception&) {
+        // Out of memory, say: the error goes without a place, as when the search gives up.
+    }
+    return false;
+}
+
+}  // namespace
+
+CapturedReport runForPage(const std::string& fileName, const std::string& input, long searchSteps) {
+    ScanTrail trail;
+    trail.keepHistory = true;
+    std::istringstream in(input);
+    CapturedReport report = captureReport([&] { return runProgram(fileName, in, std::cout, &trail); });
+    switch (report.caught.kind) {
+        case CaughtError::Kind::NONE: break;
+        case CaughtError::Kind::RUNTIME: placeRuntimeError(report, fileName, input, searchSteps); break;
+        default:
+            takeExplanation(report,
+                            explainTranslationError(report.caught, trail, SourceText::fromFile(fileName)));
+    }
+    return report;
+}
+
+CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::unique_ptr<Parser>& parser) {
+    ScanTrail trail;
+    trail.keepHistory = true;
+    poliz.keepPositions();
+    CapturedReport report = captureReport([&] {
+        parser = std::make_unique<Parser>(fileName.c_str(), poliz, &trail);
+        parser->go();
+        return 0;
+    });
+    if (report.caught.kind != CaughtError::Kind::NONE)
+        takeExplanation(report,
+                        explainTranslationError(report.caught, trail, SourceText::fromFile(fileName)));
+    return report;
+}
+
+void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt,
+                           const SourceText& source) {
+    takeExplanation(report, explainRuntimeError(report.caught, poliz, failedAt, source));
+}

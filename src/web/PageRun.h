@@ -1,0 +1,29 @@
+// What the playground's page asks of the interpreter: a run or a translation as poliz does it,
+// each with its error explained as poliz-show --explain explains it (line, column and hint), so
+// that the page can mark the spot in the editor and show the hint beside the message.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "parser/Parser.h"
+#include "poliz/Poliz.h"
+#include "show/SourceText.h"
+#include "web/CapturedReport.h"
+
+// About a second of the reference machine in the browser.
+inline constexpr long kRuntimeSearchSteps = 20'000'000;
+
+// Runs the source file `fileName` as poliz does (translation, then the fast backend), "read"
+// taking `input`. A runtime error is placed by running the program again on the reference
+// machine, for at most `searchSteps` items; past them the error goes without a place.
+CapturedReport runForPage(const std::string& fileName, const std::string& input,
+                          long searchSteps = kRuntimeSearchSteps);
+
+// Translates `fileName` into `poliz`, the items keeping their positions; `parser` keeps the
+// lexemes they point to alive afterwards.
+CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::unique_ptr<Parser>& parser);
+
+// Fills the place and hint of `report` for a runtime error raised by the item at `failedAt`.
+void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt,
+                           const SourceText& source);
