@@ -1,5 +1,6 @@
 // The page's side of the Web Worker that holds the WebAssembly module: requests as promises,
-// and Stop, which ends the worker with whatever it is running and starts a fresh one.
+// and Stop, which ends the worker with whatever it is running and starts a fresh one (as does a
+// failure that leaves the module in doubt).
 
 export class StoppedError extends Error {
   constructor() {
@@ -18,12 +19,13 @@ export class MachineClient {
   start() {
     this.worker = new Worker(this.workerUrl);
     this.worker.onmessage = (event) => {
-      const { id, reply, failure } = event.data;
+      const { id, reply, failure, restart } = event.data;
       const request = this.pending.get(id);
       if (!request) return;
       this.pending.delete(id);
       if (failure) request.reject(new Error(failure));
       else request.resolve(reply);
+      if (restart) this.stop();
     };
   }
 

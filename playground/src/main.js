@@ -62,14 +62,16 @@ function setStatus(text) {
   ui.status.textContent = text;
 }
 
-// The error's message exactly as poliz prints it, and its place in the editor. A translation
-// error without a line (the text ended early) is marked on the last line that is not blank.
+// The error's message exactly as poliz prints it, its hint, and its place in the editor. A
+// translation error without a line (the text ended early) is marked on the last line that is
+// not blank; a runtime error on the line of the item that failed, when it was found.
 function showError(reply) {
   ui.error.textContent = (reply.error ?? '').replace(/\n$/, '');
   ui.error.hidden = !reply.error;
   ui.hint.textContent = reply.hint ?? '';
   ui.hint.hidden = !reply.hint;
-  if (!reply.error || reply.status < 1 || reply.status > 3) {
+  const translation = reply.status >= 1 && reply.status <= 3;
+  if (!reply.error || !(translation || reply.errorLine > 0)) {
     editor.mark({ error: null });
     return;
   }
@@ -90,8 +92,9 @@ async function translate() {
   let reply;
   try {
     reply = await translator.call('playgroundTranslate', source);
-  } catch {
-    return;
+  } catch (error) {
+    if (error instanceof StoppedError || source !== editor.text()) return;
+    reply = { status: -1, error: error.message };
   }
   if (source !== editor.text()) return;  // edited meanwhile: a newer request follows
   if (reply.status !== 0) {

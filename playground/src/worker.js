@@ -4,6 +4,7 @@
 importScripts('poliz.js');
 
 const ready = createPolizModule();
+const stackExhausted = "the browser's stack is too small for nesting this deep; the console poliz runs it";
 
 const signatures = {
   playgroundRun: ['string', 'string'],
@@ -22,6 +23,10 @@ self.onmessage = async (event) => {
     reply.milliseconds = performance.now() - started;
     self.postMessage({ id, reply });
   } catch (error) {
-    self.postMessage({ id, failure: String(error) });
+    // A RangeError is the browser's own call stack running out: the parser descends once per
+    // level of nesting, and poliz allows deeper nesting than a browser's stack holds. The
+    // module is left mid-call, so the page starts a fresh worker.
+    if (error instanceof RangeError) self.postMessage({ id, failure: stackExhausted, restart: true });
+    else self.postMessage({ id, failure: String(error) });
   }
 };

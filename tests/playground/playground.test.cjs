@@ -48,6 +48,13 @@ async function press(page, id) {
   await page.waitForFunction(() => !document.querySelector('[data-testid="run"]').disabled);
 }
 
+// Replaces the editor's whole text by typing, as a user would.
+async function editorType(page, text) {
+  await page.locator('.cm-content').click();
+  await page.keyboard.press('Control+a');
+  await page.keyboard.type(text);
+}
+
 // The editor's line, whether marked or not (marked lines also carry data-line).
 const sourceLine = (page, line) => page.locator('.cm-line').nth(line - 1);
 
@@ -103,28 +110,46 @@ test('reading past the end of the input fails as in poliz', { timeout: 60000 }, 
   await closeClean(page);
 });
 
-test('an error is shown with its exact message and marked on its line', { timeout: 60000 }, async () => {
+test('nesting deeper than the browser\'s stack holds is reported, and the page runs on', { timeout: 60000 }, async () => {
+  const programs = path.join(__dirname, '..', 'programs');
+  const tooDeep = fs.readFileSync(path.join(programs, 'syntax/expressions/nesting_too_deep.ppp'), 'utf8');
+  let page = await openPlayground(browser, server.url, tooDeep);
+  assert.deepEqual(await runAndWait(page), poliz(tooDeep));
+  await closeClean(page);
+
+  // A thousand parentheses take more of the browser's own stack than it has (poliz takes them).
+  const deep = fs.readFileSync(path.join(programs, 'ok/nesting/thousand_levels.ppp'), 'utf8');
+  page = await openPlayground(browser, server.url, deep);
+  assert.match(await byTestId(page, 'listing').textContent(), /No POLIZ: the browser's stack is too small/);
+  await byTestId(page, 'run').click();
+  await page.waitForFunction(() => /^Failed/.test(document.querySelector('[data-testid="status"]').textContent));
+  assert.match(await byTestId(page, 'status').textContent(), /stack is too small for nesting this deep/);
+  await editorType(page, 'program { write(2 + 3); }');
+  const shown = await runAndWait(page);
+  assert.equal(shown.status, 0);
+  assert.match(shown.output, /5/);
+  await closeClean(page);
+});
+
+test('an error is shown with its exact message, marked at its spot, with its hint', { timeout: 60000 }, async () => {
   const cases = [
-    { source: 'program {\n    int a;\n    a = ;\n}\n', line: 3 },                 // syntax
-    { source: 'program {\n    int a;\n    string s;\n\n    a = s;\n}\n', line: 5 },  // semantic
-    { source: 'program {\n    int a;\n    a = 1 # 2;\n}\n', line: 3 },             // lexical
-    { source: 'program {\n    int a;\n    a = 1;\n', line: 3 },                    // the text ends early
+    { source: 'program {\n    int a;\n    a = ;\n}\n', line: 3, mark: ';', hint: /operand .* is missing before ';'/ },      // syntax
+    { source: 'program {\n    int a;\n    string s;\n\n    a = s;\n}\n', line: 5, mark: ';', hint: /cannot be assigned/ },  // semantic
+    { source: 'program {\n    int a;\n    a = 1 # 2;\n}\n', line: 3, mark: '#', hint: /comments stand between/ },          // lexical
+    { source: 'program {\n    int a;\n    a = 1;\n', line: 1, mark: '{', hint: /add its '}'/ },                             // the text ends early
+    { source: 'program {\n    int a;\n    a = 1 / 0;\n}\n', line: 3, mark: '/', hint: /divided by zero/ },                 // runtime
   ];
-  for (const { source, line } of cases) {
+  for (const { source, line, mark, hint } of cases) {
     const page = await openPlayground(browser, server.url, source);
     const shown = await runAndWait(page);
     assert.deepEqual(shown, poliz(source), source);
     assert.ok(shown.error.length > 0);
     const marked = await page.$$eval('.cm-line.pg-error-line', (lines) => lines.map((l) => Number(l.dataset.line)));
     assert.deepEqual(marked, [line], source);
+    assert.equal(await page.locator('.pg-error-mark').textContent(), mark, source);
+    assert.match(await byTestId(page, 'hint').textContent(), hint, source);
     await closeClean(page);
   }
-  // A runtime error is not a place in the source: nothing is marked.
-  const page = await openPlayground(browser, server.url, 'program {\n    int a;\n    a = 1 / 0;\n}\n');
-  const shown = await runAndWait(page);
-  assert.equal(shown.error, 'Runtime error: Division by zero!');
-  assert.equal(await page.locator('.cm-line.pg-error-line').count(), 0);
-  await closeClean(page);
 });
 
 const loop = [
@@ -200,9 +225,7 @@ test('Stop ends an endless loop and the page runs on', { timeout: 60000 }, async
   await page.waitForFunction(() => document.querySelector('[data-testid="status"]').textContent === 'Stopped.');
   assert.ok(await byTestId(page, 'stop').isDisabled());
   // The page answered while the loop ran, and a fresh machine runs the next program.
-  await page.locator('.cm-content').click();
-  await page.keyboard.press('Control+a');
-  await page.keyboard.type('program { write(42); }');
+  await editorType(page, 'program { write(42); }');
   const shown = await runAndWait(page);
   assert.deepEqual(shown, poliz('program { write(42); }'));
   await closeClean(page);
