@@ -271,4 +271,32 @@ TEST(CellFormsByHand, JumpsIntoAStatementAgree) {
     }
 }
 
+// A record may put a named variable where the translator only ever puts an expression's
+// temporary: the condition must still store into it, whether its operands are strings (a fused
+// condition) or numbers (a compiled one).
+HandPoliz::Outcome runNamedConditionTarget(Engine engine, bool strings) {
+    HandPoliz p(engine);
+    Ident* x = p.var("x", "int", 7);
+    p.unit();
+    const int test = strings ? p.emit({x, p.s("a"), p.s("b"), "<", "=", p.label(0), "jumpfalse"})
+                             : p.emit({x, p.n(1), p.n(2), "<", "=", p.label(0), "jumpfalse"});
+    p.unit();
+    const int end = p.mark();
+    p.patch(test + 5, end);
+    p.unit();
+    p.emit({x, p.n(1), "write"});
+    return p.run();
+}
+
+TEST(CellFormsByHand, ANamedVariableInATemporarysPlaceIsStored) {
+    for (bool strings : {true, false}) {
+        EXPECT_EQ(runNamedConditionTarget(Engine::REFERENCE, strings).out, "1");
+        for (Engine engine : {Engine::FAST, Engine::FAST_PLAIN}) {
+            const HandPoliz::Outcome fast = runNamedConditionTarget(engine, strings);
+            EXPECT_EQ(fast.out, "1") << strings << " " << nameOf(engine);
+            EXPECT_EQ(fast.error, "") << strings << " " << nameOf(engine);
+        }
+    }
+}
+
 }  // namespace
