@@ -188,6 +188,7 @@ bool StatementCompiler::unary(Op word) {
     } else {
         emit(v.type == ValueType::INT ? Op::NEG_I : Op::NEG_R, v.cell, nullptr, z);
     }
+    safe.back() = knownAssigned(v);
     stack.push_back({Entry::Kind::REG, word == Op::NOT ? ValueType::INT : v.type, z, true, word == Op::NOT});
     return true;
 }
@@ -197,10 +198,12 @@ bool StatementCompiler::unary(Op word) {
 void StatementCompiler::store(const Entry& target, const Entry& v) {
     if (lastMade(v) && v.type == target.type) {
         ops.back().cell.z = target.cell;
-    } else if (target.type == ValueType::INT) {
-        emit(v.type == ValueType::INT ? Op::MOV_I : Op::R2I, v.cell, nullptr, target.cell);
     } else {
-        emit(v.type == ValueType::REAL ? Op::MOV_R : Op::I2R, v.cell, nullptr, target.cell);
+        if (target.type == ValueType::INT)
+            emit(v.type == ValueType::INT ? Op::MOV_I : Op::R2I, v.cell, nullptr, target.cell);
+        else
+            emit(v.type == ValueType::REAL ? Op::MOV_R : Op::I2R, v.cell, nullptr, target.cell);
+        safe.back() = knownAssigned(v);
     }
     stored.push_back(target.cell);
 }
@@ -231,6 +234,7 @@ bool StatementCompiler::finishCondition(std::size_t labelAt) {
     }
     Instr& jz = emit(Op::JZ, c.cell, nullptr, nullptr);
     jz.target = target;
+    safe.back() = knownAssigned(c);
     return true;
 }
 
@@ -262,6 +266,7 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true, true};
     } else {
         emit(isAnd ? Op::JZ : Op::JNZ, e.cell, nullptr, nullptr);
+        safe.back() = knownAssigned(e);
         if (isAnd) cut.value = Shortcut::Value::ZERO;
         // Past the jump a result that no one can change is known: 0 for "or", and 1 for "and"
         // when it is 0 or 1. A variable may still change before the operator reads it.

@@ -42,7 +42,7 @@ struct alignas(16) Instr {
     };
     union {
         std::int32_t next;   // cell forms, while decoding: the index of the instruction that follows
-        const Instr* nextp;  // cell forms, once linked
+        Instr* nextp;  // cell forms, once linked
     };
 
     Instr() : a(), nextp(nullptr) {}

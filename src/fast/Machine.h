@@ -29,8 +29,9 @@ class Machine {
 public:
     Machine(std::istream& in, std::ostream& out);
 
-    // Runs the program (its code ending in HALT) from pc to the end.
-    void run(const Program& program, int pc);
+    // Runs the program (its code ending in HALT) from pc to the end; checked cell forms that run
+    // are replaced by their unchecked forms, so a program is run once.
+    void run(Program& program, int pc);
     // Writes buffered output to the stream and flushes it.
     void flushOutput();
 
@@ -50,7 +51,7 @@ private:
     std::string outBuf;
     std::string lineBuf;  // a string read's line, swapped into the variable
 
-    void loop(const Instr* prog, int pc);
+    void loop(Instr* prog, int pc);
 
     // Stack primitives. op1 is the top (the right operand of a binary operator), op2 below it.
     std::size_t depth() const { return static_cast<std::size_t>(sp - base); }
@@ -103,9 +104,16 @@ private:
         if constexpr (kCheck) fetch(c);
     }
     template <Op kCellOp>
-    void cellBinary(const Instr& ins) const;
+    void cellBinary(Instr& ins) const;
     template <Op kCellOp>
-    bool cellTest(const Instr& ins) const;
+    bool cellTest(Instr& ins) const;
+    template <Op kCellOp, bool kCheck>
+    void cellUnary(Instr& ins) const;
+    // A checked form that has run once turns into its unchecked form (see Op.h).
+    template <Op kCellOp>
+    static void quicken(Instr& ins) {
+        if constexpr (uncheckedForm(kCellOp) != kCellOp) ins.op = uncheckedForm(kCellOp);
+    }
     [[noreturn]] void unassignedCell(const NumCell* c) const;
 
     [[noreturn]] static void fail(std::string_view what);

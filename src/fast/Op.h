@@ -95,8 +95,8 @@ constexpr bool isComparison(Operation w) { return w >= Operation::LT && w <= Ope
 // cells (variables, constants and intermediate results) that know their operands' types. Every
 // one continues at its `next`; the branches go to `target` when their value is 0 (or, tested
 // comparisons with onTrue, when it holds). x and y are the operands (y the right one), z the
-// result. The unchecked forms (U_) have operands known to hold values: constants, intermediate
-// results, variables assigned before in the statement.
+// result. The unchecked forms (U_) have operands known to hold values (constants, intermediate
+// results, variables assigned before in the statement, or any once the form has run: see below).
 #define POLIZ_CELL_CHECKED_OPS(X)                                   \
     POLIZ_EACH_WORD(X, II_, CELL, NONE, II, true, false)            \
     POLIZ_EACH_WORD(X, RR_, CELL, NONE, RR, true, false)            \
@@ -131,12 +131,27 @@ constexpr bool isComparison(Operation w) { return w >= Operation::LT && w <= Ope
     X(JNZ, CELL_JUMP, NONE, NONE, NONE, true, false) /* to target when x is not 0 */                   \
     X(GOTO, CELL, NONE, NONE, NONE, true, false)     /* to next */
 
+// The forms above (but "and", "or" and the jump to next) with operands known to hold values. A
+// checked cell form that has run through once becomes its unchecked form: its operands held
+// values then, and a variable never loses its value, so its fetches can no longer fail.
+#define POLIZ_CELL_UNCHECKED_OTHER_OPS(X)              \
+    X(U_MOV_I, CELL, NONE, NONE, NONE, false, false)   \
+    X(U_MOV_R, CELL, NONE, NONE, NONE, false, false)   \
+    X(U_I2R, CELL, NONE, NONE, NONE, false, false)     \
+    X(U_R2I, CELL, NONE, NONE, NONE, false, false)     \
+    X(U_NEG_I, CELL, NONE, NONE, NONE, false, false)   \
+    X(U_NEG_R, CELL, NONE, NONE, NONE, false, false)   \
+    X(U_NOT_I, CELL, NONE, NONE, NONE, false, false)   \
+    X(U_JZ, CELL_JUMP, NONE, NONE, NONE, false, false) \
+    X(U_JNZ, CELL_JUMP, NONE, NONE, NONE, false, false)
+
 #define POLIZ_OPS(X)          \
     POLIZ_PLAIN_OPS(X)        \
     POLIZ_FUSED_OPS(X)        \
     POLIZ_CELL_CHECKED_OPS(X) \
     POLIZ_CELL_OTHER_OPS(X)   \
-    POLIZ_CELL_UNCHECKED_OPS(X)
+    POLIZ_CELL_UNCHECKED_OPS(X) \
+    POLIZ_CELL_UNCHECKED_OTHER_OPS(X)
 
 enum class Op : std::uint8_t {
 #define POLIZ_OP_ENUMERATOR(name, ...) name,
@@ -270,11 +285,24 @@ constexpr Op fused(Shape shape, Op binary) {
 constexpr Op cellForm(Forms forms, Op binary) {
     return opdetail::kCell[static_cast<int>(forms)][static_cast<int>(operationOf(binary))][1][0];
 }
-// A cell opcode whose operands are known to hold values: its unchecked form, or itself.
+// A cell opcode whose operands are known to hold values: its unchecked form, or itself when it
+// has none.
 constexpr Op uncheckedForm(Op op) {
     const OpInfo& i = info(op);
-    if (i.forms == Forms::NONE) return op;
-    return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][0][i.tested];
+    if (i.forms != Forms::NONE)
+        return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][0][i.tested];
+    switch (op) {
+        case Op::MOV_I: return Op::U_MOV_I;
+        case Op::MOV_R: return Op::U_MOV_R;
+        case Op::I2R: return Op::U_I2R;
+        case Op::R2I: return Op::U_R2I;
+        case Op::NEG_I: return Op::U_NEG_I;
+        case Op::NEG_R: return Op::U_NEG_R;
+        case Op::NOT_I: return Op::U_NOT_I;
+        case Op::JZ: return Op::U_JZ;
+        case Op::JNZ: return Op::U_JNZ;
+        default: return op;
+    }
 }
 // The tested form of a comparison cell form.
 constexpr Op testedForm(Op op) {
@@ -282,6 +310,7 @@ constexpr Op testedForm(Op op) {
     return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][i.checked][1];
 }
 static_assert(uncheckedForm(Op::RI_LT) == Op::U_RI_LT && testedForm(Op::IR_GE) == Op::IRB_GE);
+static_assert(uncheckedForm(Op::JZ) == Op::U_JZ && !info(Op::U_JZ).checked && uncheckedForm(Op::AND_I) == Op::AND_I);
 static_assert(fused(Shape::CONDITION, Op::SUB) == Op::COND_SUB && cellForm(Forms::RR, Op::DIV) == Op::RR_DIV);
 
 // The operation an operator word names; NOP for a word outside the vocabulary.

@@ -12,7 +12,7 @@ void Poliz::go(std::istream& in, std::ostream& out) { go(in, out, RunOptions{});
 void Poliz::go(std::istream& in, std::ostream& out, const RunOptions& options) {
     Machine machine(in, out);
     try {
-        const Program program = decode(*this, options.fuse);
+        Program program = decode(*this, options.fuse);
         machine.run(program, 0);
     } catch (const MalformedItem& bad) {
         machine.flushOutput();
