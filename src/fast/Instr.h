@@ -41,8 +41,8 @@ struct alignas(16) Instr {
         CellOperands cell;  // cell forms
     };
     union {
-        std::int32_t next;   // cell forms, while decoding: the index of the instruction that follows
-        Instr* nextp;  // cell forms, once linked
+        std::int32_t next;  // cell forms, while decoding: the index of the instruction that follows
+        Instr* nextp;       // cell forms, once linked
     };
 
     Instr() : a(), nextp(nullptr) {}

@@ -145,11 +145,11 @@ constexpr bool isComparison(Operation w) { return w >= Operation::LT && w <= Ope
     X(U_JZ, CELL_JUMP, NONE, NONE, NONE, false, false) \
     X(U_JNZ, CELL_JUMP, NONE, NONE, NONE, false, false)
 
-#define POLIZ_OPS(X)          \
-    POLIZ_PLAIN_OPS(X)        \
-    POLIZ_FUSED_OPS(X)        \
-    POLIZ_CELL_CHECKED_OPS(X) \
-    POLIZ_CELL_OTHER_OPS(X)   \
+#define POLIZ_OPS(X)            \
+    POLIZ_PLAIN_OPS(X)          \
+    POLIZ_FUSED_OPS(X)          \
+    POLIZ_CELL_CHECKED_OPS(X)   \
+    POLIZ_CELL_OTHER_OPS(X)     \
     POLIZ_CELL_UNCHECKED_OPS(X) \
     POLIZ_CELL_UNCHECKED_OTHER_OPS(X)
 
@@ -310,7 +310,8 @@ constexpr Op testedForm(Op op) {
     return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][i.checked][1];
 }
 static_assert(uncheckedForm(Op::RI_LT) == Op::U_RI_LT && testedForm(Op::IR_GE) == Op::IRB_GE);
-static_assert(uncheckedForm(Op::JZ) == Op::U_JZ && !info(Op::U_JZ).checked && uncheckedForm(Op::AND_I) == Op::AND_I);
+static_assert(uncheckedForm(Op::JZ) == Op::U_JZ && !info(Op::U_JZ).checked &&
+              uncheckedForm(Op::AND_I) == Op::AND_I);
 static_assert(fused(Shape::CONDITION, Op::SUB) == Op::COND_SUB && cellForm(Forms::RR, Op::DIV) == Op::RR_DIV);
 
 // The operation an operator word names; NOP for a word outside the vocabulary.

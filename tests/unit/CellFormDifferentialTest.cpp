@@ -196,8 +196,9 @@ TEST_F(CellForms, RealExpressionsAgreeAsStatementsAndComparisons) {
             agree(program(v, "  if ((" + x + ") < 1.0) write(\"lt\"); else write(\"ge\");"));
             agree(program(v, "  if ((" + x + ") != (" + x + ")) write(\"nan\"); else write(\"num\");"));
             // Run again with other values: a form that has run once no longer checks its operands.
-            agree(program(v, "  while (k < 3) { k = k + 1; if ((" + x + ") < k) write(\"lt\"); else write(\"ge\"); "
-                             "s = s + k; a = a - k; }"));
+            agree(program(v, "  while (k < 3) { k = k + 1; if ((" + x +
+                                 ") < k) write(\"lt\"); else write(\"ge\"); "
+                                 "s = s + k; a = a - k; }"));
         }
     }
     EXPECT_GT(programs, 300);
