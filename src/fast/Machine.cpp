@@ -295,9 +295,9 @@ template <Op kCellOp>
 // a negation or "not".
 template <Op kCellOp, bool kCheck>
 [[gnu::always_inline]] inline void Machine::cellUnary(Instr& ins) const {
+    fetchIf<kCheck>(ins.cell.x);
     const NumCell* x = ins.cell.x;
     NumCell* result = ins.cell.z;
-    fetchIf<kCheck>(x);
     if constexpr (kCellOp == Op::MOV_I) result->i = x->i;
     if constexpr (kCellOp == Op::MOV_R) result->r = x->r;
     if constexpr (kCellOp == Op::I2R) result->r = static_cast<float>(x->i);
