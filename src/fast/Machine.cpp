@@ -6,7 +6,10 @@
 #include <utility>
 
 #include "common/Errors.h"
+#include "fast/Arithmetic.h"
 #include "lexemes/NumberText.h"
+
+using namespace arithmetic;
 
 // Threaded dispatch takes the address of labels, which GNU compilers offer beyond the standard;
 // elsewhere and in the step-budget build the run loop is a switch.
@@ -21,72 +24,7 @@ namespace {
 constexpr bool kThreadedDispatch = POLIZ_THREADED_DISPATCH;
 constexpr std::size_t kInitialStack = 64;
 
-// 32-bit arithmetic that wraps: computed on unsigned values, converted back modulo 2^32.
-std::int32_t wrap(std::uint32_t v) { return static_cast<std::int32_t>(v); }
-std::uint32_t bits(std::int32_t v) { return static_cast<std::uint32_t>(v); }
-
 bool isNumeric(ValueType t) { return t == ValueType::INT || t == ValueType::REAL; }
-
-[[noreturn]] void divisionByZero() { throw RuntimeError("Division by zero!"); }
-
-// The result of a two-operand word on two values of one type: ints, floats or byte strings
-// (std::string_view compares characters as unsigned codes). Floats keep IEEE semantics: with a
-// NaN every comparison is false except "!=".
-template <Op kOp, class T>
-bool compareAs(const T& a, const T& b) {
-    if constexpr (kOp == Op::LT) return a < b;
-    if constexpr (kOp == Op::GT) return a > b;
-    if constexpr (kOp == Op::LE) return a <= b;
-    if constexpr (kOp == Op::GE) return a >= b;
-    if constexpr (kOp == Op::EQ) return a == b;
-    if constexpr (kOp == Op::NE) return a != b;
-}
-
-template <Op kOp>
-Value intResult(std::int32_t a, std::int32_t b) {
-    if constexpr (kOp == Op::ADD)
-        return Value::ofInt(wrap(bits(a) + bits(b)));
-    else if constexpr (kOp == Op::SUB)
-        return Value::ofInt(wrap(bits(a) - bits(b)));
-    else if constexpr (kOp == Op::MUL)
-        return Value::ofInt(wrap(bits(a) * bits(b)));
-    else
-        return Value::ofInt(compareAs<kOp>(a, b));
-}
-
-template <Op kOp>
-Value realResult(float a, float b) {
-    if constexpr (kOp == Op::ADD)
-        return Value::ofReal(a + b);
-    else if constexpr (kOp == Op::SUB)
-        return Value::ofReal(a - b);
-    else if constexpr (kOp == Op::MUL)
-        return Value::ofReal(a * b);
-    else
-        return Value::ofInt(compareAs<kOp>(a, b));
-}
-
-template <Op kOp>
-std::int32_t intValue(std::int32_t a, std::int32_t b) {
-    if constexpr (kOp == Op::ADD)
-        return wrap(bits(a) + bits(b));
-    else if constexpr (kOp == Op::SUB)
-        return wrap(bits(a) - bits(b));
-    else if constexpr (kOp == Op::MUL)
-        return wrap(bits(a) * bits(b));
-    else
-        return compareAs<kOp>(a, b);
-}
-
-template <Op kOp>
-float realValue(float a, float b) {
-    if constexpr (kOp == Op::ADD)
-        return a + b;
-    else if constexpr (kOp == Op::SUB)
-        return a - b;
-    else
-        return a * b;
-}
 
 }  // namespace
 
