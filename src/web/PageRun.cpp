@@ -1,6 +1,7 @@
 // Runs and translations for the page, with their errors explained (see PageRun.h).
 #include "web/PageRun.h"
 
+#include <iostream>
 #include <istream>
 #include <ostream>
 #include <sstream>
