@@ -215,6 +215,10 @@ TEST_F(CellForms, ControlFlowAroundCompiledStatementsAgrees) {
         "  for (k = 0; k < 3; k = k + 1) { u = k; } a = u;",
         "  while (k < 2 and u > 0) k = k + 1;",
         "  for (k = 0; k < 3 or u; k = k + 1) a = a + k;",
+        // Tests of a variable that gets its value only as the program runs: they check it on their
+        // first run, and that run must go the right way too.
+        "  w = a - a; if (w or b - b) write(1); else write(0); if (w and b) write(1); else write(0);",
+        "  w = a - b; if (w or b - b) write(1); else write(0); if (w and b) write(1); else write(0);",
     };
     for (const Values& v : kValueSets)
         for (const char* body : bodies) agree(program(v, body));
