@@ -204,6 +204,10 @@ public:
         temps.known = true;
         temps.shared = poliz.facts().sharedTemporaries();
         std::sort(temps.shared.begin(), temps.shared.end(), std::less<const Ident*>{});
+        for (const auto& [marker, to] : poliz.facts().inSequenceLeads())
+            if (marker >= 0 && marker < n && to >= 0 && to <= n && isWordItem(poliz.at(marker), Op::NOP))
+                leads.emplace_back(marker, to);
+        std::sort(leads.begin(), leads.end());
     }
 
     bool run() {
@@ -226,6 +230,12 @@ public:
             } else {
                 for (std::size_t k = 0; k + 1 < unit.size(); ++k)
                     fuseAt(unit, k, temps, static_cast<std::size_t>(n));
+                // A marker run in sequence jumps where the record says control may go on:
+                // [s] c1 t "!=" L(b) "jumpfalse" ... becomes a jump to past the case statement.
+                if (end - first == 1 && leadFrom(first) != kNoLead) {
+                    unit[0].op = Op::JUMP_TO;
+                    unit[0].target = resolve(first);
+                }
                 code.insert(code.end(), unit.begin(), unit.end() - 1);
             }
         }
@@ -244,6 +254,14 @@ private:
     std::vector<std::int32_t> placed;  // per unit: its first instruction
     std::vector<bool> compiled;
     std::int32_t halt = 0;
+    // The markers where control that arrives in sequence may go on elsewhere, sorted.
+    std::vector<std::pair<std::int32_t, std::int32_t>> leads;
+    static constexpr std::int32_t kNoLead = -1;
+
+    std::int32_t leadFrom(std::int32_t marker) const {
+        auto at = std::lower_bound(leads.begin(), leads.end(), std::pair{marker, std::int32_t{0}});
+        return at != leads.end() && at->first == marker ? at->second : kNoLead;
+    }
 
     std::size_t unitOf(std::int32_t item) const {
         return static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), item) -
@@ -288,13 +306,15 @@ private:
         }
     }
 
-    // Where control really goes from an item: markers are stepped over and a label with "jump"
-    // is followed, as running them would do without any other effect.
+    // Where control really goes from an item: markers are stepped over (or, reached in sequence,
+    // lead on where the record says) and a label with "jump" is followed, as running them would
+    // do without any other effect. A jump lands after its marker, so p is reached in sequence.
     std::int32_t resolve(std::int32_t p) const {
         for (int guard = 0; guard < 32 && p < n; ++guard) {
             const Lex* item = poliz.at(p);
             if (isWordItem(item, Op::NOP)) {
-                ++p;
+                const std::int32_t lead = leadFrom(p);
+                p = lead != kNoLead ? lead : p + 1;
             } else if (item->getKind() == LABEL && p + 1 < n && isWordItem(poliz.at(p + 1), Op::JUMP)) {
                 p = static_cast<const Label*>(item)->getAddress() + 1;
             } else {

@@ -88,9 +88,9 @@ class Parser {
     // Case variants (ParserCase.cpp); Value is int, float or std::string after the selector.
     void parseVariantList(Ident* expr);
     template <class Value>
-    int parseVariants(Ident* expr);
+    int parseVariants(Ident* expr, std::vector<int>& afterStatements);
     template <class Value>
-    int parseVariant(std::set<Value>& prev, Ident* expr, int addr);
+    int parseVariant(std::set<Value>& prev, Ident* expr, int addr, std::vector<int>& afterStatements);
 
     // Emission (ParserEmit.cpp): the only members that append to or patch the POLIZ program.
     int emit(Lex* item) { return poliz->push(item, currAt); }
@@ -106,7 +106,7 @@ class Parser {
     void emitUnitEnd(const char* word, SourcePosition at);
     void startUnit() { poliz->facts().startUnit(poliz->size()); }
     void patch(int hole, int marker);
-    void patchToHere(int hole);  // a marker here, and a label to it written into the hole
+    int patchToHere(int hole);  // a marker here, and a label to it written into the hole
     void emitJumpBack(int marker);
     void emitDiscard();  // drops the value an expression left on the operand stack
 

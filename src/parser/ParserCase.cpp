@@ -36,24 +36,29 @@ struct LabelKind<std::string> {
 
 // variants -> variant { variant }   (up to "end", left for the caller)
 // The selector's type picks the label type; every temporary has one of the three.
+// A variant's first marker is met in sequence only after the statement of the variant before,
+// which was entered by a match: no test after it can match, so the record lets a backend go on
+// at the end of the statement from there.
 void Parser::parseVariantList(Ident* expr) {
     int addr = 0;
+    std::vector<int> afterStatements;
     if (expr->isType(kIntType))
-        addr = parseVariants<int>(expr);
+        addr = parseVariants<int>(expr, afterStatements);
     else if (expr->isType(kRealType))
-        addr = parseVariants<float>(expr);
+        addr = parseVariants<float>(expr, afterStatements);
     else
-        addr = parseVariants<std::string>(expr);
-    patchToHere(addr);  // the last variant's no-match jump leaves the statement
+        addr = parseVariants<std::string>(expr, afterStatements);
+    const int end = patchToHere(addr);  // the last variant's no-match jump leaves the statement
+    for (int marker : afterStatements) poliz->facts().leadOnInSequence(marker, end);
 }
 
 // Returns the last variant's no-match placeholder. There is always a first variant, whatever
 // the current lexeme is; the loop stops only at "end", so the caller's "end" check passes.
 template <class Value>
-int Parser::parseVariants(Ident* expr) {
+int Parser::parseVariants(Ident* expr, std::vector<int>& afterStatements) {
     std::set<Value> labels;  // every label of this case statement so far
-    int addr = parseVariant(labels, expr, 0);
-    while (!isCurr("end")) addr = parseVariant(labels, expr, addr);
+    int addr = parseVariant(labels, expr, 0, afterStatements);
+    while (!isCurr("end")) addr = parseVariant(labels, expr, addr, afterStatements);
     return addr;
 }
 
@@ -65,9 +70,9 @@ int Parser::parseVariants(Ident* expr) {
 // `addr` is the previous variant's no-match placeholder, 0 for the first variant (the
 // selector's code always comes first, so 0 is never a placeholder).
 template <class Value>
-int Parser::parseVariant(std::set<Value>& prev, Ident* expr, int addr) {
+int Parser::parseVariant(std::set<Value>& prev, Ident* expr, int addr, std::vector<int>& afterStatements) {
     if (addr != 0)
-        patchToHere(addr);
+        afterStatements.push_back(patchToHere(addr));
     else
         emitMarker();
     std::vector<int> begOp;  // placeholders of the jumps into this variant's statement

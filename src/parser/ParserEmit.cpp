@@ -55,7 +55,11 @@ void Parser::emitUnitEnd(const char* word, SourcePosition at) {
 
 void Parser::patch(int hole, int marker) { (*poliz)[hole] = poliz->store().make<Label>(marker); }
 
-void Parser::patchToHere(int hole) { patch(hole, emitMarker()); }
+int Parser::patchToHere(int hole) {
+    const int marker = emitMarker();
+    patch(hole, marker);
+    return marker;
+}
 
 // label(marker) "jump"
 void Parser::emitJumpBack(int marker) {

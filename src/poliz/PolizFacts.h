@@ -3,6 +3,7 @@
 // temporaries are pushed more than once.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "lexemes/Ident.h"
@@ -13,8 +14,9 @@
 // test. Every label the translator makes holds the address of a unit's first item or of a
 // marker that ends a short-circuit chain in the same unit.
 class PolizFacts {
-    std::vector<int> starts;                // ascending
-    std::vector<const Ident*> sharedTemps;  // pushed again after their expression
+    std::vector<int> starts;                      // ascending
+    std::vector<const Ident*> sharedTemps;        // pushed again after their expression
+    std::vector<std::pair<int, int>> inSequence;  // (marker, where control may go on instead)
 
 public:
     // The translator begins a unit at `address`, the address of the next item.
@@ -26,10 +28,16 @@ public:
         if (sharedTemps.empty() || sharedTemps.back() != temp) sharedTemps.push_back(temp);
     }
 
+    // Control that reaches the marker at `marker` in sequence (not by a jump, which lands after
+    // it) may go on at `to` instead: what runs in between then has no effect.
+    void leadOnInSequence(int marker, int to) { inSequence.emplace_back(marker, to); }
+
     // Whether a translator recorded the program; a program built by hand has no units.
     bool known() const { return !starts.empty(); }
     const std::vector<int>& unitStarts() const { return starts; }
     // The temporaries that someone besides their own expression pushes (perhaps repeated);
     // every other temporary is private to its expression.
     const std::vector<const Ident*>& sharedTemporaries() const { return sharedTemps; }
+    // The markers of leadOnInSequence, in the order they were recorded.
+    const std::vector<std::pair<int, int>>& inSequenceLeads() const { return inSequence; }
 };

@@ -210,6 +210,18 @@ TEST_F(CellForms, ControlFlowAroundCompiledStatementsAgrees) {
         "  for (k = 0; k < 10; k = k + 1) case (k - k / 3 * 3) of 0: a = a + 1; 1, 2: { b = b - 1; continue; "
         "} end;",
         "  for (k = 0; k < 4; k = k + 1) case (r + k) of 2.5: r = r * 2; -1.5, 3.5: s = s - 1; end;",
+        // After a variant's statement no later label can match, and the run goes on past the
+        // case: from a compiled statement, a write, an if, a nested case, a continue, an error.
+        "  for (k = 0; k < 6; k = k + 1) case (k) of 0: k = 3; 3: write(\"three\"); 1, 2: write(k); 4: "
+        "{ a = a + k; write(a); } end;",
+        "  for (k = 0; k < 5; k = k + 1) { case (k - k / 2 * 2) of 0: if (a > 0) b = b + 1; else {} 1: "
+        "while (c < 3) c = c + 1; end; write(b, c); }",
+        "  for (k = 0; k < 5; k = k + 1) case (k) of 0, 1: case (a - k) of 6: write(\"six\"); 5, -7: a = a "
+        "- 1; end; 2: { b = b + 1; if (k == 2) continue; else {} } 3: c = c / (k - 3); end;",
+        "  for (k = 0; k < 3; k = k + 1) case (r - k) of 2.5: write(r); 1.5: r = u; 0.5: s = r; end;",
+        "  for (k = 0; k < 7; k = k + 1) case (k / 2) of 1: u = k; 2: a = u; 3: b = b + k; end; write(a, b);",
+        "  for (k = 0; k < 3; k = k + 1) case (\"y\") of \"x\": write(1); \"y\": write(2); \"z\": write(3); "
+        "end;",
         "  while (k < 5) { k = k + 1; if (k == 2 or k == 4) continue; else a = a * 2; }",
         "  for (;;) { k = k + 1; if (k > 3) { c = 9 / (k - k); } else {} }",
         "  for (k = 0; k < 3; k = k + 1) { u = k; } a = u;",
