@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -150,9 +151,10 @@ protected:
     int programs = 0;
 
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("poliz_cells_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        // Tests run in processes of their own at the same time, where a fixture may well have
+        // the same address (sanitizers lay out memory alike), so a random part keeps them apart.
+        dir = fs::temp_directory_path() / ("poliz_cells_" + std::to_string(std::random_device{}()) + "_" +
+                                           std::to_string(reinterpret_cast<std::uintptr_t>(this)));
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
