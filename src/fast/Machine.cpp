@@ -405,11 +405,11 @@ void Machine::loop(Instr* prog, int pc) {
 #define POLIZ_NEXT  \
     ip = prog + pc; \
     break
-#define POLIZ_NEXT_CELL \
-    ip = ip->nextp;     \
+#define POLIZ_NEXT_CELL  \
+    ip = followLink(ip); \
     break
-#define POLIZ_BRANCH(fallThrough)                       \
-    ip = (fallThrough) ? ip->nextp : prog + ip->target; \
+#define POLIZ_BRANCH(fallThrough)                            \
+    ip = (fallThrough) ? followLink(ip) : prog + ip->target; \
     break
 #include "fast/MachineOps.inc"
 #undef POLIZ_OP
