@@ -11,9 +11,10 @@ namespace {
 
 constexpr int kInternalFailure = 5;
 
-int reportRunErrors(const std::function<int()>& body) {
+int reportRunErrors(const std::function<int()>& body, CaughtError* caught) {
     int status = 0;
     const CaughtError error = catchRunError([&] { status = body(); });
+    if (caught != nullptr) *caught = error;
     if (error.kind == CaughtError::Kind::NONE) return status;
     return report(error.message, error.status);
 }
@@ -27,11 +28,11 @@ int report(const std::string& message, int status) {
     return status;
 }
 
-int reportErrors(const std::function<int()>& body) {
+int reportErrors(const std::function<int()>& body, CaughtError* caught) {
     // The program's own failures are caught outside the errors of the run, so that a failure
     // while reporting one (out of memory) still ends in a message.
     try {
-        return reportRunErrors(body);
+        return reportRunErrors(body, caught);
     } catch (const std::bad_alloc&) {
         return report("Error: out of memory!", kInternalFailure);
     } catch (const std::exception& e) {

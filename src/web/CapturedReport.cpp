@@ -42,14 +42,9 @@ CapturedReport captureReport(const std::function<int()>& body) {
     {
         const Redirect out(std::cout, output.rdbuf());
         const Redirect err(std::cerr, error.rdbuf());
-        report.status = reportErrors([&body, &report] {
-            int status = 0;
-            report.caught = catchRunError([&body, &status] { status = body(); });
-            if (report.caught.kind == CaughtError::Kind::NONE) return status;
-            report.errorLine = report.caught.line;
-            return ::report(report.caught.message, report.caught.status);
-        });
+        report.status = reportErrors(body, &report.caught);
     }
+    report.errorLine = report.caught.line;
     report.output = output.str();
     report.error = error.str();
     return report;

@@ -29,8 +29,9 @@ void takeExplanation(CapturedReport& report, const Explanation& explanation) {
 }
 
 // Runs the program again on the reference machine to find the item that fails: both machines
-// fail at the same item (the differential tests hold them to it). False when the search gives up.
-bool placeRuntimeError(CapturedReport& report, const std::string& fileName, const std::string& input,
+// fail at the same item (the differential tests hold them to it). When the search gives up, the
+// error keeps no place.
+void placeRuntimeError(CapturedReport& report, const std::string& fileName, const std::string& input,
                        long searchSteps) {
     Poliz poliz;
     poliz.keepPositions();
@@ -47,13 +48,12 @@ bool placeRuntimeError(CapturedReport& report, const std::string& fileName, cons
                 machine.step();
             } catch (const RuntimeError&) {
                 explainRuntimeFailure(report, poliz, machine.pc(), SourceText::fromFile(fileName));
-                return true;
+                return;
             }
         }
     } catch (const std::exception&) {
         // Out of memory, say: the error goes without a place, as when the search gives up.
     }
-    return false;
 }
 
 }  // namespace
