@@ -11,7 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "fast/FastRun.h"
 #include "common/Errors.h"
+#include "runtime/RuntimeMessages.h"
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
@@ -50,7 +52,7 @@ constexpr long long kReferenceSteps = 10LL * POLIZ_STEP_BUDGET;
 void runReference(const Poliz& poliz, std::istream& in, std::ostream& out) {
     StackMachine machine(poliz, in, out);
     for (long long steps = 0; !machine.finished(); ++steps) {
-        if (steps == kReferenceSteps) throw RuntimeError("Step budget exhausted!");
+        if (steps == kReferenceSteps) throw rtmsg::stepBudgetExhausted();
         machine.step();
     }
 }
@@ -68,7 +70,7 @@ Outcome translateAndRun(const char* path, std::string_view input, Engine engine)
         } else {
             RunOptions options;
             options.fuse = engine == Engine::FAST;
-            poliz.go(in, out, options);
+            runFast(poliz, in, out, options);
         }
         outcome.ending = "ok";
     } catch (const US& e) {

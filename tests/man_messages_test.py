@@ -4,8 +4,8 @@
 Usage: man_messages_test.py SOURCE_ROOT
 
 From the sources it collects every message text: the translator's (src/parser/Messages.h, by
-its sections and its rules for prefixes), the driver's forms (src/common), the machines' and the
-lexemes' runtime texts (src/machine, src/fast, src/lexemes) and the tables' own message
+its sections and its rules for prefixes), the driver's forms (src/common), the runtime's
+messages and any the machines compose (src/runtime, src/machine, src/fast, src/lexemes) and the tables' own message
 (src/scanner). Variable parts (a line, a name, an address, a message inside a form) become X.
 From the manual it collects the tag of every .TP entry in DIAGNOSTICS, with its italic words
 as X. The two lists must be the same.
@@ -99,7 +99,7 @@ def driver_forms(root):
     for call in re.finditer(r"atLine\(Kind::\w+, ", source):
         args = call_arguments(source, call.start() + len("atLine"))
         forms.add(shape(args[1]) + " (line X): " + shape(args[3]))
-    for init in re.finditer(r"return \{Kind::\w+, ", source):
+    for init in re.finditer(r"return \{(?:CaughtError::)?Kind::\w+, ", source):
         forms.add(shape(call_arguments(source, init.start() + len("return "))[1]))
     source = read(os.path.join(root, "src/common/ReportErrors.cpp"))
     for call in re.finditer(r"\breport\(", source):
@@ -109,11 +109,17 @@ def driver_forms(root):
 
 def runtime_texts(root):
     texts = set()
-    for folder in ("src/machine", "src/fast", "src/lexemes"):
+    for folder in ("src/runtime", "src/machine", "src/fast", "src/lexemes"):
         for name in sorted(os.listdir(os.path.join(root, folder))):
             source = read(os.path.join(root, folder, name))
-            for call in re.finditer(r"\b(?:RuntimeError(?: \w+)?|fail)\(", source):
-                args = call_arguments(source, call.end() - 1)
+            # The "'word' at address N" piece of the malformed-program messages.
+            source = re.sub(r'itemAt\("([^"]*)", [^()]*\)', "\"'\\1' at address \" + X", source)
+            source = re.sub(r"itemAt\([^()]*\)", "\"'\" + X + \"' at address \" + X", source)
+            for call in re.finditer(r"\b(?:RuntimeError(?: \w+)?|fail|malformed)\(|return \{RuntimeFault::\w+, ", source):
+                if call.group(0).startswith("return"):
+                    args = call_arguments(source, call.start() + len("return "))[1:]
+                else:
+                    args = call_arguments(source, call.end() - 1)
                 if args and args[0]:
                     texts.add(shape(args[0]))
     return {text for text in texts if text != "X"}

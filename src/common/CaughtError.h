@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "common/Errors.h"
+
 struct CaughtError {
     enum class Kind {
         NONE,
@@ -23,7 +25,13 @@ struct CaughtError {
     int status = 0;
     int line = 0;      // the source line of the kinds that carry one
     std::string text;  // the message without its prefix: the symbol, the file name or the error's text
+    // RUNTIME: which error it is, and the variable it names (or empty).
+    RuntimeFault fault = RuntimeFault::MALFORMED;
+    std::string subject;
 };
+
+// A runtime error as caught; `message` and `status` are those poliz reports.
+CaughtError caughtRuntimeError(const RuntimeError& e);
 
 // Runs `body`; an error of a run that it throws is caught and described, anything else passes.
 // Returns a NONE error when the body returns normally.

@@ -50,13 +50,30 @@ public:
     std::string getText() const { return seText; }
 };
 
+// Which error a running program met, so that tools tell them apart without reading the text.
+// The texts themselves are composed in one place, runtime/RuntimeMessages.h.
+enum class RuntimeFault {
+    DIVISION_BY_ZERO,
+    UNASSIGNED,     // the subject is the variable
+    INVALID_INPUT,  // the subject is the variable read into
+    END_OF_INPUT,   // the subject is the variable read into
+    STEP_BUDGET,    // fuzz builds only: the run was cut short
+    MALFORMED,      // a program no translation produces (only a hand-built one)
+};
+
 // An error of the running program; source lines are no longer known then.
 class RuntimeError {
+    RuntimeFault reFault;
     std::string reText;
+    std::string reSubject;
 
 public:
-    explicit RuntimeError(std::string text) : reText(std::move(text)) {}
+    RuntimeError(RuntimeFault fault, std::string text, std::string subject = {})
+        : reFault(fault), reText(std::move(text)), reSubject(std::move(subject)) {}
     std::string getText() const { return reText; }
+    RuntimeFault fault() const { return reFault; }
+    // The variable the message names, or empty.
+    const std::string& subject() const { return reSubject; }
 };
 
 // The source file could not be opened (missing, a directory, unreadable).

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "common/CheckedOutput.h"
+#include "fast/FastRun.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 
@@ -15,7 +16,7 @@ int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
     parser.go();
     out << kCompiledMessage << std::flush;
     checkWritten(out);
-    poliz.go(in, out);
+    runFast(poliz, in, out);
     out << kFinishedMessage << std::flush;
     checkWritten(out);
     return 0;

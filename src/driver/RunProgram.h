@@ -5,13 +5,10 @@
 #include <iosfwd>
 #include <string>
 
+#include "runtime/RuntimeMessages.h"
+
 struct ScanTrail;
 
-// The two congratulations, each with the line break before it and the one after it.
-inline constexpr const char* kCompiledMessage =
-    "\nTotal congratulations! Your program has compiled successfully!\n";
-inline constexpr const char* kFinishedMessage =
-    "\nMore total congratulations! Your program has runned and worked successfully!\n";
 
 // Translates `fileName` and runs it with `in` and `out` for "read" and "write"; the two
 // congratulations go to `out` as well. Errors leave as the exceptions of common/Errors.h, for

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "common/Errors.h"
+#include "runtime/RuntimeMessages.h"
 #include "fast/Op.h"
 #include "fast/Value.h"
 
@@ -14,7 +14,7 @@ namespace arithmetic {
 inline std::int32_t wrap(std::uint32_t v) { return static_cast<std::int32_t>(v); }
 inline std::uint32_t bits(std::int32_t v) { return static_cast<std::uint32_t>(v); }
 
-[[noreturn]] inline void divisionByZero() { throw RuntimeError("Division by zero!"); }
+[[noreturn]] inline void divisionByZero() { throw rtmsg::divisionByZero(); }
 
 // The result of a two-operand word on two values of one type: ints, floats or byte strings
 // (std::string_view compares characters as unsigned codes). Floats keep IEEE semantics: with a

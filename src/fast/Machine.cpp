@@ -7,7 +7,7 @@
 
 #include "common/Errors.h"
 #include "fast/Arithmetic.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 
 using namespace arithmetic;
 
@@ -130,7 +130,7 @@ template <Op kOp>
 [[gnu::always_inline]] inline void Machine::assign(const Value& t, const Value& v, std::size_t d,
                                                    int address) {
     if (!isVariable(t.slot))
-        fail("'=' at address " + std::to_string(address) + " needs a variable as its target!");
+        throw rtmsg::assignNeedsVariable(address);
     Ident& target = *t.var;
     const ValueType tt = typeOf(t.slot);
     const ValueType tv = typeOf(v.slot);
@@ -250,7 +250,7 @@ template <Op kCellOp, bool kCheck>
 // The unassigned variable whose cell this is.
 void Machine::unassignedCell(const NumCell* c) const {
     if (const Ident* owner = program->ownerOf(c)) owner->throwUnassigned();
-    fail("An unassigned cell that belongs to no variable!");
+    throw rtmsg::malformed("An unassigned cell that belongs to no variable!");
 }
 
 #pragma GCC diagnostic push
@@ -394,7 +394,7 @@ void Machine::loop(Instr* prog, int pc) {
     } else {
         for (;;) {
 #ifdef POLIZ_STEP_BUDGET
-            if (++steps > (POLIZ_STEP_BUDGET)) throw RuntimeError("Step budget exhausted!");
+            if (++steps > (POLIZ_STEP_BUDGET)) throw rtmsg::stepBudgetExhausted();
 #endif
             switch (ip->op) {
 #define POLIZ_OP(name)                    \
@@ -434,23 +434,15 @@ void Machine::dup(int address) {
 
 int Machine::jumpTarget(const Value& label, int address) const {
     if (label.slot != Slot::LABEL)
-        failAt(address, "'", "' at address " + std::to_string(address) + " needs a label!");
-    if (label.i < 0 || label.i >= items)
-        fail("Jump to address " + std::to_string(label.i) + " outside the program at address " +
-             std::to_string(address) + "!");
+        throw MalformedItem{address, rtmsg::needsLabel};
+    if (label.i < 0 || label.i >= items) throw rtmsg::jumpOutside(label.i, address);
     return label.i + 1;  // a taken jump continues after the marker
 }
 
-void Machine::fail(std::string_view what) { throw RuntimeError(std::string(what)); }
-
-void Machine::failAt(int address, std::string before, std::string after) {
-    throw MalformedItem{address, std::move(before), std::move(after)};
-}
-
 void Machine::underflow(int address) const {
-    failAt(address, "Too few operands for '", "' at address " + std::to_string(address) + "!");
+    throw MalformedItem{address, rtmsg::tooFewOperands};
 }
 
 void Machine::mismatch(int address) const {
-    failAt(address, "Operand types match no form of '", "' at address " + std::to_string(address) + "!");
+    throw MalformedItem{address, rtmsg::typeMismatch};
 }

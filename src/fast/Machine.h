@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "common/Errors.h"
+#include "runtime/RuntimeMessages.h"
 #include "fast/Instr.h"
 #include "fast/Value.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 
 // A malformed program (only a hand-built one can be) stops the run with a message that names the
-// operator item at `address`: the run's entry point, which has the items, puts the item's text
-// between `before` and `after`.
+// operator item at `address`: the run's entry point, which has the items, makes it with the
+// item's word.
 struct MalformedItem {
     int address;
-    std::string before;
-    std::string after;
+    RuntimeError (*message)(std::string_view word, int address);
 };
 
 // Output is handed to the stream in chunks of about this size.
@@ -72,7 +72,7 @@ private:
     std::size_t stringWork = 0;
     void chargeStrings(std::size_t bytes) {
         stringWork += bytes;
-        if (stringWork > std::size_t{1} << 26) throw RuntimeError("Step budget exhausted!");
+        if (stringWork > std::size_t{1} << 26) throw rtmsg::stepBudgetExhausted();
     }
 #endif
 
@@ -116,8 +116,6 @@ private:
     }
     [[noreturn]] void unassignedCell(const NumCell* c) const;
 
-    [[noreturn]] static void fail(std::string_view what);
-    [[noreturn]] static void failAt(int address, std::string before, std::string after);
     [[noreturn]] void underflow(int address) const;
     [[noreturn]] void mismatch(int address) const;
 };

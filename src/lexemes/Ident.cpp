@@ -1,8 +1,8 @@
 // Variables: declaration, assignment with conversions, and checked value access.
 #include "lexemes/Ident.h"
 
-#include "common/Errors.h"
-#include "lexemes/NumberText.h"
+#include "runtime/RuntimeMessages.h"
+#include "runtime/NumberText.h"
 
 Ident::Ident(const Buffer& b) : Lex(IDENT), name(b.getString()), declared(false), lvalue(true) {}
 
@@ -20,7 +20,7 @@ void Ident::assign(std::string s) {
     num.assigned = true;
 }
 
-void Ident::throwUnassigned() const { throw RuntimeError("Using value of '" + name + "' was not assigned!"); }
+void Ident::throwUnassigned() const { throw rtmsg::unassigned(name); }
 
 std::int32_t Ident::getIntVal() const {
     if (!num.assigned) throwUnassigned();

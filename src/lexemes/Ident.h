@@ -3,7 +3,7 @@
 #pragma once
 
 #include "lexemes/Lex.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 
 // A variable's numeric value, kept together with whether it was ever assigned, so that a machine
 // can address variables, constants and its own intermediate results alike. The field of the

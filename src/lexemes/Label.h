@@ -2,7 +2,7 @@
 #pragma once
 
 #include "lexemes/Lex.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 
 class Label : public Lex {
     std::int32_t value;

@@ -1,7 +1,7 @@
 // Integer constants: reading from text, comparison by value, printing.
 #include "lexemes/Number.h"
 
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 
 Number::Number(const Buffer& b) : Lex(NUMBER), value(readInt(b.text()).value_or(0)) { setType(kIntType); }
 

@@ -1,7 +1,7 @@
 // Real constants: reading from text, comparison by value, printing.
 #include "lexemes/Real.h"
 
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 
 Real::Real(const Buffer& b) : Lex(REAL), value(readReal(b.text()).value_or(0.0f)) { setType(kRealType); }
 

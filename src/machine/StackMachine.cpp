@@ -3,54 +3,19 @@
 // fetched matters: it decides which unassigned variable an error names.
 #include "machine/StackMachine.h"
 
-#include <istream>
 #include <ostream>
 #include <unordered_set>
 
 #include "common/CheckedOutput.h"
-#include "common/Errors.h"
+#include "runtime/ProgramInput.h"
+#include "runtime/RuntimeMessages.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 
 namespace {
-
-// The operation an operator item names: its word is compared with the vocabulary in order, and
-// a word outside it does nothing.
-StackMachine::Operation operationOf(const Lex* item) {
-    using Operation = StackMachine::Operation;
-    static const struct {
-        const char* word;
-        Operation operation;
-    } kVocabulary[] = {
-        {"*", Operation::MUL},
-        {"/", Operation::DIV},
-        {"-", Operation::SUB},
-        {"+", Operation::ADD},
-        {"=", Operation::ASSIGN},
-        {"<", Operation::LT},
-        {">", Operation::GT},
-        {"<=", Operation::LE},
-        {">=", Operation::GE},
-        {"==", Operation::EQ},
-        {"!=", Operation::NE},
-        {"and", Operation::AND},
-        {"or", Operation::OR},
-        {"not", Operation::NOT},
-        {"read", Operation::READ},
-        {"write", Operation::WRITE},
-        {"backspace", Operation::BACKSPACE},
-        {"jump", Operation::JUMP},
-        {"jumpfalse", Operation::JUMPFALSE},
-        {"dup", Operation::DUP},
-        {"~", Operation::NEG},
-    };
-    for (const auto& entry : kVocabulary)
-        if (item->isEqual(entry.word)) return entry.operation;
-    return Operation::NOTHING;
-}
 
 bool isNumeric(ValueType t) { return t == ValueType::INT || t == ValueType::REAL; }
 
@@ -100,7 +65,7 @@ StackMachine::StackMachine(const Poliz& poliz, std::istream& in, std::ostream& o
     for (int address = 0; address < poliz.size(); ++address) {
         Lex* item = poliz.at(address);
         const KindOfLex kind = item->getKind();
-        operations.push_back(kind == KEYWORD || kind == DELIM ? operationOf(item) : Operation::NOTHING);
+        operations.push_back(kind == KEYWORD || kind == DELIM ? operationOf(item->getString()) : Operation::NOTHING);
         if (kind == IDENT && known.insert(static_cast<Ident*>(item)).second)
             variables_.push_back(static_cast<Ident*>(item));
     }
@@ -169,6 +134,7 @@ void StackMachine::step() {
                 }
                 case Operation::JUMP: jump(false); break;
                 case Operation::JUMPFALSE: jump(true); break;
+                case Operation::EMPTY:
                 case Operation::NOTHING: break;  // "empty", and any word outside the vocabulary
             }
             break;
@@ -200,8 +166,7 @@ StackEntry StackMachine::operand(const Lex* item) const {
 
 StackEntry StackMachine::pop() {
     if (stack_.empty())
-        fail("Too few operands for '" + poliz.at(pc_)->getString() + "' at address " + std::to_string(pc_) +
-             "!");
+        throw rtmsg::tooFewOperands(poliz.at(pc_)->getString(), pc_);
     StackEntry top = std::move(stack_.back());
     stack_.pop_back();
     return top;
@@ -251,7 +216,7 @@ void StackMachine::arithmetic(char sign) {
     if (t1 == ValueType::INT && t2 == ValueType::INT) {
         if (sign == '/') {
             const std::int32_t right = intOf(op1);
-            if (right == 0) throw RuntimeError("Division by zero!");
+            if (right == 0) throw rtmsg::divisionByZero();
             const std::int32_t left = intOf(op2);
             // The one quotient that overflows, the smallest int by -1, wraps to itself.
             push(intEntry(right == -1 ? wrap(0u - bits(left)) : left / right));
@@ -263,7 +228,7 @@ void StackMachine::arithmetic(char sign) {
     } else if (isNumeric(t1) && isNumeric(t2)) {
         if (sign == '/') {
             const float right = realOf(op1);
-            if (right == 0.0f) throw RuntimeError("Division by zero!");
+            if (right == 0.0f) throw rtmsg::divisionByZero();
             push(realEntry(realOf(op2) / right));
             return;
         }
@@ -306,7 +271,7 @@ void StackMachine::assign() {
     const StackEntry op1 = pop();
     const StackEntry op2 = pop();
     if (op2.kind != StackEntry::Kind::VARIABLE)
-        fail("'=' at address " + std::to_string(pc_) + " needs a variable as its target!");
+        throw rtmsg::assignNeedsVariable(pc_);
     Ident* target = op2.variable;
     const ValueType t1 = typeOf(op1);
     const ValueType t2 = typeOf(op2);
@@ -328,30 +293,18 @@ void StackMachine::assign() {
 void StackMachine::read() {
     const StackEntry op1 = pop();
     if (op1.kind != StackEntry::Kind::VARIABLE)
-        fail("'read' at address " + std::to_string(pc_) + " needs a variable!");
+        throw rtmsg::readNeedsVariable(pc_);
     Ident* target = op1.variable;
     out.flush();
     checkWritten(out);
-    const RuntimeError endOfInput("Unexpected end of input for '" + target->getString() + "'!");
-    const RuntimeError invalidInput("Invalid input for '" + target->getString() + "'!");
     const ValueType type = typeOf(op1);
-    if (type == ValueType::INT || type == ValueType::REAL) {
-        in >> std::ws;
-        if (in.peek() == std::char_traits<char>::eof()) throw endOfInput;
-        if (type == ValueType::INT) {
-            std::int32_t value = 0;
-            if (!(in >> value)) throw invalidInput;
-            target->assign(value);
-        } else {
-            float value = 0.0f;
-            if (!(in >> value)) throw invalidInput;
-            target->assign(value);
-        }
+    if (type == ValueType::INT) {
+        target->assign(readIntInput(in, target->getString()));
+    } else if (type == ValueType::REAL) {
+        target->assign(readRealInput(in, target->getString()));
     } else if (type == ValueType::STRING) {
         std::string line;
-        do {
-            if (!std::getline(in, line)) throw endOfInput;
-        } while (line.empty());
+        readLineInput(in, line, target->getString());
         target->assign(line);
     } else {
         mismatch();
@@ -363,7 +316,7 @@ void StackMachine::read() {
 // between them and nothing after the last.
 void StackMachine::write() {
     const std::int32_t n = intOf(pop());
-    if (n < 0) fail("'write' at address " + std::to_string(pc_) + " has a negative item count!");
+    if (n < 0) throw rtmsg::negativeWriteCount(pc_);
     std::vector<StackEntry> items(static_cast<std::size_t>(n));
     for (auto item = items.rbegin(); item != items.rend(); ++item) *item = pop();
     for (const StackEntry& e : items) {
@@ -390,10 +343,8 @@ void StackMachine::jump(bool onlyIfFalse) {
 
 int StackMachine::jumpTarget(const StackEntry& label) const {
     if (label.kind != StackEntry::Kind::LABEL)
-        fail("'" + poliz.at(pc_)->getString() + "' at address " + std::to_string(pc_) + " needs a label!");
-    if (label.i < 0 || label.i >= poliz.size())
-        fail("Jump to address " + std::to_string(label.i) + " outside the program at address " +
-             std::to_string(pc_) + "!");
+        throw rtmsg::needsLabel(poliz.at(pc_)->getString(), pc_);
+    if (label.i < 0 || label.i >= poliz.size()) throw rtmsg::jumpOutside(label.i, pc_);
     return label.i;
 }
 
@@ -410,9 +361,4 @@ void StackMachine::restore(const State& state) {
     for (std::size_t k = 0; k < variables_.size(); ++k) variables_[k]->restore(state.values[k]);
 }
 
-void StackMachine::fail(const std::string& what) const { throw RuntimeError(what); }
-
-void StackMachine::mismatch() const {
-    fail("Operand types match no form of '" + poliz.at(pc_)->getString() + "' at address " +
-         std::to_string(pc_) + "!");
-}
+void StackMachine::mismatch() const { throw rtmsg::typeMismatch(poliz.at(pc_)->getString(), pc_); }

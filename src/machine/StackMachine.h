@@ -10,6 +10,7 @@
 
 #include "lexemes/Ident.h"
 #include "poliz/Poliz.h"
+#include "runtime/Vocabulary.h"
 
 // One entry of the operand stack: a reference to a variable (its value is fetched only when an
 // operator consumes it), or a value with its type.
@@ -54,31 +55,6 @@ public:
     State save() const;
     void restore(const State& state);
 
-    // The vocabulary of operator words; NOTHING for "empty" and any word outside it.
-    enum class Operation {
-        MUL,
-        DIV,
-        SUB,
-        ADD,
-        ASSIGN,
-        LT,
-        GT,
-        LE,
-        GE,
-        EQ,
-        NE,
-        AND,
-        OR,
-        NOT,
-        READ,
-        WRITE,
-        BACKSPACE,
-        JUMP,
-        JUMPFALSE,
-        DUP,
-        NEG,
-        NOTHING
-    };
 
 private:
     const Poliz& poliz;
@@ -110,6 +86,5 @@ private:
     void jump(bool onlyIfFalse);
 
     int jumpTarget(const StackEntry& label) const;
-    [[noreturn]] void fail(const std::string& what) const;
     [[noreturn]] void mismatch() const;
 };

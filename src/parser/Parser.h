@@ -4,6 +4,7 @@
 // ParserExpressions, ParserStatements, ParserCase, and ParserEmit (appending and patching).
 #pragma once
 
+#include <array>
 #include <set>
 #include <stack>
 #include <string>
@@ -14,6 +15,7 @@
 #include "lexemes/Lex.h"
 #include "parser/NestingGuard.h"
 #include "poliz/Poliz.h"
+#include "runtime/Vocabulary.h"
 #include "scanner/Scanner.h"
 
 class Parser {
@@ -26,7 +28,7 @@ class Parser {
     bool lval = false;       // the expression so far at this assignment level is a bare variable
     int depth = 0;           // open nesting levels, bounded by NestingGuard
     int statementLine = 0;   // where the innermost statement being read starts, for listings
-    mutable std::vector<std::pair<const char*, Lex*>> wordCache;  // see tableWord
+    mutable std::array<Lex*, kVocabularySize> wordLexemes{};  // see tableWord
 
     // Cursor. pop() is the only advance; words are compared by text, whatever the lexeme's kind.
     void pop() {
@@ -60,7 +62,7 @@ class Parser {
     std::string parseDisjunction();
     std::string parseConjunction();
     // The shared short-circuit chain of "or" and "and".
-    std::string parseLogicChain(const char* word, std::string (Parser::*operand)(), bool negate,
+    std::string parseLogicChain(const char* word, Operation op, std::string (Parser::*operand)(), bool negate,
                                 const char* message);
     std::string parseComparison();
     std::string parseSum();
@@ -95,15 +97,16 @@ class Parser {
     // Emission (ParserEmit.cpp): the only members that append to or patch the POLIZ program.
     int emit(Lex* item) { return poliz->push(item, currAt); }
     int emit(Lex* item, SourcePosition at) { return poliz->push(item, at); }
-    int emitWord(const char* word);  // the table's keyword or delimiter for `word`
-    int emitWord(const char* word, SourcePosition at);
-    Lex* tableWord(const char* word) const;
+    int emitWord(Operation op);  // the table's keyword or delimiter for the operation's word
+    int emitWord(Operation op, SourcePosition at);
+    Lex* tableWord(Operation op) const;
+    Lex* newWord(Operation op) const;
     Ident* emitTemporary();
     int emitPlaceholder();  // an "empty" where a label will go; returns its address
     int emitMarker();       // an "empty" where a jump lands, a unit of its own; returns its address
     int emitChainEnd();     // the marker where a short-circuit chain's jumps land, inside its unit
-    void emitUnitEnd(const char* word);  // "jump", "jumpfalse", "read" or "write": a unit ends
-    void emitUnitEnd(const char* word, SourcePosition at);
+    void emitUnitEnd(Operation op);  // "jump", "jumpfalse", "read" or "write": a unit ends
+    void emitUnitEnd(Operation op, SourcePosition at);
     void startUnit() { poliz->facts().startUnit(poliz->size()); }
     void patch(int hole, int marker);
     int patchToHere(int hole);  // a marker here, and a label to it written into the hole

@@ -82,16 +82,16 @@ int Parser::parseVariant(std::set<Value>& prev, Ident* expr, int addr, std::vect
         if (!prev.insert(LabelKind<Value>::value(res)).second) semanticError(msg::kCaseDuplicate);
         emit(expr);
         poliz->facts().shareTemporary(expr);
-        emit(poliz->store().make<Delim>("!="));
+        emit(newWord(Operation::NE));
         begOp.push_back(emitPlaceholder());
-        emitUnitEnd("jumpfalse");
+        emitUnitEnd(Operation::JUMPFALSE);
         if (isCurr(":")) break;
         if (!isCurr(",")) unexpected(msg::kExpectLabelSeparator);
         pop();
     }
     pop();
     int nextAddr = emitPlaceholder();
-    emitUnitEnd("jump");
+    emitUnitEnd(Operation::JUMP);
     int statement = emitMarker();
     for (int hole : begOp) patch(hole, statement);
     parseOperator();

@@ -5,21 +5,24 @@
 #include "parser/Parser.h"
 
 // Operator items are the scanner's single table entry for their word, so that the running
-// program identifies them by word whatever lexeme the source spelt them with.
-// The words are string literals, so each one's lexeme is remembered by the literal's address
-// and the tables are searched once per literal rather than once per item.
-Lex* Parser::tableWord(const char* word) const {
-    for (const auto& [literal, lex] : wordCache)
-        if (literal == word) return lex;
-    Lex* lex = s.findDelim(word);
-    if (lex == nullptr) lex = s.findKeyword(word);
-    wordCache.emplace_back(word, lex);
+// program identifies them by word whatever lexeme the source spelt them with. Each word's
+// lexeme is looked up once and remembered.
+Lex* Parser::tableWord(Operation op) const {
+    Lex*& lex = wordLexemes[static_cast<std::size_t>(op)];
+    if (lex == nullptr) {
+        const std::string word(wordOf(op));
+        lex = s.findDelim(word);
+        if (lex == nullptr) lex = s.findKeyword(word);
+    }
     return lex;
 }
 
-int Parser::emitWord(const char* word) { return emit(tableWord(word)); }
+// The operator items the translator makes itself rather than taking from the tables.
+Lex* Parser::newWord(Operation op) const { return poliz->store().make<Delim>(std::string(wordOf(op))); }
 
-int Parser::emitWord(const char* word, SourcePosition at) { return emit(tableWord(word), at); }
+int Parser::emitWord(Operation op) { return emit(tableWord(op)); }
+
+int Parser::emitWord(Operation op, SourcePosition at) { return emit(tableWord(op), at); }
 
 // Every expression stores its value into its own unnamed variable; the type is declared once
 // the whole expression has been read.
@@ -30,26 +33,26 @@ Ident* Parser::emitTemporary() {
 }
 
 // Until patched, a placeholder is a plain "empty": it must never survive translation.
-int Parser::emitPlaceholder() { return emitWord("empty"); }
+int Parser::emitPlaceholder() { return emitWord(Operation::EMPTY); }
 
 // Control enters code only at the start of a unit (see PolizFacts): at a marker, after a jump,
 // and where a statement begins, which is always after the end of one.
 int Parser::emitMarker() {
     startUnit();
-    const int marker = emitWord("empty");
+    const int marker = emitWord(Operation::EMPTY);
     startUnit();
     return marker;
 }
 
-int Parser::emitChainEnd() { return emitWord("empty"); }
+int Parser::emitChainEnd() { return emitWord(Operation::EMPTY); }
 
-void Parser::emitUnitEnd(const char* word) {
-    emitWord(word);
+void Parser::emitUnitEnd(Operation op) {
+    emitWord(op);
     startUnit();
 }
 
-void Parser::emitUnitEnd(const char* word, SourcePosition at) {
-    emitWord(word, at);
+void Parser::emitUnitEnd(Operation op, SourcePosition at) {
+    emitWord(op, at);
     startUnit();
 }
 
@@ -64,7 +67,7 @@ int Parser::patchToHere(int hole) {
 // label(marker) "jump"
 void Parser::emitJumpBack(int marker) {
     emit(poliz->store().make<Label>(marker));
-    emitUnitEnd("jump");
+    emitUnitEnd(Operation::JUMP);
 }
 
-void Parser::emitDiscard() { emitUnitEnd("backspace"); }
+void Parser::emitDiscard() { emitUnitEnd(Operation::BACKSPACE); }

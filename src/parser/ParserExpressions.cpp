@@ -2,6 +2,8 @@
 // their static type checks, and the short-circuit chains of "or" and "and".
 // Every level returns the type name ("int", "real" or "string") of the value its code leaves
 // on the operand stack; `lval` tells whether what was read so far may stand left of "=".
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "lexemes/Word.h"
@@ -26,7 +28,7 @@ Ident* Parser::parseExpression() {
     std::string res = parseDisjunction();  // with "=", the type of the leftmost variable
     while (isCurr("=")) {
         if (!lval) semanticError(msg::kAssignToRvalue);
-        Lex* sgn = tableWord("=");
+        Lex* sgn = tableWord(Operation::ASSIGN);
         const SourcePosition at = currAt;
         pop();
         lval = true;
@@ -35,18 +37,18 @@ Ident* Parser::parseExpression() {
         emit(sgn, at);
     }
     tmp->declare(res);
-    emitWord("=", start);
+    emitWord(Operation::ASSIGN, start);
     return tmp;
 }
 
 // disjunction -> conjunction { "or" conjunction }
 std::string Parser::parseDisjunction() {
-    return parseLogicChain("or", &Parser::parseConjunction, true, msg::kNonIntDisjunction);
+    return parseLogicChain("or", Operation::OR, &Parser::parseConjunction, true, msg::kNonIntDisjunction);
 }
 
 // conjunction -> comparison { "and" comparison }
 std::string Parser::parseConjunction() {
-    return parseLogicChain("and", &Parser::parseComparison, false, msg::kNonIntConjunction);
+    return parseLogicChain("and", Operation::AND, &Parser::parseComparison, false, msg::kNonIntConjunction);
 }
 
 // The left operand decides alone when it is non-zero for "or" (negate) or zero for "and"; it
@@ -54,20 +56,20 @@ std::string Parser::parseConjunction() {
 //   "or":  A "dup" "not" L(x) "jumpfalse" B "or" "dup" "not" L(x) "jumpfalse" C "or" [x]
 //   "and": A "dup" L(x) "jumpfalse" B "and" ... [x]
 // A lone operand is neither checked nor changed.
-std::string Parser::parseLogicChain(const char* word, std::string (Parser::*operand)(), bool negate,
+std::string Parser::parseLogicChain(const char* word, Operation op, std::string (Parser::*operand)(), bool negate,
                                     const char* message) {
     std::string res = (this->*operand)();
     if (!isCurr(word)) return res;
     lval = false;
     std::vector<int> ends;  // placeholders of the jumps to the end marker
     while (isCurr(word)) {
-        Lex* sgn = tableWord(word);
+        Lex* sgn = tableWord(op);
         const SourcePosition at = currAt;
         pop();
-        emitWord("dup", at);
-        if (negate) emitWord("not", at);
+        emitWord(Operation::DUP, at);
+        if (negate) emitWord(Operation::NOT, at);
         ends.push_back(emitPlaceholder());
-        emitWord("jumpfalse", at);
+        emitWord(Operation::JUMPFALSE, at);
         if (res != kIntType) semanticError(message);
         res = (this->*operand)();
         emit(sgn, at);
@@ -82,16 +84,13 @@ std::string Parser::parseLogicChain(const char* word, std::string (Parser::*oper
 // A second comparison is left for the caller, which then fails on it.
 std::string Parser::parseComparison() {
     std::string s1 = parseSum();
-    static const char* const kComparisons[] = {">", "<", ">=", "<=", "==", "!="};
-    const char* op = nullptr;
-    for (const char* word : kComparisons)
-        if (isCurr(word)) {
-            op = word;
-            break;
-        }
-    if (op == nullptr) return s1;
+    static constexpr Operation kComparisons[] = {Operation::GT, Operation::LT, Operation::GE,
+                                                 Operation::LE, Operation::EQ, Operation::NE};
+    const Operation* op = std::find_if(std::begin(kComparisons), std::end(kComparisons),
+                                       [this](Operation c) { return curr->isEqual(wordOf(c)); });
+    if (op == std::end(kComparisons)) return s1;
     lval = false;
-    Lex* sgn = tableWord(op);
+    Lex* sgn = tableWord(*op);
     const SourcePosition at = currAt;
     pop();
     std::string s2 = parseSum();
@@ -117,7 +116,7 @@ std::string Parser::parseSum() {
     bool pplus = true;
     while (isCurr("+") || isCurr("-")) {
         bool plus = isCurr("+");
-        Lex* sgn = tableWord(plus ? "+" : "-");
+        Lex* sgn = tableWord(plus ? Operation::ADD : Operation::SUB);
         const SourcePosition at = currAt;
         pop();
         check(unares, plus);
@@ -141,7 +140,7 @@ std::string Parser::parseProduct() {
         if (u == kRealType) res = kRealType;
     };
     while (isCurr("*") || isCurr("/")) {
-        Lex* sgn = tableWord(isCurr("*") ? "*" : "/");
+        Lex* sgn = tableWord(isCurr("*") ? Operation::MUL : Operation::DIV);
         const SourcePosition at = currAt;
         pop();
         check(unares);
@@ -172,7 +171,7 @@ std::string Parser::parseUnary() {
 
 // "not" unary
 std::string Parser::parseNot() {
-    Lex* sgn = tableWord("not");
+    Lex* sgn = tableWord(Operation::NOT);
     const SourcePosition at = currAt;
     lval = false;
     pop();
@@ -188,7 +187,7 @@ std::string Parser::parseSign(bool minus) {
     lval = false;
     std::string t = parseUnary();
     if (!isNumeric(t)) semanticError(minus ? msg::kMinusNeedsNumber : msg::kPlusNeedsNumber);
-    if (minus) emit(poliz->store().make<Delim>("~"), at);
+    if (minus) emit(newWord(Operation::NEG), at);
     return t;
 }
 

@@ -57,10 +57,10 @@ void Parser::parseIf() {
     if (!res->isType(kIntType)) semanticError(msg::kIfNeedsInt);
     expect(")", msg::kExpectCloseParen);
     int pElse = emitPlaceholder();
-    emitUnitEnd("jumpfalse");
+    emitUnitEnd(Operation::JUMPFALSE);
     parseOperator();
     int pEnd = emitPlaceholder();
-    emitUnitEnd("jump");
+    emitUnitEnd(Operation::JUMP);
     patchToHere(pElse);
     expect("else", msg::kExpectElse);
     parseOperator();
@@ -77,7 +77,7 @@ void Parser::parseWhile() {
     if (!res->isType(kIntType)) semanticError(msg::kWhileNeedsInt);
     expect(")", msg::kExpectCloseParen);
     int pEnd = emitPlaceholder();
-    emitUnitEnd("jumpfalse");
+    emitUnitEnd(Operation::JUMPFALSE);
     cycbeg.push(lBeg);
     parseOperator();
     cycbeg.pop();
@@ -109,9 +109,9 @@ void Parser::parseFor() {
     expect(";", msg::kExpectSemicolon);
     if (res != nullptr && !res->isType(kIntType)) semanticError(msg::kForNeedsInt);
     int pEnd = emitPlaceholder();
-    emitUnitEnd("jumpfalse");
+    emitUnitEnd(Operation::JUMPFALSE);
     int pOp = emitPlaceholder();
-    emitUnitEnd("jump");
+    emitUnitEnd(Operation::JUMP);
     int lInc = emitMarker();
     if (!isCurr(")")) {
         parseExpression();
@@ -151,7 +151,7 @@ void Parser::parseRead() {
     parseIdent();
     expect(")", msg::kExpectCloseParen);
     expect(";", msg::kExpectSemicolon);
-    emitUnitEnd("read", at);
+    emitUnitEnd(Operation::READ, at);
 }
 
 // write -> "write" "(" expression { "," expression } ")" ";"
@@ -170,7 +170,7 @@ void Parser::parseWrite() {
     expect(")", msg::kExpectCloseParen);
     expect(";", msg::kExpectSemicolon);
     emit(poliz->store().make<Number>(num), at);
-    emitUnitEnd("write", at);
+    emitUnitEnd(Operation::WRITE, at);
 }
 
 // continue -> "continue" ";"
@@ -179,7 +179,7 @@ void Parser::parseContinue() {
     pop();
     if (cycbeg.empty()) semanticError(msg::kContinueOutsideLoop);
     emit(poliz->store().make<Label>(cycbeg.top()));
-    emit(poliz->store().make<Delim>("jump"));
+    emit(newWord(Operation::JUMP));
     startUnit();
     expect(";", msg::kExpectSemicolon);
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <iosfwd>
 #include <iterator>
 #include <vector>
 
@@ -12,20 +11,6 @@
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
 #include "poliz/PolizFacts.h"
-
-// How go() runs the program. The defaults are what the interpreter uses.
-//
-// Seams for the companions of the interpreter (traces and steppers run on the reference
-// machine instead):
-// - fuse = false runs every item as its own step, without the fused forms and the compiled
-//   numeric units (cell forms), so tests can compare the fused and the plain instruction
-//   forms on the same program.
-// - Step budget: building with the compile definition POLIZ_STEP_BUDGET=N (only the fuzz build
-//   does) makes the run stop with a RuntimeError "Step budget exhausted!" after N executed
-//   instructions, so endless loops end. Other builds never stop a running program.
-struct RunOptions {
-    bool fuse = true;
-};
 
 class Poliz {
     // Items in fixed-size blocks: a program of tens of millions of items grows without the
@@ -88,12 +73,4 @@ public:
     // What the translator recorded about the items while appending them.
     PolizFacts& facts() { return known; }
     const PolizFacts& facts() const { return known; }
-
-    // Runs the program on the console.
-    void go();
-    // Runs the program with the given input and output streams. Output is buffered and flushed
-    // before every read, at the end and before a RuntimeError leaves; nothing grows with the
-    // number of operations executed.
-    void go(std::istream& in, std::ostream& out);
-    void go(std::istream& in, std::ostream& out, const RunOptions& options);
 };

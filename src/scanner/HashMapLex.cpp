@@ -5,7 +5,7 @@
 #include <iostream>
 #include <new>
 
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 
 namespace {
 

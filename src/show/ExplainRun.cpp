@@ -28,10 +28,7 @@ int runExplained(const std::string& fileName) {
         try {
             machine.run();
         } catch (const RuntimeError& e) {
-            CaughtError caught;
-            caught.kind = CaughtError::Kind::RUNTIME;
-            caught.text = e.getText();
-            runtime = explainRuntimeError(caught, poliz, machine.pc(), source);
+            runtime = explainRuntimeError(caughtRuntimeError(e), poliz, machine.pc(), source);
             throw;
         }
         std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"

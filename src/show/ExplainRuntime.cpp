@@ -7,14 +7,6 @@ namespace {
 
 constexpr int kSearchBack = 64;  // items looked at for the variable, within the failing statement
 
-// The name between the first and the last quote of a message, or empty.
-std::string namedVariable(const std::string& text) {
-    const std::size_t open = text.find('\'');
-    const std::size_t close = text.rfind('\'');
-    return open != std::string::npos && close > open ? text.substr(open + 1, close - open - 1)
-                                                     : std::string();
-}
-
 // The address of the variable `name` in the failing statement at or before `failedAt`, or -1.
 int variableAddress(const Poliz& poliz, int failedAt, const std::string& name) {
     for (int a = failedAt; a >= 0 && a > failedAt - kSearchBack; --a) {
@@ -53,29 +45,37 @@ Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, in
     SourcePosition at = poliz.positionOf(failedAt);
     const std::string item =
         "item " + std::to_string(failedAt) + " ('" + word + "', line " + std::to_string(at.line) + ")";
-    const std::string name = namedVariable(error.text);
+    const std::string& name = error.subject;
     const int address = name.empty() ? -1 : variableAddress(poliz, failedAt, name);
     if (address >= 0) at = poliz.positionOf(address);
     const std::string type = address >= 0 ? poliz.at(address)->typeName() : std::string();
 
     std::string& hint = explanation.hint;
-    if (error.text == "Division by zero!") {
-        hint = item + " divided by zero: test the divisor first, as in if (d != 0) ... else ...";
-    } else if (error.text.rfind("Using value of '", 0) == 0) {
-        const std::string chain = chainHint(poliz, failedAt, name);
-        if (!chain.empty())
-            hint = item + chain;
-        else
-            hint = item + " needs the value of '" + name + "', which has none yet: give it one first (int " +
-                   name + " = 0; among the declarations, an assignment, or read(" + name + ");)";
-    } else if (error.text.rfind("Invalid input for '", 0) == 0) {
-        hint = item + " read input that is not " + (type == kIntType ? "an integer" : "a number") + " for '" +
-               name + "'" + (type.empty() ? "" : " (" + type + ")");
-    } else if (error.text.rfind("Unexpected end of input for '", 0) == 0) {
-        hint = item + " found no more input for '" + name + "'" +
-               ": the program reads its standard input, as in echo 5 | poliz prog.ppp";
-    } else {
-        hint = item + " met a malformed POLIZ program, which is a fault of poliz itself: please report it";
+    switch (error.fault) {
+        case RuntimeFault::DIVISION_BY_ZERO:
+            hint = item + " divided by zero: test the divisor first, as in if (d != 0) ... else ...";
+            break;
+        case RuntimeFault::UNASSIGNED: {
+            const std::string chain = chainHint(poliz, failedAt, name);
+            if (!chain.empty())
+                hint = item + chain;
+            else
+                hint = item + " needs the value of '" + name + "', which has none yet: give it one first (int " +
+                       name + " = 0; among the declarations, an assignment, or read(" + name + ");)";
+            break;
+        }
+        case RuntimeFault::INVALID_INPUT:
+            hint = item + " read input that is not " + (type == kIntType ? "an integer" : "a number") + " for '" +
+                   name + "'" + (type.empty() ? "" : " (" + type + ")");
+            break;
+        case RuntimeFault::END_OF_INPUT:
+            hint = item + " found no more input for '" + name + "'" +
+                   ": the program reads its standard input, as in echo 5 | poliz prog.ppp";
+            break;
+        case RuntimeFault::STEP_BUDGET:
+        case RuntimeFault::MALFORMED:
+            hint = item + " met a malformed POLIZ program, which is a fault of poliz itself: please report it";
+            break;
     }
     placeExplanation(explanation, at, source);
     return explanation;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 #include "show/SourceLines.h"
 
 namespace {

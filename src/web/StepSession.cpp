@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "driver/RunProgram.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 #include "web/Json.h"
 #include "web/PageRun.h"
 

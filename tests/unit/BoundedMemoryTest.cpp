@@ -2,6 +2,7 @@
 // string statements makes exactly as many heap allocations as a short one, and no lexemes.
 #include <gtest/gtest.h>
 
+#include "fast/FastRun.h"
 #include "CountingAllocator.h"
 #include "HandPoliz.h"
 
@@ -45,11 +46,11 @@ LoopRun runLoop(std::int32_t n) {
     std::ostream discard(&nowhere);
     const std::size_t lexemesBefore = p.poliz.store().size();
     const long before = allocationCount();
-    p.poliz.go(in, discard);
+    runFast(p.poliz, in, discard);
     LoopRun result{allocationCount() - before, p.poliz.store().size() - lexemesBefore, ""};
     std::ostringstream out;
     p.emit({i, r, p.n(2), "write"});
-    p.poliz.go(in, out);
+    runFast(p.poliz, in, out);
     result.output = out.str();
     return result;
 }

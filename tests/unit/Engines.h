@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "fast/FastRun.h"
 #include "machine/StackMachine.h"
 #include "poliz/Poliz.h"
 
@@ -27,7 +28,7 @@ inline void runOn(Engine engine, Poliz& poliz, std::istream& in, std::ostream& o
         StackMachine machine(poliz, in, out);
         machine.run();
     } else {
-        poliz.go(in, out, RunOptions{engine == Engine::FAST});
+        runFast(poliz, in, out, RunOptions{engine == Engine::FAST});
     }
 }
 

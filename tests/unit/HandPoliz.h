@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "fast/FastRun.h"
 #include "Engines.h"
 #include "common/Errors.h"
 #include "lexemes/Ident.h"
@@ -81,7 +82,7 @@ public:
     }
     // A run on the fast backend with the given options.
     Outcome run(const std::string& input, const RunOptions& how) {
-        return outcome(input, [&](std::istream& in, std::ostream& out) { poliz.go(in, out, how); });
+        return outcome(input, [&](std::istream& in, std::ostream& out) { runFast(poliz, in, out, how); });
     }
     // Output of a run that must end normally; the error, if any, shows up in the comparison.
     std::string output(const std::string& input = "") {

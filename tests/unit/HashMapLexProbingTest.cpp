@@ -10,7 +10,7 @@
 
 #include "lexemes/Ident.h"
 #include "lexemes/Number.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 #include "lexemes/Real.h"
 #include "scanner/HashMapLex.h"
 

@@ -8,7 +8,7 @@
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
-#include "lexemes/NumberText.h"
+#include "runtime/NumberText.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 #include "lexemes/Word.h"

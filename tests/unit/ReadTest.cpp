@@ -4,6 +4,7 @@
 
 #include <streambuf>
 
+#include "fast/FastRun.h"
 #include "HandPoliz.h"
 
 namespace {
@@ -86,7 +87,7 @@ TEST(Read, PromptIsVisibleBeforeTheProgramWaits) {
     std::ostringstream out;
     WatchingInput buffer(out, "Ann\n");
     std::istream in(&buffer);
-    p.poliz.go(in, out);
+    runFast(p.poliz, in, out);
     EXPECT_EQ(buffer.seen, "Name? ");
     EXPECT_EQ(out.str(), "Name? Hi, Ann");
 }

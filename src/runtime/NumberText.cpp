@@ -1,6 +1,7 @@
-// Number <-> text conversions with the exact rules of formatted stream input and output.
-#include "lexemes/NumberText.h"
+// Number <-> text conversions: the numbers of the source text, and the text of values.
+#include "runtime/NumberText.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -64,10 +65,25 @@ std::optional<float> readReal(std::string_view text, bool* overflowed) {
     return value;
 }
 
-std::string realToText(float value) {
+void appendRealText(std::string& dst, float value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    const int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    dst.append(text, static_cast<std::size_t>(length));
+}
+
+void appendIntText(std::string& dst, std::int32_t value) {
+    char text[16];
+    dst.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+std::string realToText(float value) {
+    std::string text;
+    appendRealText(text, value);
     return text;
 }
 
-std::string intToText(std::int32_t value) { return std::to_string(value); }
+std::string intToText(std::int32_t value) {
+    std::string text;
+    appendIntText(text, value);
+    return text;
+}

@@ -18,9 +18,13 @@ std::optional<std::int32_t> readInt(std::string_view text, bool* overflowed = nu
 // infinity and sets *overflowed.
 std::optional<float> readReal(std::string_view text, bool* overflowed = nullptr);
 
-// The default stream form of a float: six significant digits, no trailing zeros.
+// The default stream form of a float: six significant digits, no trailing zeros. What "write"
+// prints for a real, and the text of a real everywhere else.
 std::string realToText(float value);
 std::string intToText(std::int32_t value);
+// The same texts appended to `dst`, for output built up without temporaries.
+void appendRealText(std::string& dst, float value);
+void appendIntText(std::string& dst, std::int32_t value);
 
 // Truncation toward zero that saturates at the 32-bit limits; NaN gives 0. Inline: every
 // conversion of a real to an int in a running program goes through it.
