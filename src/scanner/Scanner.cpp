@@ -7,13 +7,14 @@
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 #include "lexemes/Word.h"
+#include "runtime/Vocabulary.h"
 
 namespace {
 
-// The words the delimiter table holds: the source's signs, then those only POLIZ uses.
-const char* const kDelimWords[] = {
-    "{", "}", ",",  ";",  ":",  "(",  ")",         "=",    "+",         "-",     "*",   "/",
-    "<", ">", "<=", ">=", "==", "!=", "backspace", "jump", "jumpfalse", "empty", "dup", "~"};
+// The source's signs. The delimiter table holds them, then the words of the POLIZ vocabulary
+// that the source has no sign or keyword for ("jump", "dup", "~", ...).
+const char* const kDelimWords[] = {"{", "}", ",", ";",  ":",  "(",  ")",  "=",  "+",
+                                   "-", "*", "/", "<", ">", "<=", ">=", "==", "!="};
 
 const char* const kKeywordWords[] = {"program", "int",      "real", "string", "not", "and",
                                      "or",      "if",       "else", "case",   "of",  "while",
@@ -25,6 +26,10 @@ Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
     : source(fileName), unlisted(unlisted), trail(given != nullptr ? *given : ownTrail) {
     for (const char* word : kDelimWords) delimTab.tryToAdd(new Delim(word));
     for (const char* word : kKeywordWords) keywordTab.tryToAdd(new Keyword(word));
+    for (const VocabularyWord& entry : kVocabulary) {
+        const std::string word(entry.word);
+        if (findDelim(word) == nullptr && findKeyword(word) == nullptr) delimTab.tryToAdd(new Delim(word));
+    }
     openBrace = findDelim("{");
     closeBrace = findDelim("}");
     pop();
