@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the playground into BUILD/playground (default BUILD: build/): the WebAssembly module
 # (Emscripten), the page's script (esbuild), the examples and the static files. The npm packages
-# are installed from package-lock.json into BUILD/playground-npm, never into the source tree.
+# are installed from package-lock.json into BUILD/playground-npm (install.sh), never into the
+# source tree.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(mkdir -p "${1:-$root/build}" && cd "${1:-$root/build}" && pwd)
@@ -17,18 +18,15 @@ for tool in emcc emcmake node npm cmake; do
     }
 done
 
+# The pinned packages first, installed again only when the lock file changes: without the
+# registry the build stops here, before minutes of compiling.
+bash "$root/playground/install.sh" "$npm_dir"
+
 # Debian's Emscripten runs its JavaScript optimiser with the machine's Node.js, which does not
 # look in Debian's module folder by itself.
 export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S "$root" -B "$wasm" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$wasm" --target poliz_wasm -j "$jobs"
-
-# The pinned packages, installed again only when the lock file changes.
-mkdir -p "$npm_dir"
-if ! cmp -s "$root/playground/package-lock.json" "$npm_dir/package-lock.json" || [ ! -d "$npm_dir/node_modules" ]; then
-    cp "$root/playground/package.json" "$root/playground/package-lock.json" "$npm_dir/"
-    (cd "$npm_dir" && npm ci --no-audit --no-fund --loglevel=error)
-fi
 
 mkdir -p "$out"
 NODE_PATH="$npm_dir/node_modules" "$npm_dir/node_modules/.bin/esbuild" "$root/playground/src/main.js" \
