@@ -1,23 +1,50 @@
 // The fixed order of a run (see RunProgram.h).
 #include "driver/RunProgram.h"
 
-#include <istream>
-#include <ostream>
+#include <iostream>
 
 #include "common/CheckedOutput.h"
-#include "fast/FastRun.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
+#include "scanner/ScanTrail.h"
+#include "scanner/SourceRest.h"
 
-int runProgram(const std::string& fileName, std::istream& in, std::ostream& out, ScanTrail* trail) {
-    // The parser owns the lexemes the POLIZ items point to, so it lives until the run ends.
-    Poliz poliz;
-    Parser parser(fileName.c_str(), poliz, trail);
+namespace {
+
+// The parser owns the lexemes the POLIZ items point to, so it lives until the run ends.
+void translateAndRun(Parser& parser, Poliz& poliz, std::istream& in, std::ostream& out,
+                     const ProgramMachine& machine, std::string* sourceText) {
     parser.go();
+    if (sourceText) *sourceText = parser.source().keptText();
     out << kCompiledMessage << std::flush;
     checkWritten(out);
-    runFast(poliz, in, out);
+    SourceRestBuffer rest(parser.source());
+    std::istream restOfSource(&rest);
+    const bool inputFollowsProgram = &in == &std::cin && parser.source().isStandardInput();
+    machine(poliz, inputFollowsProgram ? restOfSource : in, out);
     out << kFinishedMessage << std::flush;
     checkWritten(out);
+}
+
+}  // namespace
+
+int runProgram(const std::string& fileName, std::istream& in, std::ostream& out, const ProgramMachine& machine,
+               const RunSettings& settings) {
+    Poliz poliz;
+    if (settings.keepPositions) poliz.keepPositions();
+    ScanTrail ownTrail;
+    ScanTrail* trail = settings.trail != nullptr ? settings.trail : &ownTrail;
+    trail->keepText = settings.sourceText != nullptr;
+    Parser parser(fileName.c_str(), poliz, trail);
+    try {
+        translateAndRun(parser, poliz, in, out, machine, settings.sourceText);
+    } catch (...) {
+        // A translation error: the text as far as the scanner got, for explaining it.
+        if (settings.sourceText && settings.sourceText->empty()) {
+            parser.source().keepRestOfLine();
+            *settings.sourceText = parser.source().keptText();
+        }
+        throw;
+    }
     return 0;
 }

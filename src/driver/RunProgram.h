@@ -1,17 +1,36 @@
-// One run of a source file as the interpreter does it: translate, congratulate, execute,
-// congratulate again. Shared by the console driver and the browser playground.
+// The run pipeline, the one sequence every runner follows: translate, congratulate, run the
+// POLIZ on a machine, congratulate again. Shared by poliz (the fast backend), poliz-show's
+// trace and explained run and the reference binary (the reference machine) and the playground.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
 #include "runtime/RuntimeMessages.h"
 
+class Poliz;
 struct ScanTrail;
 
+// Runs a translated program, "read" taking `in` and "write" going to `out`: runFast, the
+// reference machine, or a tool that drives the reference machine its own way (a trace, an
+// explained run, which catches a RuntimeError to see where it failed and throws it on).
+using ProgramMachine = std::function<void(const Poliz& poliz, std::istream& in, std::ostream& out)>;
 
-// Translates `fileName` and runs it with `in` and `out` for "read" and "write"; the two
-// congratulations go to `out` as well. Errors leave as the exceptions of common/Errors.h, for
-// reportErrors to turn into a message. Returns the exit status of a successful run, 0. A
-// `trail`, when given, follows the scanner, for explaining a translation error afterwards.
-int runProgram(const std::string& fileName, std::istream& in, std::ostream& out, ScanTrail* trail = nullptr);
+struct RunSettings {
+    // Follows the scanner, for explaining a translation error afterwards.
+    ScanTrail* trail = nullptr;
+    // The items keep their source positions, for placing a runtime error.
+    bool keepPositions = false;
+    // Receives the source text as far as it was read, whether translation succeeded or not, so
+    // that a source read only once (a pipe) can still be shown.
+    std::string* sourceText = nullptr;
+};
+
+// Translates `fileName` and runs it on `machine`; the two congratulations go to `out` as well.
+// When `in` is std::cin and the source file is standard input itself, "read" takes what follows
+// the program's closing brace on that stream instead. Errors leave as the exceptions of
+// common/Errors.h, for reportErrors to turn into a message. Returns the exit status of a
+// successful run, 0.
+int runProgram(const std::string& fileName, std::istream& in, std::ostream& out, const ProgramMachine& machine,
+               const RunSettings& settings = {});

@@ -5,6 +5,7 @@
 
 #include "common/ReportErrors.h"
 #include "driver/RunProgram.h"
+#include "fast/FastRun.h"
 
 namespace {
 
@@ -15,5 +16,9 @@ constexpr const char* kDefaultFile = "proga1.ppp";
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const char* fileName = argc > 1 ? argv[1] : kDefaultFile;
-    return reportErrors([fileName] { return runProgram(fileName, std::cin, std::cout); });
+    return reportErrors([fileName] { 
+        return runProgram(fileName, std::cin, std::cout, [](const Poliz& poliz, std::istream& in, std::ostream& out) {
+            runFast(poliz, in, out);
+        });
+    });
 }

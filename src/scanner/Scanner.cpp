@@ -32,6 +32,7 @@ Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
     }
     openBrace = findDelim("{");
     closeBrace = findDelim("}");
+    if (trail.keepText) source.keepText();
     pop();
 }
 

@@ -77,6 +77,10 @@ public:
     Scanner(const Scanner&) = delete;
     Scanner& operator=(const Scanner&) = delete;
 
+    // The source, for what follows the program on it: after the closing brace the scanner has
+    // read nothing more.
+    SourceReader& reader() { return source; }
+
     // The next lexeme, never null; throws US, USAfter or UEOF.
     Lex* getLex();
     // The line on which the last returned lexeme ends.

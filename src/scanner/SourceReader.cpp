@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "common/Errors.h"
 
@@ -32,6 +33,8 @@ SourceReader::~SourceReader() { ::close(descriptor); }
 // A pipe or a terminal hands over what has arrived so far; that is used at once rather than
 // waiting for a full chunk, so translation keeps pace with a slow writer.
 bool SourceReader::refill() {
+    if (keeping) kept.append(chunk.get(), filled);
+    filled = next = 0;
     for (;;) {
         const ssize_t got = ::read(descriptor, chunk.get(), kChunk);
         if (got > 0) {
@@ -41,5 +44,28 @@ bool SourceReader::refill() {
         }
         if (got == 0) return false;
         if (errno != EINTR) throw ReadError(fileName);
+    }
+}
+
+bool SourceReader::isStandardInput() const {
+    struct stat source {};
+    struct stat standard {};
+    return ::fstat(descriptor, &source) == 0 && ::fstat(STDIN_FILENO, &standard) == 0 &&
+           source.st_dev == standard.st_dev && source.st_ino == standard.st_ino;
+}
+
+std::span<char> SourceReader::takeRest() {
+    keeping = false;
+    if (next == filled && !refill()) return {};
+    const std::span<char> rest(chunk.get() + next, filled - next);
+    next = filled;
+    return rest;
+}
+
+void SourceReader::keepRestOfLine() {
+    try {
+        while (keeping && std::memchr(chunk.get() + next, '\n', filled - next) == nullptr && refill()) {
+        }
+    } catch (const ReadError&) {
     }
 }

@@ -2,12 +2,26 @@
 #include "show/SourceLines.h"
 
 #include <fstream>
+#include <sstream>
 
-std::vector<std::string> readSourceLines(const std::string& fileName) {
+namespace {
+
+std::vector<std::string> linesOf(std::istream& in) {
     std::vector<std::string> lines;
-    std::ifstream in(fileName, std::ios::binary);
     for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
     return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> readSourceLines(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    return linesOf(in);
+}
+
+std::vector<std::string> splitSourceLines(const std::string& text) {
+    std::istringstream in(text);
+    return linesOf(in);
 }
 
 std::string lineHeader(int line, const std::vector<std::string>& sourceLines) {

@@ -8,6 +8,8 @@
 // Element i is line i + 1 without its line break; empty when the file cannot be read (the
 // translator has reported that already).
 std::vector<std::string> readSourceLines(const std::string& fileName);
+// The same, of a source text already read.
+std::vector<std::string> splitSourceLines(const std::string& text);
 
 // "line N: TEXT", the text trimmed, or just "line N" for a blank line or one that `sourceLines`
 // lacks. No line break.

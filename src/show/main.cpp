@@ -9,6 +9,7 @@
 #include "common/CheckedOutput.h"
 #include "common/Errors.h"
 #include "common/ReportErrors.h"
+#include "driver/RunProgram.h"
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
@@ -34,20 +35,17 @@ int list(const ShowOptions& options) {
     return 0;
 }
 
+// The trace runs on the reference machine, one item per step. The source lines it shows are
+// those the translation read, so that a source read from a pipe shows too.
 int trace(const ShowOptions& options) {
-    Poliz poliz;
-    Parser parser(options.file.c_str(), poliz);
-    parser.go();
-    std::cout << "\nTotal congratulations! Your program has compiled successfully!" << std::endl;
-    checkWritten(std::cout);
-    // The trace runs on the reference machine, one item per step.
-    StackMachine machine(poliz, std::cin, std::cout);
-    TraceWriter(poliz, readSourceLines(options.file), std::cerr, options.traceSteps).run(machine);
-    std::cout.flush();
-    std::cout << "\nMore total congratulations! Your program has runned and worked successfully!"
-              << std::endl;
-    checkWritten(std::cout);
-    return 0;
+    std::string source;
+    const auto traced = [&](const Poliz& poliz, std::istream& in, std::ostream& out) {
+        StackMachine machine(poliz, in, out);
+        TraceWriter(poliz, splitSourceLines(source), std::cerr, options.traceSteps).run(machine);
+    };
+    RunSettings settings;
+    settings.sourceText = &source;
+    return runProgram(options.file, std::cin, std::cout, traced, settings);
 }
 
 // The stepper reads its commands from standard input and echoes them when they come from a

@@ -9,6 +9,7 @@
 
 #include "common/Errors.h"
 #include "driver/RunProgram.h"
+#include "fast/FastRun.h"
 #include "machine/StackMachine.h"
 #include "scanner/ScanTrail.h"
 #include "show/Explain.h"
@@ -62,7 +63,12 @@ CapturedReport runForPage(const std::string& fileName, const std::string& input,
     ScanTrail trail;
     trail.keepHistory = true;
     std::istringstream in(input);
-    CapturedReport report = captureReport([&] { return runProgram(fileName, in, std::cout, &trail); });
+    RunSettings settings;
+    settings.trail = &trail;
+    const auto fast = [](const Poliz& poliz, std::istream& programInput, std::ostream& out) {
+        runFast(poliz, programInput, out);
+    };
+    CapturedReport report = captureReport([&] { return runProgram(fileName, in, std::cout, fast, settings); });
     switch (report.caught.kind) {
         case CaughtError::Kind::NONE: break;
         case CaughtError::Kind::RUNTIME: placeRuntimeError(report, fileName, input, searchSteps); break;

@@ -7,6 +7,7 @@
 
 #include "SourceFile.h"
 #include "driver/RunProgram.h"
+#include "fast/FastRun.h"
 #include "web/CapturedReport.h"
 #include "web/Json.h"
 #include "web/PageRun.h"
@@ -17,7 +18,10 @@ namespace {
 CapturedReport runCaptured(const std::string& source, const std::string& input) {
     const SourceFile file(source);
     std::istringstream in(input);
-    return captureReport([&] { return runProgram(file.name(), in, std::cout); });
+    const auto fast = [](const Poliz& poliz, std::istream& programInput, std::ostream& out) {
+        runFast(poliz, programInput, out);
+    };
+    return captureReport([&] { return runProgram(file.name(), in, std::cout, fast); });
 }
 
 // The value of a variable as the step view shows it; "?" when it has none.

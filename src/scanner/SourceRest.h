@@ -1,0 +1,26 @@
+// The rest of a source after the program, as a stream: the program's input when the source is
+// standard input itself (poliz /dev/stdin). Used by the run pipeline (driver/RunProgram.cpp).
+#pragma once
+
+#include <streambuf>
+
+#include "scanner/SourceReader.h"
+
+// Hands out what the reader holds beyond the last character the scanner took, then whatever
+// the source has still to give, chunk by chunk as "read" asks for it.
+class SourceRestBuffer : public std::streambuf {
+    SourceReader& reader;
+
+protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        // The characters stay in the reader's chunk, untouched until the next takeRest.
+        const std::span<char> rest = reader.takeRest();
+        if (rest.empty()) return traits_type::eof();
+        setg(rest.data(), rest.data(), rest.data() + rest.size());
+        return traits_type::to_int_type(*gptr());
+    }
+
+public:
+    explicit SourceRestBuffer(SourceReader& reader) : reader(reader) {}
+};
