@@ -54,12 +54,12 @@ bool StatementCompiler::binary(Op word) {
         if (leftInt && rightInt) return false;  // cannot happen: one of them is real
         form = leftInt ? Forms::IR : rightInt ? Forms::RI : Forms::RR;
     }
-    const bool real = form != Forms::II && !isComparison(operationOf(word));
+    const bool real = form != Forms::II && !isComparison(binaryWordOf(word));
     NumCell* z = newReg();
     emit(cellForm(form, word), l.cell, r.cell, z);
     safe.back() = knownAssigned(l) && knownAssigned(r);
     stack.push_back({Entry::Kind::REG, real ? ValueType::REAL : ValueType::INT, z, true,
-                     isComparison(operationOf(word))});
+                     isComparison(binaryWordOf(word))});
     return true;
 }
 

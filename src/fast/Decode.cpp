@@ -35,7 +35,7 @@ Instr decodeItem(Lex* item) {
         case STRINGC: ins.a = Value::ofStrConst(&static_cast<const StringC*>(item)->text()); break;
         case LABEL: ins.a = Value::ofLabel(static_cast<const Label*>(item)->getAddress()); break;
         case KEYWORD:
-        case DELIM: ins.op = opOfWord(static_cast<const Word*>(item)->text()); break;
+        case DELIM: ins.op = plainOpOf(operationOf(static_cast<const Word*>(item)->text())); break;
     }
     return ins;
 }
@@ -158,7 +158,7 @@ bool jumpsToItem(Op op) {
 
 bool isWordItem(const Lex* item, Op op) {
     const KindOfLex kind = item->getKind();
-    return (kind == KEYWORD || kind == DELIM) && opOfWord(static_cast<const Word*>(item)->text()) == op;
+    return (kind == KEYWORD || kind == DELIM) && plainOpOf(operationOf(static_cast<const Word*>(item)->text())) == op;
 }
 
 // Every named variable, with its cell; only a named one can be unassigned, as temporaries are

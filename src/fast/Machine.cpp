@@ -164,7 +164,7 @@ void Machine::assignString(Ident& target, const Value& v, std::size_t d) {
 template <Op kCellOp>
 [[gnu::always_inline]] inline void Machine::cellBinary(Instr& ins) const {
     constexpr Forms kForm = info(kCellOp).forms;
-    constexpr Op kOp = plainOf(info(kCellOp).operation);
+    constexpr Op kOp = plainOf(info(kCellOp).word);
     constexpr bool kCheck = info(kCellOp).checked;
     const NumCell* x = ins.cell.x;
     const NumCell* y = ins.cell.y;
@@ -212,7 +212,7 @@ template <Op kCellOp>
 template <Op kCellOp>
 [[gnu::always_inline]] inline bool Machine::cellTest(Instr& ins) const {
     constexpr Forms kForm = info(kCellOp).forms;
-    constexpr Op kOp = plainOf(info(kCellOp).operation);
+    constexpr Op kOp = plainOf(info(kCellOp).word);
     const NumCell* x = ins.cell.x;
     const NumCell* y = ins.cell.y;
     if constexpr (info(kCellOp).checked) {

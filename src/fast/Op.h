@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "runtime/Vocabulary.h"
+
 // The shape of the items an opcode stands for.
 enum class Family : std::uint8_t {
     PLAIN,     // one POLIZ item
@@ -27,16 +29,34 @@ enum class Shape : std::uint8_t {
     OTHER           // a shape of its own, described beside its opcode
 };
 
-// The two-operand words, which is what most fused and cell opcodes are made of.
-enum class Operation : std::uint8_t { NONE, MUL, DIV, SUB, ADD, LT, GT, LE, GE, EQ, NE };
+// The two-operand words of the vocabulary, numbered densely from 1 (NONE: any other word), which
+// is what most fused and cell opcodes are made of and what their tables are indexed by.
+enum class BinaryWord : std::uint8_t { NONE, MUL, DIV, SUB, ADD, LT, GT, LE, GE, EQ, NE };
 inline constexpr int kOperations = 11;
+
+// The two-operand word of a vocabulary operation, or NONE.
+constexpr BinaryWord binaryWordOf(Operation op) {
+    switch (op) {
+        case Operation::MUL: return BinaryWord::MUL;
+        case Operation::DIV: return BinaryWord::DIV;
+        case Operation::SUB: return BinaryWord::SUB;
+        case Operation::ADD: return BinaryWord::ADD;
+        case Operation::LT: return BinaryWord::LT;
+        case Operation::GT: return BinaryWord::GT;
+        case Operation::LE: return BinaryWord::LE;
+        case Operation::GE: return BinaryWord::GE;
+        case Operation::EQ: return BinaryWord::EQ;
+        case Operation::NE: return BinaryWord::NE;
+        default: return BinaryWord::NONE;
+    }
+}
 
 // The operand types of a cell form: both "int", both "real", the left one "int", the right one
 // "int" (constants count as "real" there: their cells hold both values).
 enum class Forms : std::uint8_t { NONE, II, RR, IR, RI };
 inline constexpr int kFormCount = 5;
 
-constexpr bool isComparison(Operation w) { return w >= Operation::LT && w <= Operation::NE; }
+constexpr bool isComparison(BinaryWord w) { return w >= BinaryWord::LT && w <= BinaryWord::NE; }
 
 // The lists of opcodes as X(NAME, FAMILY, SHAPE, OPERATION, FORMS, CHECKED, TESTED). The
 // enumeration, the table of fields and the machine's dispatch table are all made from them.
@@ -163,7 +183,7 @@ enum class Op : std::uint8_t {
 struct OpInfo {
     Family family;
     Shape shape;
-    Operation operation;
+    BinaryWord word;  // the two-operand word it runs, or NONE
     Forms forms;
     bool checked;  // fetching a variable's value checks that it was assigned
     bool tested;   // a comparison whose value is only tested by a jump
@@ -171,7 +191,7 @@ struct OpInfo {
 
 inline constexpr OpInfo kOpInfo[] = {
 #define POLIZ_OP_INFO(name, family, shape, operation, forms, checked, tested) \
-    {Family::family, Shape::shape, Operation::operation, Forms::forms, checked, tested},
+    {Family::family, Shape::shape, BinaryWord::operation, Forms::forms, checked, tested},
     POLIZ_OPS(POLIZ_OP_INFO)
 #undef POLIZ_OP_INFO
 };
@@ -179,25 +199,25 @@ inline constexpr int kOpCount = sizeof kOpInfo / sizeof kOpInfo[0];
 static_assert(kOpCount <= 256, "an opcode is one byte");
 
 constexpr const OpInfo& info(Op op) { return kOpInfo[static_cast<std::size_t>(op)]; }
-constexpr Operation operationOf(Op op) { return info(op).operation; }
+constexpr BinaryWord binaryWordOf(Op op) { return info(op).word; }
 
 // The plain opcode of a two-operand word (MUL .. NE), or NOP.
 constexpr bool isBinary(Op op) {
-    return info(op).family == Family::PLAIN && info(op).operation != Operation::NONE;
+    return info(op).family == Family::PLAIN && info(op).word != BinaryWord::NONE;
 }
 constexpr bool isCellForm(Op op) { return info(op).family >= Family::CELL; }
 constexpr bool isCellComparison(Op op) {
     return info(op).family == Family::CELL && info(op).forms != Forms::NONE &&
-           isComparison(info(op).operation);
+           isComparison(info(op).word);
 }
 
 namespace opdetail {
 
 // Every opcode made of these fields, or NOP when there is none; found once, while compiling.
-constexpr Op find(Family family, Shape shape, Operation w, Forms forms, bool checked, bool tested) {
+constexpr Op find(Family family, Shape shape, BinaryWord w, Forms forms, bool checked, bool tested) {
     for (int k = 0; k < kOpCount; ++k) {
         const OpInfo& i = kOpInfo[k];
-        if (i.family == family && i.shape == shape && i.operation == w && i.forms == forms &&
+        if (i.family == family && i.shape == shape && i.word == w && i.forms == forms &&
             i.checked == checked && i.tested == tested)
             return static_cast<Op>(k);
     }
@@ -210,7 +230,7 @@ constexpr FusedTable makeFused() {
     FusedTable t{};
     for (int s = 0; s < 7; ++s)
         for (int w = 0; w < kOperations; ++w)
-            t[s][w] = find(Family::FUSED, static_cast<Shape>(s), static_cast<Operation>(w), Forms::NONE, true,
+            t[s][w] = find(Family::FUSED, static_cast<Shape>(s), static_cast<BinaryWord>(w), Forms::NONE, true,
                            false);
     return t;
 }
@@ -225,7 +245,7 @@ constexpr CellTable makeCell() {
             for (int c = 0; c < 2; ++c)
                 for (int b = 0; b < 2; ++b)
                     t[f][w][c][b] = find(b ? Family::CELL_JUMP : Family::CELL, Shape::NONE,
-                                         static_cast<Operation>(w), static_cast<Forms>(f), c != 0, b != 0);
+                                         static_cast<BinaryWord>(w), static_cast<Forms>(f), c != 0, b != 0);
     return t;
 }
 inline constexpr CellTable kCell = makeCell();
@@ -234,7 +254,7 @@ inline constexpr CellTable kCell = makeCell();
 constexpr std::array<Op, kOperations> makePlain() {
     std::array<Op, kOperations> t{};
     for (int w = 0; w < kOperations; ++w)
-        t[w] = find(Family::PLAIN, Shape::NONE, static_cast<Operation>(w), Forms::NONE, true, false);
+        t[w] = find(Family::PLAIN, Shape::NONE, static_cast<BinaryWord>(w), Forms::NONE, true, false);
     return t;
 }
 inline constexpr std::array<Op, kOperations> kPlain = makePlain();
@@ -242,7 +262,7 @@ inline constexpr std::array<Op, kOperations> kPlain = makePlain();
 // Every combination that the decoder asks for exists, exactly once.
 constexpr bool complete() {
     for (int w = 1; w < kOperations; ++w) {
-        const auto word = static_cast<Operation>(w);
+        const auto word = static_cast<BinaryWord>(w);
         if (kPlain[w] == Op::NOP) return false;
         for (Shape s :
              {Shape::WITH_OPERAND, Shape::WITH_OPERANDS, Shape::STATEMENT, Shape::CONDITION, Shape::BRANCH})
@@ -260,8 +280,8 @@ constexpr bool unique() {
         for (int b = a + 1; b < kOpCount; ++b) {
             const OpInfo& x = kOpInfo[a];
             const OpInfo& y = kOpInfo[b];
-            if (x.operation != Operation::NONE && x.family == y.family && x.shape == y.shape &&
-                x.operation == y.operation && x.forms == y.forms && x.checked == y.checked &&
+            if (x.word != BinaryWord::NONE && x.family == y.family && x.shape == y.shape &&
+                x.word == y.word && x.forms == y.forms && x.checked == y.checked &&
                 x.tested == y.tested)
                 return false;
         }
@@ -276,21 +296,21 @@ static_assert(info(Op::HALT).family == Family::FUSED && !isCellForm(Op::HALT));
 static_assert(isBinary(Op::NE) && !isBinary(Op::ASSIGN) && !isBinary(Op::P_ADD));
 
 // The plain opcode of a two-operand word.
-constexpr Op plainOf(Operation w) { return opdetail::kPlain[static_cast<int>(w)]; }
+constexpr Op plainOf(BinaryWord w) { return opdetail::kPlain[static_cast<int>(w)]; }
 // The fused opcode of a shape for a two-operand word.
 constexpr Op fused(Shape shape, Op binary) {
-    return opdetail::kFused[static_cast<int>(shape)][static_cast<int>(operationOf(binary))];
+    return opdetail::kFused[static_cast<int>(shape)][static_cast<int>(binaryWordOf(binary))];
 }
 // The cell opcode of a two-operand word in the given forms, checked, not tested.
 constexpr Op cellForm(Forms forms, Op binary) {
-    return opdetail::kCell[static_cast<int>(forms)][static_cast<int>(operationOf(binary))][1][0];
+    return opdetail::kCell[static_cast<int>(forms)][static_cast<int>(binaryWordOf(binary))][1][0];
 }
 // A cell opcode whose operands are known to hold values: its unchecked form, or itself when it
 // has none.
 constexpr Op uncheckedForm(Op op) {
     const OpInfo& i = info(op);
     if (i.forms != Forms::NONE)
-        return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][0][i.tested];
+        return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.word)][0][i.tested];
     switch (op) {
         case Op::MOV_I: return Op::U_MOV_I;
         case Op::MOV_R: return Op::U_MOV_R;
@@ -307,12 +327,50 @@ constexpr Op uncheckedForm(Op op) {
 // The tested form of a comparison cell form.
 constexpr Op testedForm(Op op) {
     const OpInfo& i = info(op);
-    return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.operation)][i.checked][1];
+    return opdetail::kCell[static_cast<int>(i.forms)][static_cast<int>(i.word)][i.checked][1];
 }
 static_assert(uncheckedForm(Op::RI_LT) == Op::U_RI_LT && testedForm(Op::IR_GE) == Op::IRB_GE);
 static_assert(uncheckedForm(Op::JZ) == Op::U_JZ && !info(Op::U_JZ).checked &&
               uncheckedForm(Op::AND_I) == Op::AND_I);
 static_assert(fused(Shape::CONDITION, Op::SUB) == Op::COND_SUB && cellForm(Forms::RR, Op::DIV) == Op::RR_DIV);
 
-// The operation an operator word names; NOP for a word outside the vocabulary.
-Op opOfWord(std::string_view word);
+// The plain opcode of a vocabulary operation: "empty" and words outside the vocabulary do nothing.
+constexpr Op plainOpOf(Operation op) {
+    switch (op) {
+        case Operation::ASSIGN: return Op::ASSIGN;
+        case Operation::AND: return Op::AND;
+        case Operation::OR: return Op::OR;
+        case Operation::NOT: return Op::NOT;
+        case Operation::READ: return Op::READ;
+        case Operation::WRITE: return Op::WRITE;
+        case Operation::BACKSPACE: return Op::BACKSPACE;
+        case Operation::JUMP: return Op::JUMP;
+        case Operation::JUMPFALSE: return Op::JUMPFALSE;
+        case Operation::DUP: return Op::DUP;
+        case Operation::NEG: return Op::NEG;
+        case Operation::EMPTY:
+        case Operation::NOTHING: return Op::NOP;
+        default: return plainOf(binaryWordOf(op));
+    }
+}
+
+namespace opdetail {
+// Every word of the vocabulary has its own plain opcode, and the two-operand ones agree with
+// BinaryWord both ways.
+constexpr bool vocabularyMapped() {
+    for (int k = 0; k < kVocabularySize; ++k) {
+        const auto op = static_cast<Operation>(k);
+        const Op plain = plainOpOf(op);
+        if ((plain == Op::NOP) != (op == Operation::EMPTY)) return false;
+        if (isBinary(plain) != (binaryWordOf(op) != BinaryWord::NONE)) return false;
+        if (isBinary(plain) && binaryWordOf(plain) != binaryWordOf(op)) return false;
+        if (isBinary(plain) && (isComparison(op) != isComparison(binaryWordOf(op)))) return false;
+        for (int j = 0; j < k; ++j)
+            if (plain != Op::NOP && plainOpOf(static_cast<Operation>(j)) == plain) return false;
+    }
+    return plainOpOf(Operation::NOTHING) == Op::NOP;
+}
+}  // namespace opdetail
+static_assert(opdetail::vocabularyMapped(), "each word of the vocabulary decodes to its own plain opcode");
+static_assert(plainOpOf(Operation::NE) == Op::NE && plainOpOf(Operation::MUL) == Op::MUL &&
+              plainOpOf(Operation::NEG) == Op::NEG);

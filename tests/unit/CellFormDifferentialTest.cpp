@@ -57,6 +57,15 @@ const char* const kIntExpressions[] = {
     "c or (a and b < c)",
     "(a and b < c) or (b and c > a)",
     "(a or b < c) or c",
+    // Past a tested comparison the chain's value is the right operand's truth, not the operand
+    // itself: with c neither 0 nor 1 a chain that passed c on would store c.
+    "a = a < b and c",
+    "b = a > b or c",
+    "c = a < b and c - b",
+    "a = (b > a or c) * 7",
+    "(a < b and c) == 1",
+    "a = a < b and b < c and c",
+    "a = not (a < b) or c + 0",
     "a = b = c",
     "a = b + (b = 3)",
     "a + (a = 5)",
