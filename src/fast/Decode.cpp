@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "fast/CellCompiler.h"
+#include "fast/FusedLayout.h"
 #include "fast/Instr.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
@@ -61,23 +62,48 @@ constexpr Want::Kind kOperand = Want::Kind::OPERAND;
 constexpr Want::Kind kLabel = Want::Kind::LABEL;
 constexpr Want::Kind kBinary = Want::Kind::BINARY;
 
+bool fitsItem(const Instr& ins, const Want& want, std::size_t labels) {
+    switch (want.kind) {
+        case Want::Kind::OPERAND: return isOperand(ins);
+        case Want::Kind::LABEL: return isLabelIn(ins, labels);
+        case Want::Kind::BINARY: return isBinary(ins.op);
+        case Want::Kind::OP: return ins.op == want.op;
+    }
+    return false;
+}
+
+// An item of a fused word's pattern (FusedLayout.h) as the element it asks for.
+Want wantOf(ShapeItem item) {
+    switch (item) {
+        case ShapeItem::OPERAND: return kOperand;
+        case ShapeItem::WORD: return kBinary;
+        case ShapeItem::ASSIGN: return Op::ASSIGN;
+        case ShapeItem::BACKSPACE: return Op::BACKSPACE;
+        case ShapeItem::LABEL: return kLabel;
+        case ShapeItem::JUMPFALSE: return Op::JUMPFALSE;
+        case ShapeItem::END: break;
+    }
+    return Op::HALT;  // matches no item
+}
+
 // Whether the plain instructions from k on have the given shape; `labels` is the number of items
 // of the whole program, which a label may lead to.
 bool matches(const std::vector<Instr>& plain, std::size_t k, std::initializer_list<Want> shape,
              std::size_t labels) {
     const std::size_t items = plain.size() - 1;  // the last instruction is HALT
-    for (const Want& want : shape) {
-        if (k >= items) return false;
-        const Instr& ins = plain[k++];
-        bool ok = false;
-        switch (want.kind) {
-            case Want::Kind::OPERAND: ok = isOperand(ins); break;
-            case Want::Kind::LABEL: ok = isLabelIn(ins, labels); break;
-            case Want::Kind::BINARY: ok = isBinary(ins.op); break;
-            case Want::Kind::OP: ok = ins.op == want.op; break;
-        }
-        if (!ok) return false;
-    }
+    for (const Want& want : shape)
+        if (k >= items || !fitsItem(plain[k++], want, labels)) return false;
+    return true;
+}
+
+bool matchesLayout(const std::vector<Instr>& plain, std::size_t k, const FusedLayout& layout,
+                   std::size_t labels) {
+    const std::size_t items = plain.size() - 1;
+    if (k + static_cast<std::size_t>(layout.length) > items) return false;
+    for (int j = 0; j < layout.length; ++j)
+        if (!fitsItem(plain[k + static_cast<std::size_t>(j)], wantOf(layout.items[static_cast<std::size_t>(j)]),
+                      labels))
+            return false;
     return true;
 }
 
@@ -101,23 +127,27 @@ void fuseAt(std::vector<Instr>& plain, std::size_t k, const Temporaries& temps, 
         return matches(plain, at, shape, labels);
     };
     Instr ins = plain[k];
+    // A fused word from its layout: the opcode of the word it covers, and the target of its
+    // "jumpfalse"'s label.
+    auto fitsWord = [&](Shape shape) {
+        const FusedLayout layout = layoutOf(shape);
+        if (!matchesLayout(plain, k, layout, labels)) return false;
+        ins.op = fused(shape, plain[k + static_cast<std::size_t>(layout.word)].op);
+        if (layout.label >= 0) ins.target = plain[k + static_cast<std::size_t>(layout.label)].a.i + 1;
+        return true;
+    };
+    // A shape that begins another is tried after it (BRANCH before WITH_OPERANDS, all before
+    // PUSH2); the others differ in their first two items.
     if (fits(k, {kLabel, Op::JUMP}) || fits(k, {kLabel, Op::JUMPFALSE})) {
         ins.op = plain[k + 1].op == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
         ins.target = plain[k].a.i + 1;  // a taken jump continues after the marker
-    } else if (fits(k, {kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
-        ins.op = fused(Shape::CONDITION, plain[k + 3].op);
-        ins.target = plain[k + 5].a.i + 1;
+    } else if (fitsWord(Shape::CONDITION)) {
         // Every two-operand word on ints gives an int.
         ins.privateTemp = temps.isPrivate(ins.a, Slot::VAR_INT);
-    } else if (fits(k, {kOperand, kOperand, kOperand, kOperand, kBinary, Op::ASSIGN, Op::ASSIGN,
-                        Op::BACKSPACE})) {
-        ins.op = fused(Shape::STATEMENT, plain[k + 4].op);
+    } else if (fitsWord(Shape::STATEMENT)) {
         ins.privateTemp = temps.isPrivate(ins.a, plain[k + 1].a.slot);
-    } else if (fits(k, {kOperand, kOperand, kBinary, kLabel, Op::JUMPFALSE})) {
-        ins.op = fused(Shape::BRANCH, plain[k + 2].op);
-        ins.target = plain[k + 3].a.i + 1;
-    } else if (fits(k, {kOperand, kOperand, kBinary})) {
-        ins.op = fused(Shape::WITH_OPERANDS, plain[k + 2].op);
+    } else if (fitsWord(Shape::BRANCH) || fitsWord(Shape::WITH_OPERANDS) || fitsWord(Shape::WITH_OPERAND)) {
+        // fitsWord has set the opcode and the target.
     } else if (fits(k, {Op::ASSIGN, Op::ASSIGN, Op::BACKSPACE})) {
         ins.op = Op::ASSIGN_STMT;
     } else if (fits(k, {Op::ASSIGN, kLabel, Op::JUMPFALSE})) {
@@ -129,8 +159,6 @@ void fuseAt(std::vector<Instr>& plain, std::size_t k, const Temporaries& temps, 
     } else if (fits(k, {Op::DUP, Op::NOT, kLabel, Op::JUMPFALSE})) {
         ins.op = Op::OR_SHORTCUT;
         ins.target = plain[k + 2].a.i + 1;
-    } else if (fits(k, {kOperand, kBinary})) {
-        ins.op = fused(Shape::WITH_OPERAND, plain[k + 1].op);
     } else if (fits(k, {kOperand, Op::ASSIGN})) {
         ins.op = Op::ASSIGN_P;
     } else if (plain[k].op == Op::PUSH && fits(k + 1, {kOperand}) &&

@@ -7,6 +7,7 @@
 
 #include "common/Errors.h"
 #include "fast/Arithmetic.h"
+#include "fast/FusedLayout.h"
 #include "runtime/NumberText.h"
 
 using namespace arithmetic;
@@ -21,10 +22,15 @@ using namespace arithmetic;
 
 namespace {
 
-constexpr bool kThreadedDispatch = POLIZ_THREADED_DISPATCH;
 constexpr std::size_t kInitialStack = 64;
 
 bool isNumeric(ValueType t) { return t == ValueType::INT || t == ValueType::REAL; }
+
+// The two-operand word a handler runs, passed as an argument so that the call reads plainly.
+template <Op kOp>
+struct WordTag {};
+template <Op kOp>
+inline constexpr WordTag<kOp> kWord{};
 
 }  // namespace
 
@@ -287,50 +293,59 @@ void Machine::loop(Instr* prog, int pc) {
         *sp++ = v;
     };
     // A two-operand word with both operands on the stack, with op1 from the instruction (P),
-    // or with both from the instruction and the result pushed (PP).
-    auto onStack = [&]<Op kOp>(int address) POLIZ_INLINE {
+    // or with both from the instruction and the result pushed (PP). The word comes as a tag
+    // (kWord<Op::ADD>), so each handler is a plain call.
+    auto onStack = [&]<Op kOp>(WordTag<kOp>, int address) POLIZ_INLINE {
         needNow(2, address);
         binary<kOp>(sp[-2], sp[-1], depthNow() - 2, address);
         --sp;
     };
-    auto withOne = [&]<Op kOp>(const Instr& ins, int address) POLIZ_INLINE {
-        needNow(1, address);
-        binary<kOp>(sp[-1], ins.a, depthNow() - 1, address);
+    auto withOne = [&]<Op kOp>(WordTag<kOp>, const Instr& ins, int at) POLIZ_INLINE {
+        constexpr FusedLayout s = layoutOf(Shape::WITH_OPERAND);
+        needNow(1, at + s.word);
+        binary<kOp>(sp[-1], ins.a, depthNow() - 1, at + s.word);
+        return at + s.length;
     };
-    auto withTwo = [&]<Op kOp>(int at) POLIZ_INLINE {
+    auto withTwo = [&]<Op kOp>(WordTag<kOp>, int at) POLIZ_INLINE {
+        constexpr FusedLayout s = layoutOf(Shape::WITH_OPERANDS);
         // Built in place: a result assembled elsewhere and copied whole would be a wide load
         // of narrow stores, which the processor cannot forward.
         pushNow(prog[at].a);
-        binary<kOp>(sp[-1], prog[at + 1].a, depthNow() - 1, at + 2);
+        binary<kOp>(sp[-1], prog[at + 1].a, depthNow() - 1, at + s.word);
+        return at + s.length;
     };
     // T x a b word "=" "=" "backspace": x = a word b, T = x. The result is worked out in the
     // free slot above the stack, at the depth it would have had.
-    auto statement = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
+    auto statement = [&]<Op kOp>(WordTag<kOp>, const Instr& ins, int at) POLIZ_INLINE {
+        constexpr FusedLayout s = layoutOf(Shape::STATEMENT);
         makeRoom();
         const std::size_t d = depthNow() + 2;
         *sp = prog[at + 2].a;
-        binary<kOp>(*sp, prog[at + 3].a, d, at + 4);
-        assign(prog[at + 1].a, *sp, d, at + 5);
+        binary<kOp>(*sp, prog[at + 3].a, d, at + s.word);
+        assign(prog[at + 1].a, *sp, d, at + s.assign);
         // x has just been assigned and T has its type, so only the store itself is left out.
-        if (!ins.privateTemp) assign(ins.a, prog[at + 1].a, d - 1, at + 6);
+        if (!ins.privateTemp) assign(ins.a, prog[at + 1].a, d - 1, at + s.assign + 1);
+        return at + s.length;
     };
     // T a b word "=" label "jumpfalse": T = a word b, then T is the condition.
-    auto condition = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
+    auto condition = [&]<Op kOp>(WordTag<kOp>, const Instr& ins, int at) POLIZ_INLINE {
+        constexpr FusedLayout s = layoutOf(Shape::CONDITION);
         makeRoom();
         const std::size_t d = depthNow() + 1;
         *sp = prog[at + 1].a;
-        binary<kOp>(*sp, prog[at + 2].a, d, at + 3);
+        binary<kOp>(*sp, prog[at + 2].a, d, at + s.word);
         // An int result stored into an int T that no one else sees is tested directly.
-        if (ins.privateTemp && sp->slot == Slot::INT) return sp->i == 0 ? ins.target : at + 7;
-        assign(ins.a, *sp, d, at + 4);
-        return intOf(ins.a, at + 6) == 0 ? ins.target : at + 7;
+        if (ins.privateTemp && sp->slot == Slot::INT) return sp->i == 0 ? ins.target : at + s.length;
+        assign(ins.a, *sp, d, at + s.assign);
+        return intOf(ins.a, at + s.jumpfalse) == 0 ? ins.target : at + s.length;
     };
     // a b word label "jumpfalse": the result is only tested, in the free slot above the stack.
-    auto branch = [&]<Op kOp>(const Instr& ins, int at) POLIZ_INLINE {
+    auto branch = [&]<Op kOp>(WordTag<kOp>, const Instr& ins, int at) POLIZ_INLINE {
+        constexpr FusedLayout s = layoutOf(Shape::BRANCH);
         makeRoom();
         *sp = ins.a;
-        binary<kOp>(*sp, prog[at + 1].a, depthNow(), at + 2);
-        return intOf(*sp, at + 4) == 0 ? ins.target : at + 5;
+        binary<kOp>(*sp, prog[at + 1].a, depthNow(), at + s.word);
+        return intOf(*sp, at + s.jumpfalse) == 0 ? ins.target : at + s.length;
     };
     // The cell form after ip, most often the one laid out next. Where it is, that address is
     // taken by a branch the processor predicts, so the next form starts without waiting for the
@@ -352,37 +367,45 @@ void Machine::loop(Instr* prog, int pc) {
 #endif
     int at = pc;
     Instr* ip = prog + pc;  // the instruction to run next
-    if constexpr (kThreadedDispatch) {
+    // The handlers (MachineOps.inc) are written once; only how a handler is entered (POLIZ_OP,
+    // POLIZ_CELL) and how control passes to the next one (POLIZ_DISPATCH) differ between the
+    // two ways of dispatching.
 #if POLIZ_THREADED_DISPATCH
-        // Every handler ends with its own indirect jump to the next one, which the processor
-        // predicts far better than one shared jump.
-        static const void* const kHandlers[] = {
+    // Every handler ends with its own indirect jump to the next one, which the processor
+    // predicts far better than one shared jump.
+    static const void* const kHandlers[] = {
 #define POLIZ_HANDLER_ADDRESS(name, ...) &&op_##name,
-            POLIZ_OPS(POLIZ_HANDLER_ADDRESS)
+        POLIZ_OPS(POLIZ_HANDLER_ADDRESS)
 #undef POLIZ_HANDLER_ADDRESS
-        };
-        static_assert(sizeof kHandlers / sizeof kHandlers[0] == kOpCount);
+    };
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == kOpCount);
 #define POLIZ_DISPATCH() goto* kHandlers[static_cast<std::size_t>(ip->op)]
-#define POLIZ_OP(name)                            \
-    op_##name : at = static_cast<int>(ip - prog); \
-    pc = at + 1;
 #define POLIZ_CELL(name) op_##name:
-#define POLIZ_NEXT        \
-    do {                  \
-        ip = prog + pc;   \
-        POLIZ_DISPATCH(); \
-    } while (false)
-#define POLIZ_NEXT_CELL      \
-    do {                     \
-        ip = followLink(ip); \
-        POLIZ_DISPATCH();    \
-    } while (false)
-#define POLIZ_BRANCH(fallThrough)                                \
-    do {                                                         \
-        ip = (fallThrough) ? followLink(ip) : prog + ip->target; \
-        POLIZ_DISPATCH();                                        \
-    } while (false)
-        POLIZ_DISPATCH();
+    POLIZ_DISPATCH();
+#else
+    // A switch in a loop: `continue` goes round to the next instruction.
+#define POLIZ_DISPATCH() continue
+#define POLIZ_CELL(name) case Op::name:
+    for (;;) {
+#ifdef POLIZ_STEP_BUDGET
+        if (++steps > (POLIZ_STEP_BUDGET)) throw rtmsg::stepBudgetExhausted();
+#endif
+        switch (ip->op) {
+#endif
+#define POLIZ_OP(name)                    \
+    POLIZ_CELL(name)                      \
+    at = static_cast<int>(ip - prog);     \
+    pc = at + 1;
+// Not wrapped in do-while: in the switch, `continue` must reach the loop.
+#define POLIZ_NEXT  \
+    ip = prog + pc; \
+    POLIZ_DISPATCH()
+#define POLIZ_NEXT_CELL  \
+    ip = followLink(ip); \
+    POLIZ_DISPATCH()
+#define POLIZ_BRANCH(fallThrough)                            \
+    ip = (fallThrough) ? followLink(ip) : prog + ip->target; \
+    POLIZ_DISPATCH()
 #include "fast/MachineOps.inc"
 #undef POLIZ_DISPATCH
 #undef POLIZ_OP
@@ -390,36 +413,10 @@ void Machine::loop(Instr* prog, int pc) {
 #undef POLIZ_NEXT
 #undef POLIZ_NEXT_CELL
 #undef POLIZ_BRANCH
-#endif
-    } else {
-        for (;;) {
-#ifdef POLIZ_STEP_BUDGET
-            if (++steps > (POLIZ_STEP_BUDGET)) throw rtmsg::stepBudgetExhausted();
-#endif
-            switch (ip->op) {
-#define POLIZ_OP(name)                    \
-    case Op::name:                        \
-        at = static_cast<int>(ip - prog); \
-        pc = at + 1;
-#define POLIZ_CELL(name) case Op::name:
-#define POLIZ_NEXT  \
-    ip = prog + pc; \
-    break
-#define POLIZ_NEXT_CELL  \
-    ip = followLink(ip); \
-    break
-#define POLIZ_BRANCH(fallThrough)                            \
-    ip = (fallThrough) ? followLink(ip) : prog + ip->target; \
-    break
-#include "fast/MachineOps.inc"
-#undef POLIZ_OP
-#undef POLIZ_CELL
-#undef POLIZ_NEXT
-#undef POLIZ_NEXT_CELL
-#undef POLIZ_BRANCH
-            }
+#if !POLIZ_THREADED_DISPATCH
         }
     }
+#endif
 }
 
 #pragma GCC diagnostic pop
