@@ -4,7 +4,7 @@
 Used by the generated-program tests of tests/CMakeLists.txt and by `make fuzz`.
 
 Usage: differ.py IMPL_A IMPL_B [--seed S] [--count N | --seconds T] [--save DIR] [--jobs J]
-                 [--timeout T] [size knobs of progen.py]
+                 [--timeout T] [--mem-limit MB] [--max-failures N] [size knobs of progen.py]
 IMPL_A and IMPL_B are command lines, split as a shell would; each run gets the program's path as
 its last argument and the program's input on standard input. A program fails when the two differ
 in standard output, standard error or exit status, when either runs out of time, or when both
@@ -17,6 +17,7 @@ import collections
 import concurrent.futures
 import os
 import random
+import resource
 import shlex
 import shutil
 import subprocess
@@ -36,6 +37,7 @@ ERROR_MESSAGES = {
 }
 SHOWN_IN_FULL = 3  # failures printed with program and results; later ones get one line each
 SHOWN_BYTES = 3000
+MAX_OUTPUT = 64 * 1024 * 1024  # bytes of stdout or stderr a run may write
 
 
 class Result:
@@ -61,23 +63,46 @@ class Result:
         return f"status {self.status}: {first_line}"
 
 
-def run(command, path, stdin, timeout):
-    try:
-        done = subprocess.run(command + [path], input=stdin, capture_output=True, timeout=timeout)
-    except subprocess.TimeoutExpired as e:
-        return Result(e.stdout or b"", e.stderr or b"", None, True)
-    return Result(done.stdout, done.stderr, done.returncode)
+class Limits:
+    """What one run may use: a runaway implementation must not take the machine with it. Output
+    goes to files, whose size the system caps (the run then ends by the signal SIGXFSZ)."""
+
+    def __init__(self, seconds, memory_mb):
+        self.seconds = seconds
+        self.memory = memory_mb * 1024 * 1024
+
+    def apply(self):  # in each worker process; the runs it starts inherit the limits
+        resource.setrlimit(resource.RLIMIT_FSIZE, (MAX_OUTPUT, MAX_OUTPUT))
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+        if self.memory:
+            resource.setrlimit(resource.RLIMIT_AS, (self.memory, self.memory))
 
 
-def check(seed, knobs, commands, folder, timeout):
-    """Generates program `seed`, runs it on both command lines; returns (program, a, b, problem),
-    where problem is None when all is well."""
+def run(command, path, stdin, limits):
+    outputs = [path + ".stdout", path + ".stderr"]
+    with open(outputs[0], "wb") as out, open(outputs[1], "wb") as err:
+        try:
+            status = subprocess.run(command + [path], input=stdin, stdout=out, stderr=err,
+                                    timeout=limits.seconds).returncode
+        except subprocess.TimeoutExpired:
+            status = None
+    texts = []
+    for name in outputs:
+        with open(name, "rb") as f:
+            texts.append(f.read())
+        os.remove(name)
+    return Result(texts[0], texts[1], status, status is None)
+
+
+def check(seed, knobs, commands, folder, limits):
+    """Generates program `seed` and runs it on both command lines. Returns the first run's ending
+    and, when something is wrong, (problem, program, a, b)."""
     program = progen.ProgramMaker(knobs).make(seed)
     path = os.path.join(folder, program.name + ".ppp")
     with open(path, "w", encoding="utf-8", newline="") as f:
         f.write(program.source)
     stdin = program.input.encode("utf-8")
-    a, b = (run(command, path, stdin, timeout) for command in commands)
+    a, b = (run(command, path, stdin, limits) for command in commands)
     os.remove(path)
     problem = None
     if a.timed_out or b.timed_out:
@@ -88,7 +113,7 @@ def check(seed, knobs, commands, folder, timeout):
                                     ("exit status", a.status, b.status)) if x != y)
     elif a.ending() != program.ending:
         problem = f"both ended as '{a.ending()}', but the program was made to end as '{program.ending}'"
-    return program, a, b, problem
+    return a.ending(), (problem, program, a, b) if problem else None
 
 
 def shown(data):
@@ -96,8 +121,9 @@ def shown(data):
     return text if len(text) <= SHOWN_BYTES else text[:SHOWN_BYTES] + f"\n... ({len(text)} characters in all)"
 
 
-def report(program, a, b, problem, number, save):
+def report(problem, program, a, b, number, args, knobs):
     print(f"FAIL seed {program.seed}: {problem}")
+    save = args.save
     if save:
         os.makedirs(save, exist_ok=True)
         base = os.path.join(save, program.name)
@@ -108,7 +134,10 @@ def report(program, a, b, problem, number, save):
             with open(base + suffix, "wb") as f:
                 f.write(data)
         print(f"  saved as {base}.*")
-    print(f"  replay: {sys.argv[0]} ... --seed {program.seed} --count 1 (progen.py --seed {program.seed} prints it)")
+    here = os.path.dirname(sys.argv[0])
+    seed = ["--seed", str(program.seed)] + progen.knob_arguments(knobs)
+    print(f"  replay: {shlex.join([sys.argv[0], args.impl_a, args.impl_b] + seed + ['--count', '1'])}")
+    print(f"  the program alone: {shlex.join([os.path.join(here, 'progen.py')] + seed)}")
     if number > SHOWN_IN_FULL:
         return
     print("--- program ---\n" + program.source + "--- input ---\n" + program.input)
@@ -128,7 +157,10 @@ def parse_args(argv):
     limit.add_argument("--seconds", type=float, help="run programs until this many seconds have passed")
     parser.add_argument("--save", help="folder for the programs that fail, with both results")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2, help="programs run at once")
-    parser.add_argument("--timeout", type=float, default=30, help="seconds one run may take (default 30)")
+    parser.add_argument("--timeout", type=float, default=10, help="seconds one run may take (default 10)")
+    parser.add_argument("--mem-limit", type=int, default=4096,
+                        help="megabytes of address space one run may take; 0 for no limit (sanitizers need it)")
+    parser.add_argument("--max-failures", type=int, default=10, help="stop after this many failures (default 10)")
     progen.add_knob_options(parser)
     return parser.parse_args(argv)
 
@@ -143,26 +175,32 @@ def main(argv):
             sys.exit(f"differ.py: cannot run '{command[0] if command else ''}'")
     print(f"seed {seed} (replay with --seed {seed})", flush=True)
     knobs = progen.knobs_from(args)
+    limits = Limits(args.timeout, args.mem_limit)
     deadline = time.monotonic() + args.seconds if args.seconds else None
     passed, failed, endings = 0, 0, collections.Counter()
     folder = tempfile.mkdtemp(prefix="differ-")
     try:
-        with concurrent.futures.ProcessPoolExecutor(max_workers=max(1, args.jobs)) as pool:
+        with concurrent.futures.ProcessPoolExecutor(max(1, args.jobs), initializer=limits.apply) as pool:
             pending, next_seed = set(), seed
             while True:
                 while len(pending) < 4 * args.jobs and (count is None or next_seed < seed + count) and \
-                        (deadline is None or time.monotonic() < deadline):
-                    pending.add(pool.submit(check, next_seed, knobs, commands, folder, args.timeout))
+                        (deadline is None or time.monotonic() < deadline) and failed < args.max_failures:
+                    pending.add(pool.submit(check, next_seed, knobs, commands, folder, limits))
                     next_seed += 1
+                if failed >= args.max_failures:
+                    for future in pending:
+                        future.cancel()  # those already running still report
                 if not pending:
                     break
                 done, pending = concurrent.futures.wait(pending, return_when=concurrent.futures.FIRST_COMPLETED)
-                for future in sorted(done, key=lambda f: f.result()[0].seed):
-                    program, a, b, problem = future.result()
-                    endings[a.ending()] += 1
-                    if problem:
+                for future in done:
+                    if future.cancelled():
+                        continue
+                    ending, failure = future.result()
+                    endings[ending] += 1
+                    if failure:
                         failed += 1
-                        report(program, a, b, problem, failed, args.save)
+                        report(*failure, failed, args, knobs)
                     else:
                         passed += 1
     finally:

@@ -761,9 +761,7 @@ class ProgramMaker:
             else:
                 code.line(f"write(\"/\", {exprs.unary(rng.choice(NUMERIC), 1)} / {exprs.zero_divisor()});")
         elif ending == "unassigned":
-            trap = next(v for v in self.scope.variables if v.role == "trap")
-            code.line(rng.choice([f"write(\"u\", {trap.name});", f"{trap.name};",
-                                  f"if (({exprs.expression('int')}) or 1) write({trap.name}); else write(1);"]))
+            self.unassigned_use()
         elif ending == "end_of_input" and rng.random() < 0.3:
             v = rng.choice([v for v in self.scope.variables if v.role == "free"])
             head = rng.choice(["for (;;)", "while (1)", "for (; 1; )"])
@@ -771,6 +769,27 @@ class ProgramMaker:
             for _ in range(rng.randint(0, 3)):
                 self.plan.read(v.type)
             self.plan.closed = True
+
+    def unassigned_use(self):
+        """A use of the never-assigned variable, often right after an assignment to it that is
+        skipped: by a short-circuit in the same statement, or by a branch or loop never taken."""
+        rng, exprs = self.rng, self.exprs
+        u = next(v for v in self.scope.variables if v.role == "trap")
+        value = f"({u.name} = {exprs.expression(u.type)})"
+        probe = '""' if u.type == "string" else "0"
+        int_name = rng.choice(self.scope.readable("int")).name
+        zero = rng.choice(["0", "(1 < 0)", f"({int_name} - {int_name})", "not 1", f"({int_name} and 0)"])
+        one = rng.choice(["1", "(2 > 1)", f"({int_name} or 1)", "not 0"])
+        forms = [f"write(\"u\", {u.name});",
+                 f"if (({zero} and {value} != {probe}) or {u.name} == {probe}) write(1); else write(0);",
+                 f"if (({one} or {value} != {probe}) and {u.name} == {probe}) write(1); else write(0);",
+                 f"if ({zero}) {value}; else write(\"s\"); write({u.name});",
+                 f"for (; {zero}; ) {value}; write({u.name});",
+                 f"case (0) of 1: {value}; end; write({u.name});"]
+        targets = self.scope.assignable("real") + self.scope.assignable("int")
+        if u.type != "string":
+            forms.append(f"{rng.choice(targets).name} = ({zero} and {value} != 0) + {u.name};")
+        self.code.line(rng.choice(forms))
 
     def final_write(self):
         shown = [v for v in self.scope.variables if v.role in ("free", "counter")]
@@ -799,6 +818,15 @@ def add_knob_options(parser):
     parser.add_argument("--variables", type=int, default=defaults.variables, help="ordinary variables")
     parser.add_argument("--error-share", type=float, default=defaults.error_share,
                         help="share of programs meant to end in a runtime error")
+
+
+def knob_arguments(knobs):
+    """The options that give these knobs, for a command line that replays a program."""
+    defaults, arguments = Knobs(), []
+    for field in ("statements", "depth", "expr_depth", "variables", "error_share"):
+        if getattr(knobs, field) != getattr(defaults, field):
+            arguments += ["--" + field.replace("_", "-"), str(getattr(knobs, field))]
+    return arguments
 
 
 def knobs_from(args):
