@@ -5,8 +5,8 @@ Used by differ.py (beside it), the generated-program tests of tests/CMakeLists.t
 (seed corpus). Plain Python 3: the same seed gives the same program and input on any machine.
 
 Usage: progen.py [--seed S] [--count N] [--out DIR] [size knobs]
-Writes DIR/prog-SEED.ppp and DIR/prog-SEED.in for the seeds S to S+N-1 (without --out, prints the
-first program and its input). The program's first line says how it is meant to end.
+Writes DIR/prog-SEED.ppp and DIR/prog-SEED.in for the seeds S to S+N-1 (without --out, prints
+them). The program's first line says how it is meant to end.
 """
 import argparse
 import os
@@ -26,6 +26,11 @@ RESERVED = {
 }
 # Identifiers that look like machine words or keywords in another case: legal names all the same.
 ODD_NAMES = ["jump", "jumpfalse", "dup", "empty", "backspace", "Program", "END", "If", "write1", "x0"]
+# Values no constant can spell: the smallest int (INT_MIN / -1 wraps to it) and a real NaN.
+SPECIAL_VALUES = {
+    "int": ["(-2147483647 - 1)"],
+    "real": ["(99999999999999999999.0 * 99999999999999999999.0 - 99999999999999999999.0 * 99999999999999999999.0)"],
+}
 ENDINGS = {
     "ok": "ends normally",
     "division": "ends in a division by zero",
@@ -257,6 +262,8 @@ class Expressions:
         return self.atom(type_, fixed)
 
     def atom(self, type_, fixed=False):
+        if type_ != "string" and self.chance(0.02):
+            return self.rng.choice(SPECIAL_VALUES[type_])
         trap = self.scope.trap(type_)
         if trap and self.chance(0.1):
             return trap[0].name
