@@ -7,13 +7,13 @@
 #include <unordered_set>
 
 #include "common/CheckedOutput.h"
-#include "runtime/ProgramInput.h"
-#include "runtime/RuntimeMessages.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
-#include "runtime/NumberText.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
+#include "runtime/NumberText.h"
+#include "runtime/ProgramInput.h"
+#include "runtime/RuntimeMessages.h"
 
 namespace {
 
@@ -23,153 +23,128 @@ bool isNumeric(ValueType t) { return t == ValueType::INT || t == ValueType::REAL
 std::int32_t wrap(std::uint32_t v) { return static_cast<std::int32_t>(v); }
 std::uint32_t bits(std::int32_t v) { return static_cast<std::uint32_t>(v); }
 
-StackEntry intEntry(std::int32_t v) {
-    StackEntry e;
-    e.kind = StackEntry::Kind::INT;
-    e.i = v;
-    return e;
+// `left op right` for "*", "-" and "+", on wrapping ints or on floats alike.
+template <class T>
+T combine(Operation op, T left, T right) {
+    switch (op) {
+        case Operation::MUL: return left * right;
+        case Operation::SUB: return left - right;
+        default: return left + right;
+    }
 }
 
-StackEntry realEntry(float v) {
-    StackEntry e;
-    e.kind = StackEntry::Kind::REAL;
-    e.r = v;
-    return e;
-}
-
-StackEntry stringEntry(std::string v) {
-    StackEntry e;
-    e.kind = StackEntry::Kind::STRING;
-    e.s = std::move(v);
-    return e;
-}
-
-// Whether `left word right` holds; the same for ints, floats (false with a NaN, except "!=")
+// Whether `left op right` holds; the same for ints, floats (false with a NaN, except "!=")
 // and strings (compared by character codes).
 template <class T>
-bool holds(const std::string& word, const T& left, const T& right) {
-    if (word == "<") return left < right;
-    if (word == ">") return left > right;
-    if (word == "<=") return left <= right;
-    if (word == ">=") return left >= right;
-    if (word == "==") return left == right;
-    return left != right;
+bool holds(Operation op, const T& left, const T& right) {
+    switch (op) {
+        case Operation::LT: return left < right;
+        case Operation::GT: return left > right;
+        case Operation::LE: return left <= right;
+        case Operation::GE: return left >= right;
+        case Operation::EQ: return left == right;
+        default: return left != right;
+    }
 }
 
 }  // namespace
 
+// Each item is decoded once: an operand becomes the entry it pushes, an operator word its
+// Operation. A word outside the vocabulary does nothing, as "empty" does.
 StackMachine::StackMachine(const Poliz& poliz, std::istream& in, std::ostream& out)
-    : poliz(poliz), in(in), out(out) {
-    // Words are looked up once, not at every step.
+    : poliz(poliz), size_(poliz.size()), in(in), out(out) {
     std::unordered_set<const Ident*> known;
-    for (int address = 0; address < poliz.size(); ++address) {
-        Lex* item = poliz.at(address);
-        const KindOfLex kind = item->getKind();
-        operations.push_back(kind == KEYWORD || kind == DELIM ? operationOf(item->getString()) : Operation::NOTHING);
-        if (kind == IDENT && known.insert(static_cast<Ident*>(item)).second)
-            variables_.push_back(static_cast<Ident*>(item));
+    items_.reserve(static_cast<std::size_t>(size_));
+    for (int address = 0; address < size_; ++address) {
+        Lex* lex = poliz.at(address);
+        Item item{PUSH, {}};
+        switch (lex->getKind()) {
+            case IDENT: {
+                auto* variable = static_cast<Ident*>(lex);
+                item.operand = StackEntry::ofVariable(variable);
+                if (known.insert(variable).second) variables_.push_back(variable);
+                break;
+            }
+            case NUMBER: item.operand = StackEntry::ofInt(static_cast<Number*>(lex)->getIntVal()); break;
+            case REAL: item.operand = StackEntry::ofReal(static_cast<Real*>(lex)->getRealVal()); break;
+            case STRINGC: item.operand = StackEntry::ofText(&static_cast<StringC*>(lex)->text()); break;
+            case LABEL: item.operand = StackEntry::ofLabel(static_cast<Label*>(lex)->getAddress()); break;
+            case KEYWORD:
+            case DELIM:
+                item.operation = operationOf(lex->getString());
+                if (item.operation == Operation::NOTHING) item.operation = Operation::EMPTY;
+                break;
+        }
+        items_.push_back(item);
     }
+    stack_.reserve(64);
 }
 
-void StackMachine::run() {
-    while (!finished()) step();
+// One item, without moving pc_ on: a jump sets pc_ to its label's address (a marker), and the
+// caller's ++pc_ then leaves it on the item after.
+[[gnu::always_inline]] inline void StackMachine::execute(const Item& item) {
+    switch (item.operation) {
+        case PUSH: push(item.operand); break;
+        case Operation::MUL:
+        case Operation::DIV:
+        case Operation::SUB:
+        case Operation::ADD: arithmetic(item.operation); break;
+        case Operation::ASSIGN: assign(); break;
+        case Operation::LT:
+        case Operation::GT:
+        case Operation::LE:
+        case Operation::GE:
+        case Operation::EQ:
+        case Operation::NE: comparison(item.operation); break;
+        case Operation::AND: {
+            const StackEntry op1 = pop();
+            const StackEntry op2 = pop();
+            // op1 is not fetched when op2 decides.
+            push(StackEntry::ofInt(intOf(op2) != 0 && intOf(op1) != 0));
+            break;
+        }
+        case Operation::OR: {
+            const StackEntry op1 = pop();
+            const StackEntry op2 = pop();
+            push(StackEntry::ofInt(intOf(op2) != 0 || intOf(op1) != 0));
+            break;
+        }
+        case Operation::NOT: push(StackEntry::ofInt(intOf(pop()) == 0)); break;
+        case Operation::NEG: {
+            const StackEntry op1 = pop();
+            const ValueType t = typeOf(op1);
+            if (t == ValueType::INT)
+                push(StackEntry::ofInt(wrap(0u - bits(intOf(op1)))));  // the smallest int wraps to itself
+            else if (t == ValueType::REAL)
+                push(StackEntry::ofReal(-realOf(op1)));
+            else
+                mismatch();
+            break;
+        }
+        case Operation::READ: read(); break;
+        case Operation::WRITE: write(); break;
+        case Operation::BACKSPACE: release(pop()); break;
+        case Operation::DUP: duplicate(); break;
+        case Operation::JUMP: jump(false); break;
+        case Operation::JUMPFALSE: jump(true); break;
+        case Operation::EMPTY: break;
+    }
 }
 
 void StackMachine::step() {
-    const Lex* item = poliz.at(pc_);
     lastStored_ = nullptr;
-    switch (item->getKind()) {
-        case IDENT:
-        case NUMBER:
-        case REAL:
-        case STRINGC:
-        case LABEL: push(operand(item)); break;
-        case KEYWORD:
-        case DELIM:
-            switch (operations[static_cast<std::size_t>(pc_)]) {
-                case Operation::MUL: arithmetic('*'); break;
-                case Operation::DIV: arithmetic('/'); break;
-                case Operation::SUB: arithmetic('-'); break;
-                case Operation::ADD: arithmetic('+'); break;
-                case Operation::ASSIGN: assign(); break;
-                case Operation::LT:
-                case Operation::GT:
-                case Operation::LE:
-                case Operation::GE:
-                case Operation::EQ:
-                case Operation::NE: comparison(item->getString()); break;
-                case Operation::AND: {
-                    const StackEntry op1 = pop();
-                    const StackEntry op2 = pop();
-                    // op1 is not fetched when op2 decides.
-                    push(intEntry(intOf(op2) != 0 && intOf(op1) != 0));
-                    break;
-                }
-                case Operation::OR: {
-                    const StackEntry op1 = pop();
-                    const StackEntry op2 = pop();
-                    push(intEntry(intOf(op2) != 0 || intOf(op1) != 0));
-                    break;
-                }
-                case Operation::NOT: push(intEntry(intOf(pop()) == 0)); break;
-                case Operation::NEG: {
-                    const StackEntry op1 = pop();
-                    const ValueType t = typeOf(op1);
-                    if (t == ValueType::INT)
-                        push(intEntry(wrap(0u - bits(intOf(op1)))));
-                    else if (t == ValueType::REAL)
-                        push(realEntry(-realOf(op1)));
-                    else
-                        mismatch();
-                    break;
-                }
-                case Operation::READ: read(); break;
-                case Operation::WRITE: write(); break;
-                case Operation::BACKSPACE: pop(); break;
-                case Operation::DUP: {
-                    const StackEntry top = pop();
-                    push(top);
-                    push(top);
-                    break;
-                }
-                case Operation::JUMP: jump(false); break;
-                case Operation::JUMPFALSE: jump(true); break;
-                case Operation::EMPTY:
-                case Operation::NOTHING: break;  // "empty", and any word outside the vocabulary
-            }
-            break;
-    }
+    execute(items_[static_cast<std::size_t>(pc_)]);
     ++pc_;
 }
 
-// An operand item goes on the stack as itself: a variable as a reference, a constant or a
-// label as its value.
-StackEntry StackMachine::operand(const Lex* item) const {
-    StackEntry e;
-    switch (item->getKind()) {
-        case IDENT:
-            e.kind = StackEntry::Kind::VARIABLE;
-            e.variable = static_cast<Ident*>(const_cast<Lex*>(item));
-            break;
-        case NUMBER: e = intEntry(static_cast<const Number*>(item)->getIntVal()); break;
-        case REAL: e = realEntry(static_cast<const Real*>(item)->getRealVal()); break;
-        case STRINGC: e = stringEntry(static_cast<const StringC*>(item)->getStringVal()); break;
-        case LABEL:
-            e.kind = StackEntry::Kind::LABEL;
-            e.i = static_cast<const Label*>(item)->getAddress();
-            break;
-        case KEYWORD:
-        case DELIM: break;
+// The same as step() in a loop, with the step inlined. lastStored() is left as the last store
+// of the run: it is meant for tools that step.
+void StackMachine::run() {
+    const Item* const items = items_.data();
+    while (pc_ < size_) {
+        execute(items[pc_]);
+        ++pc_;
     }
-    return e;
-}
-
-StackEntry StackMachine::pop() {
-    if (stack_.empty())
-        throw rtmsg::tooFewOperands(poliz.at(pc_)->getString(), pc_);
-    StackEntry top = std::move(stack_.back());
-    stack_.pop_back();
-    return top;
 }
 
 ValueType StackMachine::typeOf(const StackEntry& e) const {
@@ -183,68 +158,94 @@ ValueType StackMachine::typeOf(const StackEntry& e) const {
     return ValueType::NONE;
 }
 
-// The getters of a variable throw "Using value of ... was not assigned!" for one never assigned.
+// A variable's value is fetched only here, and one never assigned stops the run with
+// "Using value of ... was not assigned!". An int variable keeps its real value in step and a
+// real one its truncation, so either side can be read directly.
 std::int32_t StackMachine::intOf(const StackEntry& e) const {
     if (e.kind == StackEntry::Kind::INT) return e.i;
     if (e.kind == StackEntry::Kind::REAL) return truncToInt(e.r);
-    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(typeOf(e))) return e.variable->getIntVal();
+    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) {
+        if (!e.variable->isAssigned()) e.variable->throwUnassigned();
+        return e.variable->rawInt();
+    }
     mismatch();
 }
 
 float StackMachine::realOf(const StackEntry& e) const {
     if (e.kind == StackEntry::Kind::INT) return static_cast<float>(e.i);
     if (e.kind == StackEntry::Kind::REAL) return e.r;
-    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(typeOf(e))) return e.variable->getRealVal();
+    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) {
+        if (!e.variable->isAssigned()) e.variable->throwUnassigned();
+        return e.variable->rawReal();
+    }
     mismatch();
 }
 
-std::string StackMachine::stringOf(const StackEntry& e) const {
-    if (e.kind == StackEntry::Kind::STRING) return e.s;
-    if (e.kind == StackEntry::Kind::VARIABLE && typeOf(e) == ValueType::STRING)
-        return e.variable->getStringVal();
+const std::string& StackMachine::stringOf(const StackEntry& e) const {
+    if (e.kind == StackEntry::Kind::STRING) return *e.text;
+    if (e.kind == StackEntry::Kind::VARIABLE && e.variable->valueType() == ValueType::STRING) {
+        if (!e.variable->isAssigned()) e.variable->throwUnassigned();
+        return e.variable->rawString();
+    }
     mismatch();
 }
 
 // "*", "/", "-", "+": ints give an int (wrapping; "/" truncates toward zero), numbers with a
 // real give a real, two strings joined by "+" give a string. The numeric forms fetch op2 first,
 // except "/", which tests op1 for zero before anything else.
-void StackMachine::arithmetic(char sign) {
+void StackMachine::arithmetic(Operation operation) {
     const StackEntry op1 = pop();
     const StackEntry op2 = pop();
     const ValueType t1 = typeOf(op1);
     const ValueType t2 = typeOf(op2);
     if (t1 == ValueType::INT && t2 == ValueType::INT) {
-        if (sign == '/') {
+        if (operation == Operation::DIV) {
             const std::int32_t right = intOf(op1);
             if (right == 0) throw rtmsg::divisionByZero();
             const std::int32_t left = intOf(op2);
             // The one quotient that overflows, the smallest int by -1, wraps to itself.
-            push(intEntry(right == -1 ? wrap(0u - bits(left)) : left / right));
+            push(StackEntry::ofInt(right == -1 ? wrap(0u - bits(left)) : left / right));
             return;
         }
         const std::uint32_t left = bits(intOf(op2));
-        const std::uint32_t right = bits(intOf(op1));
-        push(intEntry(wrap(sign == '*' ? left * right : sign == '-' ? left - right : left + right)));
+        push(StackEntry::ofInt(wrap(combine(operation, left, bits(intOf(op1))))));
     } else if (isNumeric(t1) && isNumeric(t2)) {
-        if (sign == '/') {
+        if (operation == Operation::DIV) {
             const float right = realOf(op1);
             if (right == 0.0f) throw rtmsg::divisionByZero();
-            push(realEntry(realOf(op2) / right));
+            push(StackEntry::ofReal(realOf(op2) / right));
             return;
         }
         const float left = realOf(op2);
-        const float right = realOf(op1);
-        push(realEntry(sign == '*' ? left * right : sign == '-' ? left - right : left + right));
-    } else if (sign == '+' && t1 == ValueType::STRING && t2 == ValueType::STRING) {
-        const std::string right = stringOf(op1);
-        push(stringEntry(stringOf(op2) + right));
+        push(StackEntry::ofReal(combine(operation, left, realOf(op1))));
+    } else if (operation == Operation::ADD && t1 == ValueType::STRING && t2 == ValueType::STRING) {
+        concatenate(op1, op2);
     } else {
         mismatch();
     }
 }
 
-// "<" ">" "<=" ">=" "==" "!=": 1 when `op2 word op1` holds, else 0. Strings fetch op1 first.
-void StackMachine::comparison(const std::string& word) {
+// String "+", fetching op1 first. A computed left string is extended in place; otherwise the
+// result goes to a free slot, whose buffer is usually big enough already.
+void StackMachine::concatenate(const StackEntry& op1, const StackEntry& op2) {
+    const std::string& right = stringOf(op1);
+    if (op2.ownsText()) {
+        slots_[op2.slot] += right;
+        release(op1);
+        push(op2);
+        return;
+    }
+    const std::string& left = stringOf(op2);
+    const std::uint32_t slot = newSlot();  // a deque: `left` and `right` stay where they are
+    std::string& joined = slots_[slot];
+    joined.reserve(left.size() + right.size());
+    joined.assign(left).append(right);
+    release(op1);
+    pushText(slot);
+}
+
+// "<" ">" "<=" ">=" "==" "!=": 1 when `op2 op op1` holds, else 0. Strings fetch op1 first.
+void StackMachine::comparison(Operation operation) {
     const StackEntry op1 = pop();
     const StackEntry op2 = pop();
     const ValueType t1 = typeOf(op1);
@@ -252,37 +253,46 @@ void StackMachine::comparison(const std::string& word) {
     bool result = false;
     if (t1 == ValueType::INT && t2 == ValueType::INT) {
         const std::int32_t left = intOf(op2);
-        result = holds(word, left, intOf(op1));
+        result = holds(operation, left, intOf(op1));
     } else if (isNumeric(t1) && isNumeric(t2)) {
         const float left = realOf(op2);
-        result = holds(word, left, realOf(op1));
+        result = holds(operation, left, realOf(op1));
     } else if (t1 == ValueType::STRING && t2 == ValueType::STRING) {
-        const std::string right = stringOf(op1);
-        result = holds(word, stringOf(op2), right);
+        const std::string& right = stringOf(op1);
+        result = holds(operation, stringOf(op2), right);
+        release(op1);
+        release(op2);
     } else {
         mismatch();
     }
-    push(intEntry(result));
+    push(StackEntry::ofInt(result));
 }
 
 // "=": the value op1 into the variable op2, converted to the variable's type; the variable
-// itself is the result. Its own value is never read.
+// itself is the result. Its own value is never read. A computed string moves into the
+// variable, which hands its old buffer to the freed slot.
 void StackMachine::assign() {
     const StackEntry op1 = pop();
     const StackEntry op2 = pop();
-    if (op2.kind != StackEntry::Kind::VARIABLE)
-        throw rtmsg::assignNeedsVariable(pc_);
+    if (op2.kind != StackEntry::Kind::VARIABLE) throw rtmsg::assignNeedsVariable(pc_);
     Ident* target = op2.variable;
     const ValueType t1 = typeOf(op1);
     const ValueType t2 = typeOf(op2);
-    if (t1 == ValueType::INT && t2 == ValueType::INT)
+    if (t1 == ValueType::INT && t2 == ValueType::INT) {
         target->assign(intOf(op1));
-    else if (isNumeric(t1) && isNumeric(t2))
+    } else if (isNumeric(t1) && isNumeric(t2)) {
         target->assign(realOf(op1));
-    else if (t1 == ValueType::STRING && t2 == ValueType::STRING)
-        target->assign(stringOf(op1));
-    else
+    } else if (t1 == ValueType::STRING && t2 == ValueType::STRING) {
+        if (op1.ownsText()) {
+            target->stringSlot().swap(slots_[op1.slot]);
+            release(op1);
+        } else {
+            target->stringSlot() = stringOf(op1);
+        }
+        target->markAssigned();
+    } else {
         mismatch();
+    }
     lastStored_ = target;
     push(op2);
 }
@@ -292,8 +302,7 @@ void StackMachine::assign() {
 // string read takes the next line that is not empty.
 void StackMachine::read() {
     const StackEntry op1 = pop();
-    if (op1.kind != StackEntry::Kind::VARIABLE)
-        throw rtmsg::readNeedsVariable(pc_);
+    if (op1.kind != StackEntry::Kind::VARIABLE) throw rtmsg::readNeedsVariable(pc_);
     Ident* target = op1.variable;
     out.flush();
     checkWritten(out);
@@ -303,9 +312,9 @@ void StackMachine::read() {
     } else if (type == ValueType::REAL) {
         target->assign(readRealInput(in, target->getString()));
     } else if (type == ValueType::STRING) {
-        std::string line;
+        std::string line;  // the variable keeps its value when the read fails
         readLineInput(in, line, target->getString());
-        target->assign(line);
+        target->assign(std::move(line));
     } else {
         mismatch();
     }
@@ -313,22 +322,57 @@ void StackMachine::read() {
 }
 
 // "write": the count n, then n values, printed in the order they were pushed, with nothing
-// between them and nothing after the last.
+// between them and nothing after the last. The values leave the stack as if popped before the
+// first is printed, also when printing one fails.
 void StackMachine::write() {
     const std::int32_t n = intOf(pop());
     if (n < 0) throw rtmsg::negativeWriteCount(pc_);
-    std::vector<StackEntry> items(static_cast<std::size_t>(n));
-    for (auto item = items.rbegin(); item != items.rend(); ++item) *item = pop();
-    for (const StackEntry& e : items) {
-        switch (e.kind) {
-            case StackEntry::Kind::VARIABLE: out << e.variable->getStringVal(); break;
-            case StackEntry::Kind::INT:
-            case StackEntry::Kind::LABEL: out << intToText(e.i); break;
-            case StackEntry::Kind::REAL: out << realToText(e.r); break;
-            case StackEntry::Kind::STRING: out << e.s; break;
-        }
+    if (stack_.size() < static_cast<std::size_t>(n)) {
+        dropTo(0);
+        tooFewOperands();
     }
+    const std::size_t first = stack_.size() - static_cast<std::size_t>(n);
+    try {
+        for (std::size_t k = first; k < stack_.size(); ++k) {
+            const StackEntry& e = stack_[k];
+            switch (e.kind) {
+                case StackEntry::Kind::VARIABLE: {
+                    const Ident* v = e.variable;
+                    if (!v->isAssigned()) v->throwUnassigned();
+                    if (v->valueType() == ValueType::STRING)
+                        out << v->rawString();
+                    else if (v->valueType() == ValueType::REAL)
+                        out << realToText(v->rawReal());
+                    else if (v->valueType() == ValueType::INT)
+                        out << intToText(v->rawInt());
+                    break;
+                }
+                case StackEntry::Kind::INT:
+                case StackEntry::Kind::LABEL: out << intToText(e.i); break;
+                case StackEntry::Kind::REAL: out << realToText(e.r); break;
+                case StackEntry::Kind::STRING: out << *e.text; break;
+            }
+        }
+    } catch (...) {
+        dropTo(first);
+        throw;
+    }
+    dropTo(first);
     checkWritten(out);
+}
+
+// "dup": the top entry once more. A computed string is copied, so that every slot keeps a
+// single owner.
+void StackMachine::duplicate() {
+    if (stack_.empty()) tooFewOperands();
+    const StackEntry top = stack_.back();
+    if (!top.ownsText()) {
+        push(top);
+        return;
+    }
+    const std::uint32_t slot = newSlot();
+    slots_[slot] = *top.text;
+    pushText(slot);
 }
 
 // "jump" pops a label; "jumpfalse" pops a label and then the condition, and jumps only when the
@@ -336,29 +380,68 @@ void StackMachine::write() {
 void StackMachine::jump(bool onlyIfFalse) {
     const StackEntry label = pop();
     const StackEntry condition = onlyIfFalse ? pop() : StackEntry{};
-    const int target = jumpTarget(label);
+    if (label.kind != StackEntry::Kind::LABEL) needsLabel();
+    if (label.i < 0 || label.i >= size_) throw rtmsg::jumpOutside(label.i, pc_);
     if (onlyIfFalse && intOf(condition) != 0) return;
-    pc_ = target;
+    pc_ = label.i;
 }
 
-int StackMachine::jumpTarget(const StackEntry& label) const {
-    if (label.kind != StackEntry::Kind::LABEL)
-        throw rtmsg::needsLabel(poliz.at(pc_)->getString(), pc_);
-    if (label.i < 0 || label.i >= poliz.size()) throw rtmsg::jumpOutside(label.i, pc_);
-    return label.i;
+// A free slot, or a new one. The free list can always take every slot back without growing,
+// so releasing never allocates.
+std::uint32_t StackMachine::newSlot() {
+    if (freeSlots_.empty()) {
+        slots_.emplace_back();
+        freeSlots_.reserve(slots_.size());
+        return static_cast<std::uint32_t>(slots_.size() - 1);
+    }
+    const std::uint32_t slot = freeSlots_.back();
+    freeSlots_.pop_back();
+    return slot;
+}
+
+void StackMachine::dropTo(std::size_t size) {
+    for (std::size_t k = size; k < stack_.size(); ++k) release(stack_[k]);
+    stack_.resize(size);
+}
+
+void StackMachine::saveStack(SavedStack& into) const {
+    into.entries = stack_;
+    std::size_t count = 0;
+    for (StackEntry& e : into.entries) {
+        if (!e.ownsText()) continue;
+        if (count == into.strings.size()) into.strings.emplace_back();
+        into.strings[count] = *e.text;
+        e.slot = static_cast<std::uint32_t>(count++);
+        e.text = nullptr;
+    }
+    into.strings.resize(count);
 }
 
 StackMachine::State StackMachine::save() const {
-    State state{pc_, stack_, {}, lastStored_};
+    State state{pc_, {}, {}, lastStored_};
+    saveStack(state.stack);
     for (const Ident* v : variables_) state.values.push_back(v->save());
     return state;
 }
 
+// The restored stack's strings get slots of their own; every slot is free before.
 void StackMachine::restore(const State& state) {
     pc_ = state.pc;
-    stack_ = state.stack;
     lastStored_ = state.lastStored;
+    freeSlots_.clear();
+    for (std::size_t k = slots_.size(); k > 0; --k) freeSlots_.push_back(static_cast<std::uint32_t>(k - 1));
+    stack_ = state.stack.entries;
+    for (StackEntry& e : stack_) {
+        if (!e.ownsText()) continue;
+        const std::uint32_t slot = newSlot();
+        slots_[slot] = state.stack.strings[e.slot];
+        e = StackEntry::ofText(&slots_[slot], slot);
+    }
     for (std::size_t k = 0; k < variables_.size(); ++k) variables_[k]->restore(state.values[k]);
 }
 
+void StackMachine::tooFewOperands() const { throw rtmsg::tooFewOperands(poliz.at(pc_)->getString(), pc_); }
+
 void StackMachine::mismatch() const { throw rtmsg::typeMismatch(poliz.at(pc_)->getString(), pc_); }
+
+void StackMachine::needsLabel() const { throw rtmsg::needsLabel(poliz.at(pc_)->getString(), pc_); }

@@ -1,27 +1,18 @@
 // The reference stack machine: runs a translated program one POLIZ item at a time, exactly as
-// the language defines it. It is written to be read, not to be fast: the fast backend is checked
-// against it, and every tool that steps through a run (traces, the stepper, the playground) uses it.
+// the language defines it. It is the machine to read first: the fast backend is checked against
+// it, and every tool that steps through a run (traces, the stepper, the playground) uses it.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "lexemes/Ident.h"
+#include "machine/StackEntry.h"
 #include "poliz/Poliz.h"
 #include "runtime/Vocabulary.h"
-
-// One entry of the operand stack: a reference to a variable (its value is fetched only when an
-// operator consumes it), or a value with its type.
-struct StackEntry {
-    enum class Kind { VARIABLE, INT, REAL, STRING, LABEL };
-    Kind kind = Kind::INT;
-    Ident* variable = nullptr;  // VARIABLE
-    std::int32_t i = 0;         // INT; LABEL: the address the label holds
-    float r = 0.0f;             // REAL
-    std::string s;              // STRING
-};
 
 class StackMachine {
 public:
@@ -32,7 +23,7 @@ public:
     void step();
     // Steps until the program has passed its last item.
     void run();
-    bool finished() const { return pc_ >= poliz.size(); }
+    bool finished() const { return pc_ >= size_; }
     // The address of the item to run next.
     int pc() const { return pc_; }
 
@@ -44,47 +35,87 @@ public:
     // any other variable, which lets a tool that goes back keep one value per step.
     const Ident* lastStored() const { return lastStored_; }
 
+    // A copy of the stack that outlives the machine's own strings: a computed string entry's
+    // `slot` indexes `strings` instead of a slot of the machine.
+    struct SavedStack {
+        std::vector<StackEntry> entries;
+        std::vector<std::string> strings;
+    };
+    // Fills `into`, reusing its buffers.
+    void saveStack(SavedStack& into) const;
+
     // Everything a step changes inside the machine and its variables, for tools that go back.
     // Input and output are the caller's: it rewinds its own streams.
     struct State {
         int pc = 0;
-        std::vector<StackEntry> stack;
+        SavedStack stack;
         std::vector<Ident::Saved> values;  // in the order of variables()
         const Ident* lastStored = nullptr;
     };
     State save() const;
     void restore(const State& state);
 
-
 private:
+    // A POLIZ item decoded once: an operator's Operation, or PUSH with the operand ready to go
+    // on the stack as it is.
+    struct Item {
+        Operation operation;
+        StackEntry operand;
+    };
+    static constexpr Operation PUSH = Operation::NOTHING;
+
     const Poliz& poliz;
-    std::vector<Operation> operations;  // of each item; NOTHING for an operand
+    std::vector<Item> items_;
+    int size_ = 0;
     std::istream& in;
     std::ostream& out;
     int pc_ = 0;
     std::vector<StackEntry> stack_;
     std::vector<Ident*> variables_;
     const Ident* lastStored_ = nullptr;
+    // The strings computed during the run. Each slot belongs to at most one stack entry and
+    // returns to `freeSlots_` when that entry is consumed, keeping its buffer for the next
+    // string: a loop that appends to a string reuses the same few buffers.
+    std::deque<std::string> slots_;
+    std::vector<std::uint32_t> freeSlots_;
 
-    // The stack: every pop goes through pop(), which reports too few operands.
-    StackEntry pop();
-    void push(StackEntry entry) { stack_.push_back(std::move(entry)); }
-    StackEntry operand(const Lex* item) const;
+    inline void execute(const Item& item);
+
+    // Every pop goes through pop(), which reports too few operands.
+    void push(const StackEntry& entry) { stack_.push_back(entry); }
+    StackEntry pop() {
+        if (stack_.empty()) tooFewOperands();
+        const StackEntry top = stack_.back();
+        stack_.pop_back();
+        return top;
+    }
 
     // Value fetches; a variable's value is read here and may be unassigned.
     ValueType typeOf(const StackEntry& e) const;
     std::int32_t intOf(const StackEntry& e) const;
     float realOf(const StackEntry& e) const;
-    std::string stringOf(const StackEntry& e) const;
+    const std::string& stringOf(const StackEntry& e) const;
 
-    // The operations, one per word of the vocabulary.
-    void arithmetic(char sign);
-    void comparison(const std::string& word);
+    // The string slots.
+    std::uint32_t newSlot();
+    void release(const StackEntry& e) {
+        if (e.ownsText()) freeSlots_.push_back(e.slot);
+    }
+    void pushText(std::uint32_t slot) { push(StackEntry::ofText(&slots_[slot], slot)); }
+    void dropTo(std::size_t size);
+
+    // The operations with more than a line of work.
+    void arithmetic(Operation operation);
+    void concatenate(const StackEntry& op1, const StackEntry& op2);
+    void comparison(Operation operation);
     void assign();
     void read();
     void write();
+    void duplicate();
     void jump(bool onlyIfFalse);
 
-    int jumpTarget(const StackEntry& label) const;
+    // Failures, out of the way of the code that runs.
+    [[noreturn]] void tooFewOperands() const;
     [[noreturn]] void mismatch() const;
+    [[noreturn]] void needsLabel() const;
 };

@@ -77,7 +77,7 @@ void StepText::appendEntry(std::string& dst, const StackEntry& entry) const {
         case StackEntry::Kind::VARIABLE: appendVariable(dst, entry.variable); return;
         case StackEntry::Kind::INT: dst += std::to_string(entry.i) + ":int"; return;
         case StackEntry::Kind::REAL: dst += realToText(entry.r) + ":real"; return;
-        case StackEntry::Kind::STRING: dst += quotedEscaped(entry.s) + ":string"; return;
+        case StackEntry::Kind::STRING: dst += quotedEscaped(*entry.text) + ":string"; return;
     }
 }
 

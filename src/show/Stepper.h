@@ -40,7 +40,7 @@ private:
     // before is kept, not all of them: a long "c" stays fast.
     struct Record {
         int pc;
-        std::vector<StackEntry> stack;
+        StackMachine::SavedStack stack;
         const Ident* lastStored;
         const Ident* stored;  // the variable the step stored into, or null
         Ident::Saved storedBefore;

@@ -70,7 +70,7 @@ bool Stepper::stepOnce(bool show) {
     const int address = machine.pc();
     Record& record = history.push();
     record.pc = address;
-    record.stack = machine.stack();  // into the slot's own vector: no allocation once warm
+    machine.saveStack(record.stack);  // into the slot's own vectors: no allocation once warm
     record.lastStored = machine.lastStored();
     record.stored = nullptr;
     record.inputPosition = input.position();

@@ -161,7 +161,7 @@ void StepSession::appendStack(Json& json) const {
                 break;
             case StackEntry::Kind::STRING:
                 json.key("kind").value("value").key("type").value("string");
-                json.key("value").value(entry.s);
+                json.key("value").value(*entry.text);
                 break;
             case StackEntry::Kind::LABEL: json.key("kind").value("label").key("target").value(entry.i); break;
         }
