@@ -15,21 +15,18 @@ mistake in the list and is reported apart, outside N. The working tree is never 
 import argparse
 import os
 import re
-import shutil
-import subprocess
 import sys
 import time
 
+from worktree import ROOT, TOOL_TESTS, build, copy_tree, run, test, working_tree_files
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
 LIST = os.path.join(HERE, "mutants.txt")
 
 # What a mutant must get past: unit tests, golden programs, regressions and the benchmark
-# outputs; the slow stress test and the tool checks (editors, manual, install) say nothing
-# about the machine.
-EXCLUDED_TESTS = r"^(stress|editor_grammar|editor_vim_syntax|man_pages|install|show_cli|cli)$"
-TARGETS = ["poliz", "poliz_reference", "poliz-show", "unit_tests"]
-TEST_TIMEOUT = 60  # seconds per test; a mutant that loops forever is killed by this
+# outputs; the slow stress test, the command lines and the tool checks say nothing about the
+# machine.
+EXCLUDED_TESTS = r"^(stress|show_cli|cli)$|" + TOOL_TESTS
 
 
 class Mutant:
@@ -82,53 +79,6 @@ def locate(text, mutant):
     return starts[mutant.occurrence - 1], None
 
 
-def copy_tree(tree):
-    """Copies the committed and changed files of the working tree (not the build folders)."""
-    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
-                           capture_output=True, text=True, check=True).stdout.split("\n")
-    wanted = {os.path.normpath(name) for name in files if name}
-    # Files gone from the working tree go from the copy too (a renamed test, for one).
-    for folder, _, names in os.walk(tree):
-        for name in names:
-            path = os.path.join(folder, name)
-            if os.path.relpath(path, tree) not in wanted:
-                os.remove(path)
-    for name in filter(None, files):
-        src, dst = os.path.join(ROOT, name), os.path.join(tree, name)
-        if not os.path.isfile(src) or name.startswith("build"):
-            continue
-        os.makedirs(os.path.dirname(dst), exist_ok=True)
-        with open(src, "rb") as a:
-            data = a.read()
-        if os.path.exists(dst):
-            with open(dst, "rb") as b:
-                if b.read() == data:
-                    continue  # unchanged: keep its time stamp, so the build stays incremental
-        with open(dst, "wb") as b:
-            b.write(data)
-
-
-def run(argv, cwd, log, timeout=None):
-    with open(log, "a") as out:
-        out.write("\n$ %s\n" % " ".join(argv))
-        out.flush()
-        try:
-            return subprocess.run(argv, cwd=cwd, stdout=out, stderr=subprocess.STDOUT,
-                                  timeout=timeout).returncode
-        except subprocess.TimeoutExpired:
-            return -1
-
-
-def build(build_dir, jobs, log):
-    return run(["cmake", "--build", build_dir, "-j", str(jobs), "--target", *TARGETS], build_dir, log) == 0
-
-
-def tests_pass(build_dir, jobs, log):
-    argv = ["ctest", "-j", str(jobs), "--timeout", str(TEST_TIMEOUT), "-E", EXCLUDED_TESTS,
-            "--stop-on-failure", "--output-on-failure"]
-    return run(argv, build_dir, log, timeout=1800) == 0
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--only", help="comma-separated mutant numbers")
@@ -160,16 +110,16 @@ def main():
     log = os.path.join(args.dir, "log.txt")
     os.makedirs(build_dir, exist_ok=True)
     open(log, "w").close()
-    copy_tree(tree)
+    copy_tree(ROOT, working_tree_files(), tree)
     print("Building the unmutated copy in %s (log: %s)" % (args.dir, log), flush=True)
     # -O1: most of the time goes into recompiling the machine, and the tests need no more speed.
     configure = ["cmake", "-S", tree, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
                  "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -DNDEBUG"]
     if run(configure, args.dir, log) != 0 \
-            or not build(build_dir, args.jobs, log):
+            or build(build_dir, args.jobs, log) != 0:
         print("the unmutated tree does not build; see the log")
         return 1
-    if not tests_pass(build_dir, args.jobs, log):
+    if test(build_dir, args.jobs, log, EXCLUDED_TESTS) != 0:
         print("the unmutated tree fails its tests; see the log")
         return 1
 
@@ -186,10 +136,10 @@ def main():
         try:
             with open(path, "w") as f:
                 f.write(mutated)
-            if not build(build_dir, args.jobs, log):
+            if build(build_dir, args.jobs, log) != 0:
                 stillborn.append(m)
                 verdict = "did not build"
-            elif tests_pass(build_dir, args.jobs, log):
+            elif test(build_dir, args.jobs, log, EXCLUDED_TESTS) == 0:
                 survivors.append(m)
                 verdict = "SURVIVED"
             else:
