@@ -1,0 +1,115 @@
+#!/usr/bin/env python3
+"""Draws mutants at random from the interpreter's source: every site that sites.py finds in the
+translator and the machines, in an order fixed by the seed. sample.py (make mutants-sample)
+takes them in that order; alone, this prints the first COUNT.
+
+    python3 tests/mutants/draw.py --build DIR --seed 7 --count 5
+
+DIR is a configured build tree of the source (its compile_commands.json gives each file's
+flags); --root names another copy of the source to read instead of the one DIR was made from.
+"""
+
+import argparse
+import json
+import os
+import random
+import shlex
+import sys
+
+from sites import INSTALL_HINT, Collector, load_clang
+
+# The translator, the runtime and both machines; the tools built on them (show, web, driver)
+# and the shared error reporting are left out.
+MUTATED_FOLDERS = ("src/scanner", "src/lexemes", "src/poliz", "src/parser", "src/runtime",
+                   "src/machine", "src/fast")
+SOURCE_SUFFIXES = (".cpp", ".h", ".inc")
+
+
+def in_scope(relative):
+    return relative.endswith(SOURCE_SUFFIXES) and os.path.dirname(relative) in MUTATED_FOLDERS
+
+
+def parse_flags(command):
+    """The flags of a compile command that decide what the code means: include paths, macros,
+    the language standard. Output, optimisation, warnings and precompiled headers go."""
+    words, keep = shlex.split(command), []
+    for i, word in enumerate(words):
+        if word in ("-I", "-isystem", "-D", "-U") and i + 1 < len(words):
+            keep += [word, words[i + 1]]
+        elif word.startswith(("-I", "-isystem", "-D", "-U", "-std=")) and len(word) > 2:
+            keep.append(word)
+    return keep
+
+
+def units(root, compile_commands):
+    """(path, flags) for every unit under the mutated folders, source files first, then each
+    header or included file that no source file reaches, parsed on its own as C++."""
+    with open(compile_commands) as f:
+        entries = json.load(f)
+    root = os.path.realpath(root)
+    found = {}
+    for entry in entries:
+        path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
+        relative = os.path.relpath(path, root)
+        command = entry.get("command") or " ".join(shlex.quote(a) for a in entry["arguments"])
+        if not relative.startswith("..") and in_scope(relative):
+            found[path] = parse_flags(command)
+    if not found:
+        raise SystemExit("%s names no source file under %s" % (compile_commands, root))
+    sources = sorted(found.items())
+    flags = sources[0][1]
+    headers = []
+    for folder in MUTATED_FOLDERS:
+        directory = os.path.join(root, folder)
+        if os.path.isdir(directory):
+            headers += [os.path.join(directory, n) for n in sorted(os.listdir(directory))
+                        if n.endswith((".h", ".inc"))]
+    return sources, [(h, ["-x", "c++"] + flags) for h in headers]
+
+
+def population(root, compile_commands, cindex, warn=sys.stderr):
+    """Every site of the mutated folders, in a fixed order."""
+    collector = Collector(cindex, root, in_scope)
+    sources, headers = units(root, compile_commands)
+    for path, flags in sources + headers:
+        if path in collector.seen:
+            continue
+        errors = collector.parse(path, flags)
+        if errors:
+            print("warning: %s does not parse cleanly, its sites may be incomplete: %s"
+                  % (os.path.relpath(path, root), errors[0]), file=warn)
+    return collector.result()
+
+
+def shuffled(sites, seed):
+    """The sites in the order the seed gives: a uniform draw without replacement."""
+    order = list(sites)
+    random.Random(seed).shuffle(order)
+    return order
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", required=True, help="configured build tree")
+    parser.add_argument("--root", help="the source tree (default: the build tree's source)")
+    parser.add_argument("--seed", type=int, required=True)
+    parser.add_argument("--count", type=int, default=20)
+    args = parser.parse_args()
+    cindex = load_clang()
+    if cindex is None:
+        print("libclang's Python binding is missing: %s" % INSTALL_HINT)
+        return 1
+    root = args.root
+    if root is None:
+        with open(os.path.join(args.build, "CMakeCache.txt")) as f:
+            root = next(line.split("=", 1)[1].strip() for line in f
+                        if line.startswith("CMAKE_HOME_DIRECTORY:"))
+    sites = population(root, os.path.join(args.build, "compile_commands.json"), cindex)
+    print("%d sites; seed %d" % (len(sites), args.seed))
+    for site in shuffled(sites, args.seed)[:args.count]:
+        print(site.describe())
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
