@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 # No "Entering directory" lines from the make that CMake runs below this one.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test vscode-extension install sanitize bench fuzz mutants clean tools test-tools reconfigure \
+.PHONY: all build run test vscode-extension install sanitize bench fuzz mutants mutants-sample clean tools test-tools reconfigure \
 	playground playground-serve bench-playground
 
 all: build
@@ -115,5 +115,26 @@ MUTANTS_DIR ?= build-mutants
 mutants: | tools
 	python3 tests/mutants/run.py --dir $(MUTANTS_DIR) --jobs $(JOBS)
 
+# Mutants drawn at random from the syntax tree of the translator, the runtime and both machines
+# (tests/mutants/sample.py): COUNT of them from SEED (a random one, printed, when unset), each
+# built and tested on its own in $(MUTANTS_SAMPLE_DIR), drawn again when it does not compile;
+# ends with "killed K of N". REV=commit draws from a commit instead of the working tree.
+# libclang's Python binding draws them and ccache speeds the rebuilds: both are installed when
+# missing and possible.
+COUNT ?= 20
+MUTANTS_SAMPLE_DIR ?= build-mutants-sample
+
+mutants-sample: | tools test-tools
+	@missing=""; \
+	python3 tests/mutants/sites.py || missing="python3-clang"; \
+	command -v ccache >/dev/null || missing="$$missing ccache"; \
+	if [ -n "$$missing" ]; then \
+		{ [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null && apt-get update -qq && \
+		  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; } || \
+		echo "missing: install them with 'apt-get install $$missing'"; \
+	fi
+	python3 tests/mutants/sample.py --dir $(MUTANTS_SAMPLE_DIR) --jobs $(JOBS) --count $(COUNT) \
+		$(if $(SEED),--seed $(SEED)) $(if $(REV),--rev $(REV))
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(MUTANTS_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(MUTANTS_DIR) $(MUTANTS_SAMPLE_DIR)
