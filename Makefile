@@ -66,12 +66,10 @@ sanitize: $(SANITIZE_DIR)/CMakeCache.txt | test-tools
 	ctest --preset sanitize -j $(JOBS)
 
 # Our interpreter against Lua 5.4, LuaJIT (interpreter alone and with its compiler), Python 3
-# and C on the programs of bench/, side by side; BENCH_ARGS=--quick for a rough look. Lua and
-# LuaJIT are installed when missing and possible.
+# and C on the programs of bench/, side by side; BENCH_ARGS=--quick for a rough look. Nothing is
+# installed: where Lua or LuaJIT is missing, bench/run.py says what to install and measures the
+# rest.
 bench: build
-	@for tool in lua5.4 luajit; do \
-		command -v $$tool >/dev/null || { [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null && apt-get update -qq && apt-get install -y -qq $$tool >/dev/null; } || echo "$$tool is missing: install it with 'apt-get install $$tool'"; \
-	done
 	@cmake --build --preset release -j $(JOBS) --target poliz_reference
 	python3 bench/run.py $(BENCH_ARGS)
 
