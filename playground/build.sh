@@ -22,11 +22,7 @@ done
 # registry the build stops here, before minutes of compiling.
 bash "$root/playground/install.sh" "$npm_dir"
 
-# Debian's Emscripten runs its JavaScript optimiser with the machine's Node.js, which does not
-# look in Debian's module folder by itself.
-export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S "$root" -B "$wasm" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$wasm" --target poliz_wasm -j "$jobs"
+JOBS=$jobs bash "$root/playground/build-module.sh" "$build"
 
 mkdir -p "$out"
 NODE_PATH="$npm_dir/node_modules" "$npm_dir/node_modules/.bin/esbuild" "$root/playground/src/main.js" \
