@@ -38,6 +38,7 @@ ERROR_MESSAGES = {
 SHOWN_IN_FULL = 3  # failures printed with program and results; later ones get one line each
 SHOWN_BYTES = 3000
 MAX_OUTPUT = 64 * 1024 * 1024  # bytes of stdout or stderr a run may write
+RUNNER_DEFAULTS = {"timeout": 10, "mem-limit": 4096}
 
 
 class Result:
@@ -121,6 +122,15 @@ def shown(data):
     return text if len(text) <= SHOWN_BYTES else text[:SHOWN_BYTES] + f"\n... ({len(text)} characters in all)"
 
 
+def first_difference(x, y):
+    """Where two outputs part: the line number and the two lines there."""
+    xs, ys = x.decode("utf-8", "replace").split("\n"), y.decode("utf-8", "replace").split("\n")
+    for number, (p, q) in enumerate(zip(xs + [""], ys + [""]), 1):
+        if p != q or number > min(len(xs), len(ys)):
+            return f"line {number}:\n    A: {p[:300]!r}\n    B: {q[:300]!r}"
+    return "only in their ends of line"
+
+
 def report(problem, program, a, b, number, args, knobs):
     print(f"FAIL seed {program.seed}: {problem}")
     save = args.save
@@ -136,8 +146,13 @@ def report(problem, program, a, b, number, args, knobs):
         print(f"  saved as {base}.*")
     here = os.path.dirname(sys.argv[0])
     seed = ["--seed", str(program.seed)] + progen.knob_arguments(knobs)
-    print(f"  replay: {shlex.join([sys.argv[0], args.impl_a, args.impl_b] + seed + ['--count', '1'])}")
+    runner = [f"--{name}={getattr(args, name.replace('-', '_'))}" for name in ("timeout", "mem-limit")
+              if getattr(args, name.replace("-", "_")) != RUNNER_DEFAULTS[name]]
+    print(f"  replay: {shlex.join([sys.argv[0], args.impl_a, args.impl_b] + seed + runner + ['--count', '1'])}")
     print(f"  the program alone: {shlex.join([os.path.join(here, 'progen.py')] + seed)}")
+    for what, x, y in (("stdout", a.stdout, b.stdout), ("stderr", a.stderr, b.stderr)):
+        if x != y:
+            print(f"  {what} first differs on {first_difference(x, y)}")
     if number > SHOWN_IN_FULL:
         return
     print("--- program ---\n" + program.source + "--- input ---\n" + program.input)
@@ -157,8 +172,9 @@ def parse_args(argv):
     limit.add_argument("--seconds", type=float, help="run programs until this many seconds have passed")
     parser.add_argument("--save", help="folder for the programs that fail, with both results")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2, help="programs run at once")
-    parser.add_argument("--timeout", type=float, default=10, help="seconds one run may take (default 10)")
-    parser.add_argument("--mem-limit", type=int, default=4096,
+    parser.add_argument("--timeout", type=float, default=RUNNER_DEFAULTS["timeout"],
+                        help="seconds one run may take (default 10)")
+    parser.add_argument("--mem-limit", type=int, default=RUNNER_DEFAULTS["mem-limit"],
                         help="megabytes of address space one run may take; 0 for no limit (sanitizers need it)")
     parser.add_argument("--max-failures", type=int, default=10, help="stop after this many failures (default 10)")
     progen.add_knob_options(parser)
