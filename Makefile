@@ -90,7 +90,9 @@ playground-serve: playground
 	python3 -m http.server --bind 127.0.0.1 --directory $(BUILD_DIR)/playground $(PORT)
 
 # Coverage-guided fuzzing of translation and execution for SECONDS seconds, seeded from the
-# golden programs; what it finds goes to $(FUZZ_DIR)/findings.
+# golden programs and from generated ones; what it finds goes to $(FUZZ_DIR)/findings. Then, as
+# long again, generated programs from a random seed (printed, to replay a failure) on poliz and
+# poliz_reference, which must agree; those that do not go to $(FUZZ_DIR)/findings/generated.
 FUZZ_DIR := build-fuzz
 SECONDS ?= 60
 
@@ -98,12 +100,16 @@ $(FUZZ_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
 	@command -v clang++ >/dev/null || { echo "clang++ is missing: install it with 'apt-get install clang'"; exit 1; }
 	$(call configure,fuzz,$(FUZZ_DIR))
 
-fuzz: $(FUZZ_DIR)/CMakeCache.txt
+fuzz: $(FUZZ_DIR)/CMakeCache.txt $(BUILD_DIR)/CMakeCache.txt
 	@cmake --build --preset fuzz -j $(JOBS)
-	python3 fuzz/seed_corpus.py tests/programs $(FUZZ_DIR)/seeds
+	python3 tools/progen/progen.py --seed 1 --count 200 --out $(FUZZ_DIR)/generated
+	python3 fuzz/seed_corpus.py tests/programs $(FUZZ_DIR)/generated $(FUZZ_DIR)/seeds
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
 	cd $(FUZZ_DIR) && ./poliz_fuzz -max_total_time=$(SECONDS) -timeout=10 -rss_limit_mb=2048 \
 		-artifact_prefix=findings/ -dict=../fuzz/poliz.dict -print_final_stats=1 corpus seeds ../fuzz/findings
+	@cmake --build --preset release -j $(JOBS) --target poliz poliz_reference
+	python3 tools/progen/differ.py $(BUILD_DIR)/poliz $(BUILD_DIR)/poliz_reference --seconds $(SECONDS) \
+		--jobs $(JOBS) --save $(FUZZ_DIR)/findings/generated
 
 # Mutation check of the fast backend: each mutation of tests/mutants/mutants.txt is built on its
 # own in $(MUTANTS_DIR) and must make a unit or golden test fail; ends with "killed K of N".
