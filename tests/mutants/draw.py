@@ -29,34 +29,44 @@ def in_scope(relative):
     return relative.endswith(SOURCE_SUFFIXES) and os.path.dirname(relative) in MUTATED_FOLDERS
 
 
-def parse_flags(command):
-    """The flags of a compile command that decide what the code means: include paths, macros,
-    the language standard. Output, optimisation, warnings and precompiled headers go."""
+def parse_flags(command, directory):
+    """The flags of a compile command that decide what the code means: include paths (made
+    absolute, as the command ran in directory), macros, the language standard. Output,
+    optimisation, warnings and precompiled headers go."""
     words, keep = shlex.split(command), []
     for i, word in enumerate(words):
-        if word in ("-I", "-isystem", "-D", "-U") and i + 1 < len(words):
-            keep += [word, words[i + 1]]
-        elif word.startswith(("-I", "-isystem", "-D", "-U", "-std=")) and len(word) > 2:
-            keep.append(word)
+        for option in ("-I", "-isystem", "-D", "-U", "-std="):
+            if word == option and option != "-std=" and i + 1 < len(words):
+                value = words[i + 1]
+            elif word.startswith(option) and len(word) > len(option):
+                value = word[len(option):]
+            else:
+                continue
+            if option in ("-I", "-isystem"):
+                value = os.path.join(directory, value)
+            keep += [option, value] if option != "-std=" else [option + value]
+            break
     return keep
 
 
 def units(root, compile_commands):
-    """(path, flags) for every unit under the mutated folders, source files first, then each
-    header or included file that no source file reaches, parsed on its own as C++."""
+    """(path, flags) of every compile of a source file under the mutated folders, and of every
+    header or included file there, as a unit of C++ of its own."""
     with open(compile_commands) as f:
         entries = json.load(f)
     root = os.path.realpath(root)
-    found = {}
+    # A file compiled twice with different macros (the run loop with a switch, for one) is
+    # parsed both ways, so that the code either of them compiles is drawn from.
+    found = set()
     for entry in entries:
         path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
         relative = os.path.relpath(path, root)
         command = entry.get("command") or " ".join(shlex.quote(a) for a in entry["arguments"])
         if not relative.startswith("..") and in_scope(relative):
-            found[path] = parse_flags(command)
+            found.add((path, tuple(parse_flags(command, entry["directory"]))))
     if not found:
         raise SystemExit("%s names no source file under %s" % (compile_commands, root))
-    sources = sorted(found.items())
+    sources = [(path, list(flags)) for path, flags in sorted(found)]
     flags = sources[0][1]
     headers = []
     for folder in MUTATED_FOLDERS:
@@ -72,8 +82,8 @@ def population(root, compile_commands, cindex, warn=sys.stderr):
     collector = Collector(cindex, root, in_scope)
     sources, headers = units(root, compile_commands)
     for path, flags in sources + headers:
-        if path in collector.seen:
-            continue
+        if (path, flags) in headers and path in collector.seen:
+            continue  # a header that a source file brought in
         errors = collector.parse(path, flags)
         if errors:
             print("warning: %s does not parse cleanly, its sites may be incomplete: %s"

@@ -1,22 +1,25 @@
 #!/usr/bin/env python3
 """Checks the mutant drawer (sites.py, draw.py) on a small C++ program of its own: a seed always
 draws the same mutants, every mutant changes one site and still parses, every kind of fault is
-found, and nothing is drawn from macros or from files outside the mutated folders. Run by ctest
+found, code compiled under either of two macro settings is drawn from, and nothing is drawn from
+macros or from files outside the mutated folders. Run by ctest
 as mutant_drawer; skipped (status 77) where libclang's Python binding is missing.
 """
 
+import json
 import os
 import sys
 import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from draw import shuffled  # noqa: E402
-from sites import INSTALL_HINT, Collector, load_clang  # noqa: E402
+from draw import population, shuffled  # noqa: E402
+from sites import INSTALL_HINT, load_clang  # noqa: E402
 
 CINDEX = load_clang()
 
-# A header in the mutated folder, included by both units; one outside it; and two units.
+# In a mutated folder: a header that both units include, one that none includes, and the two
+# units, the first compiled twice (with and without SWITCHED); a header of a tool's folder.
 SHARED_H = """\
 #pragma once
 struct Log {
@@ -32,8 +35,8 @@ OUTSIDE_H = """\
 inline int outside(int x) { return x + 1 > 2 ? x - 1 : x * 3; }
 """
 FIRST_CPP = """\
-#include "lib/shared.h"
-#include "other/outside.h"
+#include "fast/shared.h"
+#include "show/outside.h"
 #define TWICE(x) ((x) * 2)
 
 int twice(int x) { return TWICE(x) + outside(x); }
@@ -61,14 +64,26 @@ void stop(Log& log) {
     if (log.empty()) return;
     log.clear();
 }
+
+#ifdef SWITCHED
+int dispatch(int op) { return op % 7; }
+#else
+int dispatch(int op) { return op << 2; }
+#endif
+"""
+LONELY_H = """\
+#pragma once
+inline bool lonely(int x) { return x != 4; }
 """
 SECOND_CPP = """\
-#include "lib/shared.h"
+#include "fast/shared.h"
 
 int count(const Log& log) { return log.empty() ? 0 : log.size; }
 """
-FILES = {"lib/shared.h": SHARED_H, "other/outside.h": OUTSIDE_H, "lib/first.cpp": FIRST_CPP,
-         "lib/second.cpp": SECOND_CPP}
+FILES = {"src/fast/shared.h": SHARED_H, "src/fast/lonely.h": LONELY_H,
+         "src/show/outside.h": OUTSIDE_H, "src/fast/first.cpp": FIRST_CPP,
+         "src/fast/second.cpp": SECOND_CPP}
+UNITS = [("src/fast/first.cpp", ""), ("src/fast/first.cpp", "-DSWITCHED"), ("src/fast/second.cpp", "")]
 KINDS = {"arithmetic", "relational", "boundary", "logical", "left operand alone",
          "right operand alone", "compound assignment", "unary operator dropped", "increment",
          "literal", "condition negated", "call deleted", "statement deleted"}
@@ -85,25 +100,32 @@ class DrawerTest(unittest.TestCase):
             os.makedirs(os.path.join(self.root, os.path.dirname(name)), exist_ok=True)
             with open(os.path.join(self.root, name), "w") as f:
                 f.write(text)
-        self.flags = ["-x", "c++", "-std=c++20", "-I", self.root]
+        self.flags = ["-x", "c++", "-std=c++20", "-I", os.path.join(self.root, "src")]
 
     def tearDown(self):
         self.folder.cleanup()
 
-    def sites(self, units=("lib/first.cpp", "lib/second.cpp")):
-        collector = Collector(CINDEX, self.root, lambda path: path.startswith("lib/"))
-        for unit in units:
-            self.assertEqual(collector.parse(os.path.join(self.root, unit), self.flags), [])
-        return collector.result()
+    def sites(self, units=UNITS):
+        """What draw.py finds, given a compile_commands.json of units."""
+        commands = os.path.join(self.root, "compile_commands.json")
+        with open(commands, "w") as f:
+            json.dump([{"directory": self.root, "file": name,
+                        "command": "c++ -std=c++20 -Isrc %s -O2 -c %s -o x.o" % (macro, name)}
+                       for name, macro in units], f)
+        return population(self.root, commands, CINDEX, warn=self)
+
+    def write(self, message):  # a unit that does not parse is a failure here
+        self.fail(message)
 
     def parse_errors(self, name, text):
         """The errors of the unit holding file name when its text is text."""
         path = os.path.join(self.root, name)
-        unit = name if name.endswith(".cpp") else "lib/first.cpp"
+        unit = name if name.endswith(".cpp") else "src/fast/first.cpp"
         with open(path, "wb") as f:
             f.write(text)
         try:
-            unit = CINDEX.Index.create().parse(os.path.join(self.root, unit), args=self.flags)
+            unit = CINDEX.Index.create().parse(os.path.join(self.root, unit), args=self.flags + [
+                "-include", os.path.join(self.root, "src/fast/lonely.h")])
             return [str(d) for d in unit.diagnostics if d.severity >= 3]
         finally:
             with open(path, "w") as f:
@@ -117,18 +139,23 @@ class DrawerTest(unittest.TestCase):
         self.assertNotEqual(first, other)
         self.assertEqual(sorted(first), sorted(other))  # the same mutants, in another order
 
-    def test_every_kind_of_fault_is_found_in_the_files_and_only_there(self):
+    def test_every_kind_of_fault_is_found_in_the_mutated_folders_and_only_there(self):
         sites = self.sites()
         self.assertEqual({s.kind for s in sites}, KINDS)
-        self.assertEqual({s.path for s in sites}, {"lib/first.cpp", "lib/shared.h", "lib/second.cpp"})
+        self.assertEqual({s.path for s in sites},
+                         {"src/fast/first.cpp", "src/fast/second.cpp", "src/fast/shared.h", "src/fast/lonely.h"})
         macro_line = FIRST_CPP.splitlines().index("#define TWICE(x) ((x) * 2)") + 1
-        self.assertFalse([s.describe() for s in sites if s.path == "lib/first.cpp" and s.line == macro_line])
+        self.assertFalse([s.describe() for s in sites if s.path == "src/fast/first.cpp" and s.line == macro_line])
         # A return with a value is never deleted: the function would end without one.
         self.assertFalse([s.describe() for s in sites if s.original.startswith("return ")])
 
+    def test_code_of_either_macro_setting_is_drawn_from(self):
+        operators = {s.original for s in self.sites() if s.path == "src/fast/first.cpp"}
+        self.assertTrue({"%", "<<"} <= operators, operators)
+
     def test_a_header_of_two_units_gives_its_sites_once(self):
-        both = [s.key() for s in self.sites() if s.path == "lib/shared.h"]
-        alone = [s.key() for s in self.sites(("lib/second.cpp",)) if s.path == "lib/shared.h"]
+        both = [s.key() for s in self.sites() if s.path == "src/fast/shared.h"]
+        alone = [s.key() for s in self.sites(UNITS[2:]) if s.path == "src/fast/shared.h"]
         self.assertTrue(both)
         self.assertEqual(both, alone)
 

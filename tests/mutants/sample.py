@@ -2,8 +2,10 @@
 """Mutants drawn at random, by a tool, from the translator, the runtime and both machines: how
 many of them do the tests kill? (make mutants-sample COUNT=N SEED=S)
 
-The mutants are drawn by draw.py from libclang's syntax tree of the source (sites.py lists the
-kinds of fault), uniformly without replacement in the order the seed gives; nobody picks them.
+The tool that draws the mutants is libclang, clang's C interface, through Debian's python3-clang
+binding (no mutation tool for C++ is packaged by Debian or npm): draw.py parses every file and
+sites.py lists each place where one kind of fault fits, and they are taken uniformly without
+replacement, in the order the seed gives; nobody picks them.
 Each one is planted in a private copy of the tree (one per worker, its build kept between
 runs), the copy is rebuilt incrementally, the fast tests run there (EXCLUDED_TESTS), and the
 original text goes back. A mutant is killed when its tests fail or time out, or its build times
@@ -59,7 +61,7 @@ class Worker:
         return run(argv, self.build, self.log, env=env) == 0
 
     def judge(self, site, jobs, env):
-        """'killed', 'survived' or 'stillborn' (did not compile)."""
+        """'killed', 'survived' or 'stillborn' (did not compile); the file is put back in any case."""
         path = os.path.join(self.tree, site.path)
         with open(path, "rb") as f:
             original = f.read()
@@ -105,7 +107,7 @@ class Draw:
         with self.lock:
             self.in_hand -= 1
             self.results[position] = verdict
-            if verdict != "stillborn":
+            if verdict in ("killed", "survived"):
                 self.judged += 1
             self.lock.notify_all()
             return self.judged
@@ -161,6 +163,9 @@ def main():
         print("libclang's Python binding is missing: %s" % INSTALL_HINT)
         return 1
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1, 10**6)
+    if args.rev is not None:  # a name like HEAD moves on: the run is repeated from its commit
+        args.rev = subprocess.run(["git", "rev-parse", "--short", args.rev + "^{commit}"], cwd=ROOT,
+                                  check=True, capture_output=True, text=True).stdout.strip()
     print("seed %d (again: make mutants-sample COUNT=%d SEED=%d%s)"
           % (seed, args.count, seed, " REV=%s" % args.rev if args.rev else ""), flush=True)
 
@@ -197,9 +202,13 @@ def main():
     def work(worker):
         while (position := draw.take()) is not None:
             site = order[position]
-            verdict = worker.judge(site, 1, env)
+            try:
+                verdict = worker.judge(site, 1, env)
+            except Exception as error:  # the copy or the drawn text is not as expected
+                print("cannot plant %s: %s" % (site.describe(), error), flush=True)
+                verdict = "not planted"
             judged = draw.settle(position, verdict)
-            shown = "did not compile, redrawn" if verdict == "stillborn" else verdict
+            shown = {"stillborn": "did not compile, redrawn", "not planted": "not planted, redrawn"}.get(verdict, verdict)
             print("[%d/%d] %-24s %s" % (judged, args.count, shown, site.describe()), flush=True)
 
     threads = [threading.Thread(target=work, args=(w,)) for w in workers]
@@ -219,13 +228,13 @@ def main():
                     texts[site.path] = f.read()
             before, after = changed_lines(site, texts[site.path])
             print("survived: %s:%d (%s)\n    - %s\n    + %s" % (site.path, site.line, site.kind, before, after))
-    stillborn = [order[p] for p, v in results if v == "stillborn"]
-    if stillborn:
-        print("redrawn: %d mutants that did not compile (they say nothing about the tests):" % len(stillborn))
-        for site in stillborn:
-            print("    %s" % site.describe())
+    redrawn = [(order[p], v) for p, v in results if v not in ("killed", "survived")]
+    if redrawn:
+        print("redrawn: %d mutants that did not compile (they say nothing about the tests):" % len(redrawn))
+        for site, verdict in redrawn:
+            print("    %s%s" % (site.describe(), "" if verdict == "stillborn" else " (%s)" % verdict))
     killed = sum(1 for _, v in results if v == "killed")
-    judged = sum(1 for _, v in results if v != "stillborn")
+    judged = sum(1 for _, v in results if v in ("killed", "survived"))
     print("%.0f minutes, seed %d" % ((time.time() - started) / 60, seed))
     print("killed %d of %d" % (killed, judged))
     return 0 if judged == args.count else 1

@@ -38,6 +38,14 @@ def load_clang():
     return cindex
 
 
+def kind_of(cursor):
+    """The cursor's kind by name, or None for a kind newer than the binding knows."""
+    try:
+        return cursor.kind.name
+    except ValueError:
+        return None
+
+
 class Site:
     """One mutant: replace bytes [start, end) of path (relative to the root) by replacement."""
 
@@ -145,10 +153,7 @@ class Collector:
         stack = [(top, None)]
         while stack:
             cursor, parent = stack.pop()
-            try:
-                kind = cursor.kind.name
-            except ValueError:  # a kind newer than the binding knows
-                kind = None
+            kind = kind_of(cursor)
             if kind:
                 f = self.file_of(cursor.extent.start.file)
                 if f is not None:
@@ -298,7 +303,7 @@ class Collector:
             return
         start, end = inner[0][1], inner[-1][2]
         for child in cursor.get_children():
-            if child.kind.name in ("VAR_DECL", "DECL_STMT") and start <= child.extent.start.offset < end:
+            if kind_of(child) in ("VAR_DECL", "DECL_STMT") and start <= child.extent.start.offset < end:
                 return  # if (auto x = ...) declares x: negating that would not compile
         self._negate(start, end, f)
 
@@ -317,12 +322,12 @@ class Collector:
                 self.add(f, start, end, original, "", "statement deleted")
             return
         inner = cursor
-        while inner.kind.name == "UNEXPOSED_EXPR":
+        while kind_of(inner) == "UNEXPOSED_EXPR":
             children = list(inner.get_children())
             if len(children) != 1:
                 return
             inner = children[0]
-        if inner.kind.name == "CALL_EXPR" and f.next_char(end) == ";":
+        if kind_of(inner) == "CALL_EXPR" and f.next_char(end) == ";":
             self.add(f, start, end, original, "", "call deleted")
 
 
