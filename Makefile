@@ -1,8 +1,8 @@
 # The README's commands. `make` builds the two programs (Release), `make run` runs the bundled demo
 # program, `make test` builds everything and runs every test, `make install PREFIX=dir` installs
-# the programs. Builds are configured from CMakePresets.json: release in build/, sanitize in
-# build-sanitize/, fuzz in build-fuzz/; CMAKE_FLAGS adds cache entries (and reconfigures), as
-# .ci/run does with -DPOLIZ_WARNINGS_AS_ERRORS=ON.
+# the programs. Builds are configured from CMakePresets.json: release in build/, debug in
+# build-debug/, sanitize in build-sanitize/, fuzz in build-fuzz/; CMAKE_FLAGS adds cache entries
+# (and reconfigures), as .ci/run does with -DPOLIZ_WARNINGS_AS_ERRORS=ON.
 BUILD_DIR := build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
@@ -64,6 +64,18 @@ $(SANITIZE_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
 sanitize: $(SANITIZE_DIR)/CMakeCache.txt | test-tools
 	@cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+
+# The whole suite on a Debug build (no optimisation, full debug information) in build-debug/,
+# whose build-debug/poliz and build-debug/poliz-show are the ones to run under a debugger.
+.PHONY: debug
+DEBUG_DIR := build-debug
+
+$(DEBUG_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
+	$(call configure,debug,$(DEBUG_DIR))
+
+debug: $(DEBUG_DIR)/CMakeCache.txt | test-tools
+	@cmake --build --preset debug -j $(JOBS)
+	ctest --preset debug -j $(JOBS)
 
 # Our interpreter against Lua 5.4, LuaJIT (interpreter alone and with its compiler), Python 3
 # and C on the programs of bench/, side by side; BENCH_ARGS=--quick for a rough look. Nothing is
@@ -141,4 +153,4 @@ mutants-sample: | tools test-tools
 		$(if $(SEED),--seed $(SEED)) $(if $(REV),--rev $(REV))
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(MUTANTS_DIR) $(MUTANTS_SAMPLE_DIR)
+	rm -rf $(BUILD_DIR) $(DEBUG_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(MUTANTS_DIR) $(MUTANTS_SAMPLE_DIR)
