@@ -77,6 +77,33 @@ debug: $(DEBUG_DIR)/CMakeCache.txt | test-tools
 	@cmake --build --preset debug -j $(JOBS)
 	ctest --preset debug -j $(JOBS)
 
+# The layout .clang-format gives the C++ sources of src/, tests/, fuzz/, bench/ and tools/ (build
+# trees and node_modules left out): `make format` rewrites them in place; `make format-check`,
+# which CI runs, changes nothing, lists the files that differ and fails if there are any.
+.PHONY: format format-check format-tool
+CLANG_FORMAT ?= clang-format
+FORMAT_FILES = $(shell find $(wildcard src tests fuzz bench tools) \
+	-type d \( -name node_modules -o -name build -o -name 'build-*' \) -prune -o \
+	-type f \( -name '*.cpp' -o -name '*.cc' -o -name '*.h' -o -name '*.hpp' \) -print | LC_ALL=C sort)
+
+format-tool:
+	@command -v $(CLANG_FORMAT) >/dev/null || { echo "$(CLANG_FORMAT) is missing: install it with 'apt-get install clang-format'"; exit 1; }
+
+format: | format-tool
+	@files="$(FORMAT_FILES)"; [ -z "$$files" ] || $(CLANG_FORMAT) -i $$files; \
+	echo "$$(echo $$files | wc -w) files laid out as .clang-format says"
+
+# One clang-format run over every file; its complaints name each file that differs once (at most
+# one complaint per file), and anything else it says, such as a broken .clang-format, is shown as is.
+format-check: | format-tool
+	@files="$(FORMAT_FILES)"; [ -n "$$files" ] || exit 0; \
+	out="$$($(CLANG_FORMAT) --dry-run -Werror --ferror-limit=1 $$files 2>&1)" && \
+		{ echo "$$(echo $$files | wc -w) files follow .clang-format"; exit 0; }; \
+	differ="$$(printf '%s\n' "$$out" | sed -n 's/^\(.*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p')"; \
+	[ -n "$$differ" ] || { printf '%s\n' "$$out"; exit 1; }; \
+	echo "These files differ from the layout of .clang-format ('make format' rewrites them):"; \
+	printf '  %s\n' $$differ; exit 1
+
 # Our interpreter against Lua 5.4, LuaJIT (interpreter alone and with its compiler), Python 3
 # and C on the programs of bench/, side by side; BENCH_ARGS=--quick for a rough look. Nothing is
 # installed: where Lua or LuaJIT is missing, bench/run.py says what to install and measures the

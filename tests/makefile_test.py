@@ -5,9 +5,14 @@ or its build/ changes:
 bench    `make bench` on a machine without Lua 5.4 and LuaJIT, as root, with apt-get at hand:
          apt-get is never run, the missing programs are named with what to install, and the
          rest is measured;
+format   `make format-check` lists exactly the C++ files of src/, tests/, fuzz/, bench/ and
+         tools/ that differ from .clang-format and fails, leaving every file as it was;
+         `make format` rewrites those and nothing in build trees or node_modules; the check
+         then passes.
 
 Usage: makefile_test.py bench SOURCE_DIR POLIZ POLIZ_REFERENCE
-Exits 77 (skipped) where make is missing.
+       makefile_test.py format SOURCE_DIR
+Exits 77 (skipped) where make, or clang-format for the format group, is missing.
 """
 import os
 import shutil
@@ -81,6 +86,62 @@ def bench_group(source, poliz, reference, tmp):
     expect("the rest is measured", any(line.startswith("intloop ") for line in output.splitlines()), output)
 
 
+# Scratch files: name -> (text, whether make format-check must list it). Files under node_modules
+# and build trees, and C files, are never ours to lay out.
+UNFORMATTED = "int  f( ){return 1;}\nint g( ) {  return 2;}\n"
+FORMATTED = "int f() { return 1; }\nint g() { return 2; }\n"
+FORMAT_CASES = {
+    "src/parser/Bad.cpp": (UNFORMATTED, True),
+    "fuzz/Bad.h": (UNFORMATTED, True),
+    "tools/lint/Bad.cc": (UNFORMATTED, True),
+    "tests/unit/Bad.hpp": (UNFORMATTED, True),
+    "bench/micro/Good.cpp": (FORMATTED, False),
+    "tests/Good.h": (FORMATTED, False),
+    "src/node_modules/pkg/Other.cpp": (UNFORMATTED, False),
+    "tests/build-mutants/Other.cpp": (UNFORMATTED, False),
+    "build/Other.cpp": (UNFORMATTED, False),
+    "bench/programs/other.c": (UNFORMATTED, False),
+    "examples/Other.cpp": (UNFORMATTED, False),
+}
+
+
+def read(path):
+    with open(path) as f:
+        return f.read()
+
+
+def format_group(source, tmp):
+    if shutil.which("clang-format") is None:
+        print("SKIP: clang-format not found; apt-get install clang-format")
+        return SKIP
+    root = os.path.join(tmp, "tree")
+    os.mkdir(root)
+    for name in ("Makefile", ".clang-format"):
+        shutil.copy(os.path.join(source, name), root)
+    for name, (text, _) in FORMAT_CASES.items():
+        os.makedirs(os.path.dirname(os.path.join(root, name)), exist_ok=True)
+        with open(os.path.join(root, name), "w") as f:
+            f.write(text)
+
+    status, output = make(root, ["format-check"])
+    listed = {line.strip() for line in output.splitlines() if line.startswith("  ")}
+    expect("format-check fails when files differ", status != 0, output)
+    expect("format-check lists exactly the files that differ",
+           listed == {name for name, (_, differs) in FORMAT_CASES.items() if differs}, output)
+    expect("format-check changes nothing",
+           all(read(os.path.join(root, name)) == text for name, (text, _) in FORMAT_CASES.items()))
+
+    status, output = make(root, ["format"])
+    expect("format succeeds", status == 0, output)
+    for name, (text, differs) in FORMAT_CASES.items():
+        want = FORMATTED if differs else text
+        expect(f"after format, {name} is {'laid out' if differs else 'untouched'}",
+               read(os.path.join(root, name)) == want, read(os.path.join(root, name)))
+
+    status, output = make(root, ["format-check"])
+    expect("format-check passes on a formatted tree", status == 0, output)
+
+
 def main():
     if len(sys.argv) < 3:
         raise SystemExit(__doc__)
@@ -91,6 +152,8 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         if group == "bench" and len(sys.argv) == 5:
             result = bench_group(source, os.path.abspath(sys.argv[3]), os.path.abspath(sys.argv[4]), tmp)
+        elif group == "format":
+            result = format_group(source, tmp)
         else:
             raise SystemExit(__doc__)
     if result == SKIP:
