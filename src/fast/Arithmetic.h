@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "runtime/RuntimeMessages.h"
 #include "fast/Op.h"
 #include "fast/Value.h"
+#include "runtime/RuntimeMessages.h"
 
 namespace arithmetic {
 

@@ -101,8 +101,8 @@ bool matchesLayout(const std::vector<Instr>& plain, std::size_t k, const FusedLa
     const std::size_t items = plain.size() - 1;
     if (k + static_cast<std::size_t>(layout.length) > items) return false;
     for (int j = 0; j < layout.length; ++j)
-        if (!fitsItem(plain[k + static_cast<std::size_t>(j)], wantOf(layout.items[static_cast<std::size_t>(j)]),
-                      labels))
+        if (!fitsItem(plain[k + static_cast<std::size_t>(j)],
+                      wantOf(layout.items[static_cast<std::size_t>(j)]), labels))
             return false;
     return true;
 }
@@ -186,7 +186,8 @@ bool jumpsToItem(Op op) {
 
 bool isWordItem(const Lex* item, Op op) {
     const KindOfLex kind = item->getKind();
-    return (kind == KEYWORD || kind == DELIM) && plainOpOf(operationOf(static_cast<const Word*>(item)->text())) == op;
+    return (kind == KEYWORD || kind == DELIM) &&
+           plainOpOf(operationOf(static_cast<const Word*>(item)->text())) == op;
 }
 
 // Every named variable, with its cell; only a named one can be unassigned, as temporaries are

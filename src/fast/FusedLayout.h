@@ -47,7 +47,8 @@ constexpr bool at(const FusedLayout& l, int k, ShapeItem item) {
 constexpr bool consistent(Shape shape) {
     const FusedLayout l = layoutOf(shape);
     if (l.length > static_cast<int>(l.items.size())) return false;
-    if (l.length < static_cast<int>(l.items.size()) && l.items[static_cast<std::size_t>(l.length)] != ShapeItem::END)
+    if (l.length < static_cast<int>(l.items.size()) &&
+        l.items[static_cast<std::size_t>(l.length)] != ShapeItem::END)
         return false;
     for (int k = 0; k < l.length; ++k)
         if (l.items[static_cast<std::size_t>(k)] == ShapeItem::END) return false;
@@ -64,9 +65,9 @@ constexpr bool consistent(Shape shape) {
 
 }  // namespace layoutdetail
 
-static_assert(layoutdetail::consistent(Shape::WITH_OPERAND) && layoutdetail::consistent(Shape::WITH_OPERANDS) &&
-              layoutdetail::consistent(Shape::STATEMENT) && layoutdetail::consistent(Shape::CONDITION) &&
-              layoutdetail::consistent(Shape::BRANCH));
+static_assert(layoutdetail::consistent(Shape::WITH_OPERAND) &&
+              layoutdetail::consistent(Shape::WITH_OPERANDS) && layoutdetail::consistent(Shape::STATEMENT) &&
+              layoutdetail::consistent(Shape::CONDITION) && layoutdetail::consistent(Shape::BRANCH));
 // The run loop's statement form reads x, a and b right after T and assigns twice in a row.
 static_assert(layoutOf(Shape::STATEMENT).word == 4 &&
               layoutOf(Shape::STATEMENT).items[6] == ShapeItem::ASSIGN);

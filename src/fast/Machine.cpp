@@ -135,8 +135,7 @@ template <Op kOp>
 // "=": v (op1, at depth d) into the target (op2). The target's own value is never read.
 [[gnu::always_inline]] inline void Machine::assign(const Value& t, const Value& v, std::size_t d,
                                                    int address) {
-    if (!isVariable(t.slot))
-        throw rtmsg::assignNeedsVariable(address);
+    if (!isVariable(t.slot)) throw rtmsg::assignNeedsVariable(address);
     Ident& target = *t.var;
     const ValueType tt = typeOf(t.slot);
     const ValueType tv = typeOf(v.slot);
@@ -392,9 +391,9 @@ void Machine::loop(Instr* prog, int pc) {
 #endif
         switch (ip->op) {
 #endif
-#define POLIZ_OP(name)                    \
-    POLIZ_CELL(name)                      \
-    at = static_cast<int>(ip - prog);     \
+#define POLIZ_OP(name)                \
+    POLIZ_CELL(name)                  \
+    at = static_cast<int>(ip - prog); \
     pc = at + 1;
 // Not wrapped in do-while: in the switch, `continue` must reach the loop.
 #define POLIZ_NEXT  \
@@ -414,8 +413,8 @@ void Machine::loop(Instr* prog, int pc) {
 #undef POLIZ_NEXT_CELL
 #undef POLIZ_BRANCH
 #if !POLIZ_THREADED_DISPATCH
-        }
-    }
+}
+}
 #endif
 }
 
@@ -430,16 +429,11 @@ void Machine::dup(int address) {
 }
 
 int Machine::jumpTarget(const Value& label, int address) const {
-    if (label.slot != Slot::LABEL)
-        throw MalformedItem{address, rtmsg::needsLabel};
+    if (label.slot != Slot::LABEL) throw MalformedItem{address, rtmsg::needsLabel};
     if (label.i < 0 || label.i >= items) throw rtmsg::jumpOutside(label.i, address);
     return label.i + 1;  // a taken jump continues after the marker
 }
 
-void Machine::underflow(int address) const {
-    throw MalformedItem{address, rtmsg::tooFewOperands};
-}
+void Machine::underflow(int address) const { throw MalformedItem{address, rtmsg::tooFewOperands}; }
 
-void Machine::mismatch(int address) const {
-    throw MalformedItem{address, rtmsg::typeMismatch};
-}
+void Machine::mismatch(int address) const { throw MalformedItem{address, rtmsg::typeMismatch}; }

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "common/Errors.h"
-#include "runtime/RuntimeMessages.h"
 #include "fast/Instr.h"
 #include "fast/Value.h"
 #include "runtime/NumberText.h"
+#include "runtime/RuntimeMessages.h"
 
 // A malformed program (only a hand-built one can be) stops the run with a message that names the
 // operator item at `address`: the run's entry point, which has the items, makes it with the

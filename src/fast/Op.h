@@ -207,8 +207,7 @@ constexpr bool isBinary(Op op) {
 }
 constexpr bool isCellForm(Op op) { return info(op).family >= Family::CELL; }
 constexpr bool isCellComparison(Op op) {
-    return info(op).family == Family::CELL && info(op).forms != Forms::NONE &&
-           isComparison(info(op).word);
+    return info(op).family == Family::CELL && info(op).forms != Forms::NONE && isComparison(info(op).word);
 }
 
 namespace opdetail {
@@ -230,8 +229,8 @@ constexpr FusedTable makeFused() {
     FusedTable t{};
     for (int s = 0; s < 7; ++s)
         for (int w = 0; w < kOperations; ++w)
-            t[s][w] = find(Family::FUSED, static_cast<Shape>(s), static_cast<BinaryWord>(w), Forms::NONE, true,
-                           false);
+            t[s][w] = find(Family::FUSED, static_cast<Shape>(s), static_cast<BinaryWord>(w), Forms::NONE,
+                           true, false);
     return t;
 }
 inline constexpr FusedTable kFused = makeFused();
@@ -281,8 +280,7 @@ constexpr bool unique() {
             const OpInfo& x = kOpInfo[a];
             const OpInfo& y = kOpInfo[b];
             if (x.word != BinaryWord::NONE && x.family == y.family && x.shape == y.shape &&
-                x.word == y.word && x.forms == y.forms && x.checked == y.checked &&
-                x.tested == y.tested)
+                x.word == y.word && x.forms == y.forms && x.checked == y.checked && x.tested == y.tested)
                 return false;
         }
     return true;
