@@ -159,25 +159,19 @@ ValueType StackMachine::typeOf(const StackEntry& e) const {
 }
 
 // A variable's value is fetched only here, and one never assigned stops the run with
-// "Using value of ... was not assigned!". An int variable keeps its real value in step and a
-// real one its truncation, so either side can be read directly.
+// "Using value of ... was not assigned!". The getters convert from the variable's own type: a
+// real read as an int is truncated, an int read as a real is the nearest float.
 std::int32_t StackMachine::intOf(const StackEntry& e) const {
     if (e.kind == StackEntry::Kind::INT) return e.i;
     if (e.kind == StackEntry::Kind::REAL) return truncToInt(e.r);
-    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) {
-        if (!e.variable->isAssigned()) e.variable->throwUnassigned();
-        return e.variable->rawInt();
-    }
+    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) return e.variable->getIntVal();
     mismatch();
 }
 
 float StackMachine::realOf(const StackEntry& e) const {
     if (e.kind == StackEntry::Kind::INT) return static_cast<float>(e.i);
     if (e.kind == StackEntry::Kind::REAL) return e.r;
-    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) {
-        if (!e.variable->isAssigned()) e.variable->throwUnassigned();
-        return e.variable->rawReal();
-    }
+    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) return e.variable->getRealVal();
     mismatch();
 }
 
