@@ -190,7 +190,11 @@ def main():
             print("the unmutated tree does not build; see %s" % w.log)
             return 1
     if test(workers[0].build, args.jobs, workers[0].log, EXCLUDED_TESTS) != 0:
-        print("the unmutated tree fails its tests; see %s" % workers[0].log)
+        # Every mutant would count as killed: no score until the tests pass (REV= picks a commit).
+        with open(workers[0].log) as f:
+            failed = [line.strip() for line in f if "(Failed)" in line or "(Timeout)" in line]
+        print("the unmutated tree fails its tests (%s); see %s"
+              % (", ".join(failed) or "ctest did not finish", workers[0].log))
         return 1
 
     sites = population(workers[0].tree, os.path.join(workers[0].build, "compile_commands.json"), cindex)
