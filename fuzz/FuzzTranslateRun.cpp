@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "fast/FastRun.h"
 #include "common/Errors.h"
-#include "runtime/RuntimeMessages.h"
+#include "fast/FastRun.h"
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
+#include "runtime/RuntimeMessages.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "fast/FastRun.h"
 #include "HandPoliz.h"
+#include "fast/FastRun.h"
 
 namespace {
 

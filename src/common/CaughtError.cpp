@@ -14,7 +14,13 @@ CaughtError atLine(CaughtError::Kind kind, const char* what, const LineException
 }  // namespace
 
 CaughtError caughtRuntimeError(const RuntimeError& e) {
-    return {CaughtError::Kind::RUNTIME, "Runtime error: " + e.getText(), 4, 0, e.getText(), e.fault(), e.subject()};
+    return {CaughtError::Kind::RUNTIME,
+            "Runtime error: " + e.getText(),
+            4,
+            0,
+            e.getText(),
+            e.fault(),
+            e.subject()};
 }
 
 CaughtError catchRunError(const std::function<void()>& body) {
@@ -37,9 +43,11 @@ CaughtError catchRunError(const std::function<void()>& body) {
     } catch (const RuntimeError& e) {
         return caughtRuntimeError(e);
     } catch (OpenError e) {
-        return {Kind::OPEN, "Error: cannot open file '" + e.getFileName() + "'!", 1, 0, e.getFileName(), {}, {}};
+        return {Kind::OPEN, "Error: cannot open file '" + e.getFileName() + "'!", 1, 0, e.getFileName(), {},
+                {}};
     } catch (ReadError e) {
-        return {Kind::READ, "Error: cannot read file '" + e.getFileName() + "'!", 1, 0, e.getFileName(), {}, {}};
+        return {Kind::READ, "Error: cannot read file '" + e.getFileName() + "'!", 1, 0, e.getFileName(), {},
+                {}};
     } catch (OutputError) {
         return {Kind::OUTPUT, "Error: cannot write to standard output!", 5, 0, "", {}, {}};
     }

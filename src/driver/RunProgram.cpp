@@ -28,8 +28,8 @@ void translateAndRun(Parser& parser, Poliz& poliz, std::istream& in, std::ostrea
 
 }  // namespace
 
-int runProgram(const std::string& fileName, std::istream& in, std::ostream& out, const ProgramMachine& machine,
-               const RunSettings& settings) {
+int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
+               const ProgramMachine& machine, const RunSettings& settings) {
     Poliz poliz;
     if (settings.keepPositions) poliz.keepPositions();
     ScanTrail ownTrail;

@@ -32,5 +32,5 @@ struct RunSettings {
 // the program's closing brace on that stream instead. Errors leave as the exceptions of
 // common/Errors.h, for reportErrors to turn into a message. Returns the exit status of a
 // successful run, 0.
-int runProgram(const std::string& fileName, std::istream& in, std::ostream& out, const ProgramMachine& machine,
-               const RunSettings& settings = {});
+int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
+               const ProgramMachine& machine, const RunSettings& settings = {});

@@ -16,9 +16,9 @@ constexpr const char* kDefaultFile = "proga1.ppp";
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const char* fileName = argc > 1 ? argv[1] : kDefaultFile;
-    return reportErrors([fileName] { 
-        return runProgram(fileName, std::cin, std::cout, [](const Poliz& poliz, std::istream& in, std::ostream& out) {
-            runFast(poliz, in, out);
-        });
+    return reportErrors([fileName] {
+        return runProgram(
+            fileName, std::cin, std::cout,
+            [](const Poliz& poliz, std::istream& in, std::ostream& out) { runFast(poliz, in, out); });
     });
 }

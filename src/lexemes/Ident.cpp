@@ -1,8 +1,8 @@
 // Variables: declaration, assignment with conversions, and checked value access.
 #include "lexemes/Ident.h"
 
-#include "runtime/RuntimeMessages.h"
 #include "runtime/NumberText.h"
+#include "runtime/RuntimeMessages.h"
 
 Ident::Ident(const Buffer& b) : Lex(IDENT), name(b.getString()), declared(false), lvalue(true) {}
 

@@ -20,10 +20,10 @@ struct StackEntry {
     Kind kind = Kind::INT;
     std::uint32_t slot = kNoSlot;  // STRING: the machine's string slot holding `text`, or kNoSlot
     union {
-        std::int32_t i = 0;        // INT; LABEL: the address the label holds
-        float r;                   // REAL
-        Ident* variable;           // VARIABLE
-        const std::string* text;   // STRING
+        std::int32_t i = 0;       // INT; LABEL: the address the label holds
+        float r;                  // REAL
+        Ident* variable;          // VARIABLE
+        const std::string* text;  // STRING
     };
 
     static StackEntry ofInt(std::int32_t v) {

@@ -164,14 +164,16 @@ ValueType StackMachine::typeOf(const StackEntry& e) const {
 std::int32_t StackMachine::intOf(const StackEntry& e) const {
     if (e.kind == StackEntry::Kind::INT) return e.i;
     if (e.kind == StackEntry::Kind::REAL) return truncToInt(e.r);
-    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) return e.variable->getIntVal();
+    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType()))
+        return e.variable->getIntVal();
     mismatch();
 }
 
 float StackMachine::realOf(const StackEntry& e) const {
     if (e.kind == StackEntry::Kind::INT) return static_cast<float>(e.i);
     if (e.kind == StackEntry::Kind::REAL) return e.r;
-    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType())) return e.variable->getRealVal();
+    if (e.kind == StackEntry::Kind::VARIABLE && isNumeric(e.variable->valueType()))
+        return e.variable->getRealVal();
     mismatch();
 }
 

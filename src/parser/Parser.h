@@ -102,9 +102,9 @@ class Parser {
     Lex* tableWord(Operation op) const;
     Lex* newWord(Operation op) const;
     Ident* emitTemporary();
-    int emitPlaceholder();  // an "empty" where a label will go; returns its address
-    int emitMarker();       // an "empty" where a jump lands, a unit of its own; returns its address
-    int emitChainEnd();     // the marker where a short-circuit chain's jumps land, inside its unit
+    int emitPlaceholder();           // an "empty" where a label will go; returns its address
+    int emitMarker();                // an "empty" where a jump lands, a unit of its own; returns its address
+    int emitChainEnd();              // the marker where a short-circuit chain's jumps land, inside its unit
     void emitUnitEnd(Operation op);  // "jump", "jumpfalse", "read" or "write": a unit ends
     void emitUnitEnd(Operation op, SourcePosition at);
     void startUnit() { poliz->facts().startUnit(poliz->size()); }

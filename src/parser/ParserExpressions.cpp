@@ -56,8 +56,8 @@ std::string Parser::parseConjunction() {
 //   "or":  A "dup" "not" L(x) "jumpfalse" B "or" "dup" "not" L(x) "jumpfalse" C "or" [x]
 //   "and": A "dup" L(x) "jumpfalse" B "and" ... [x]
 // A lone operand is neither checked nor changed.
-std::string Parser::parseLogicChain(const char* word, Operation op, std::string (Parser::*operand)(), bool negate,
-                                    const char* message) {
+std::string Parser::parseLogicChain(const char* word, Operation op, std::string (Parser::*operand)(),
+                                    bool negate, const char* message) {
     std::string res = (this->*operand)();
     if (!isCurr(word)) return res;
     lval = false;

@@ -41,14 +41,28 @@ struct VocabularyWord {
 
 // In the order the words are tried when an item is identified by its word.
 inline constexpr VocabularyWord kVocabulary[] = {
-    {"*", Operation::MUL},          {"/", Operation::DIV},      {"-", Operation::SUB},
-    {"+", Operation::ADD},          {"=", Operation::ASSIGN},   {"<", Operation::LT},
-    {">", Operation::GT},           {"<=", Operation::LE},      {">=", Operation::GE},
-    {"==", Operation::EQ},          {"!=", Operation::NE},      {"and", Operation::AND},
-    {"or", Operation::OR},          {"not", Operation::NOT},    {"read", Operation::READ},
-    {"write", Operation::WRITE},    {"backspace", Operation::BACKSPACE},
-    {"jump", Operation::JUMP},      {"jumpfalse", Operation::JUMPFALSE},
-    {"dup", Operation::DUP},        {"~", Operation::NEG},      {"empty", Operation::EMPTY},
+    {"*", Operation::MUL},
+    {"/", Operation::DIV},
+    {"-", Operation::SUB},
+    {"+", Operation::ADD},
+    {"=", Operation::ASSIGN},
+    {"<", Operation::LT},
+    {">", Operation::GT},
+    {"<=", Operation::LE},
+    {">=", Operation::GE},
+    {"==", Operation::EQ},
+    {"!=", Operation::NE},
+    {"and", Operation::AND},
+    {"or", Operation::OR},
+    {"not", Operation::NOT},
+    {"read", Operation::READ},
+    {"write", Operation::WRITE},
+    {"backspace", Operation::BACKSPACE},
+    {"jump", Operation::JUMP},
+    {"jumpfalse", Operation::JUMPFALSE},
+    {"dup", Operation::DUP},
+    {"~", Operation::NEG},
+    {"empty", Operation::EMPTY},
 };
 
 inline constexpr int kVocabularySize = static_cast<int>(std::size(kVocabulary));

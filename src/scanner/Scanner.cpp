@@ -13,7 +13,7 @@ namespace {
 
 // The source's signs. The delimiter table holds them, then the words of the POLIZ vocabulary
 // that the source has no sign or keyword for ("jump", "dup", "~", ...).
-const char* const kDelimWords[] = {"{", "}", ",", ";",  ":",  "(",  ")",  "=",  "+",
+const char* const kDelimWords[] = {"{", "}", ",", ";", ":", "(",  ")",  "=",  "+",
                                    "-", "*", "/", "<", ">", "<=", ">=", "==", "!="};
 
 const char* const kKeywordWords[] = {"program", "int",      "real", "string", "not", "and",

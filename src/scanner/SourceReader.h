@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <memory>
-#include <string>
 #include <span>
+#include <string>
 
 class SourceReader {
     static constexpr std::size_t kChunk = std::size_t{1} << 16;

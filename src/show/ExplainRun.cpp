@@ -34,14 +34,16 @@ int runExplained(const std::string& fileName) {
     settings.trail = &trail;
     settings.keepPositions = true;
     settings.sourceText = &text;
-    const CaughtError error = catchRunError([&] { runProgram(fileName, std::cin, std::cout, explained, settings); });
+    const CaughtError error =
+        catchRunError([&] { runProgram(fileName, std::cin, std::cout, explained, settings); });
     if (error.kind == CaughtError::Kind::NONE) return 0;
     report(error.message, error.status);
     // An error in the first lexeme leaves before the translation has taken the text: then the
     // file is read again.
     const Explanation explanation =
         runtime ? *runtime
-                : explainTranslationError(error, trail, text.empty() ? SourceText::fromFile(fileName) : SourceText(text));
+                : explainTranslationError(error, trail,
+                                          text.empty() ? SourceText::fromFile(fileName) : SourceText(text));
     std::cerr << formatExplanation(fileName, explanation) << std::flush;
     return error.status;
 }

@@ -60,13 +60,14 @@ Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, in
             if (!chain.empty())
                 hint = item + chain;
             else
-                hint = item + " needs the value of '" + name + "', which has none yet: give it one first (int " +
-                       name + " = 0; among the declarations, an assignment, or read(" + name + ");)";
+                hint = item + " needs the value of '" + name +
+                       "', which has none yet: give it one first (int " + name +
+                       " = 0; among the declarations, an assignment, or read(" + name + ");)";
             break;
         }
         case RuntimeFault::INVALID_INPUT:
-            hint = item + " read input that is not " + (type == kIntType ? "an integer" : "a number") + " for '" +
-                   name + "'" + (type.empty() ? "" : " (" + type + ")");
+            hint = item + " read input that is not " + (type == kIntType ? "an integer" : "a number") +
+                   " for '" + name + "'" + (type.empty() ? "" : " (" + type + ")");
             break;
         case RuntimeFault::END_OF_INPUT:
             hint = item + " found no more input for '" + name + "'" +
@@ -74,7 +75,8 @@ Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, in
             break;
         case RuntimeFault::STEP_BUDGET:
         case RuntimeFault::MALFORMED:
-            hint = item + " met a malformed POLIZ program, which is a fault of poliz itself: please report it";
+            hint =
+                item + " met a malformed POLIZ program, which is a fault of poliz itself: please report it";
             break;
     }
     placeExplanation(explanation, at, source);

@@ -68,7 +68,8 @@ CapturedReport runForPage(const std::string& fileName, const std::string& input,
     const auto fast = [](const Poliz& poliz, std::istream& programInput, std::ostream& out) {
         runFast(poliz, programInput, out);
     };
-    CapturedReport report = captureReport([&] { return runProgram(fileName, in, std::cout, fast, settings); });
+    CapturedReport report =
+        captureReport([&] { return runProgram(fileName, in, std::cout, fast, settings); });
     switch (report.caught.kind) {
         case CaughtError::Kind::NONE: break;
         case CaughtError::Kind::RUNTIME: placeRuntimeError(report, fileName, input, searchSteps); break;

@@ -2,9 +2,9 @@
 // string statements makes exactly as many heap allocations as a short one, and no lexemes.
 #include <gtest/gtest.h>
 
-#include "fast/FastRun.h"
 #include "CountingAllocator.h"
 #include "HandPoliz.h"
+#include "fast/FastRun.h"
 
 namespace {
 

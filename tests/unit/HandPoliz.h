@@ -7,9 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "fast/FastRun.h"
 #include "Engines.h"
 #include "common/Errors.h"
+#include "fast/FastRun.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"

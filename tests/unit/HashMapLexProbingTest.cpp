@@ -10,8 +10,8 @@
 
 #include "lexemes/Ident.h"
 #include "lexemes/Number.h"
-#include "runtime/NumberText.h"
 #include "lexemes/Real.h"
+#include "runtime/NumberText.h"
 #include "scanner/HashMapLex.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
-#include "runtime/NumberText.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
 #include "lexemes/Word.h"
+#include "runtime/NumberText.h"
 
 namespace {
 

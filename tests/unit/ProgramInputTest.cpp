@@ -84,7 +84,8 @@ std::string platformRead(const std::string& input) {
 
 TEST(ProgramInput, AgreesWithTheConsoleBuildsStreamInput) {
     for (const ReadCase& c : readCases())
-        EXPECT_EQ(c.type == "int" ? platformRead<std::int32_t>(c.input) : platformRead<float>(c.input), c.result)
+        EXPECT_EQ(c.type == "int" ? platformRead<std::int32_t>(c.input) : platformRead<float>(c.input),
+                  c.result)
             << c.type << " read of '" << c.input << "'";
 }
 

@@ -54,8 +54,8 @@ TEST(ReferenceMachine, AppendingToAStringReusesItsBuffers) {
     EXPECT_EQ(longRun.written, 40000u);
     // Twenty times the appends: only the buffers that double as the string grows (the variable,
     // its statement's temporary, the slot, the output) allocate more, never one per append.
-    EXPECT_LT(longRun.allocations - shortRun.allocations, 40) << shortRun.allocations << " then "
-                                                              << longRun.allocations;
+    EXPECT_LT(longRun.allocations - shortRun.allocations, 40)
+        << shortRun.allocations << " then " << longRun.allocations;
 }
 
 TEST(ReferenceMachine, DupGivesAComputedStringItsOwnCopy) {
@@ -69,7 +69,8 @@ TEST(ReferenceMachine, ConsumedStringsMayBeUsedAgainAfterBackspaceAndComparison)
     HandPoliz p(Engine::REFERENCE);
     Ident* s = p.var("s", "string", std::string("q"));
     p.emit({p.s("a"), p.s("b"), "+", "backspace", p.s("c"), p.s("d"), "+", p.s("cd"), "==", p.n(1), "write"});
-    p.emit({p.temp("string"), s, p.s("e"), "+", p.s("f"), "+", "=", p.s("g"), p.s("h"), "+", p.n(2), "write"});
+    p.emit(
+        {p.temp("string"), s, p.s("e"), "+", p.s("f"), "+", "=", p.s("g"), p.s("h"), "+", p.n(2), "write"});
     EXPECT_EQ(p.output(), "1qefgh");
 }
 

@@ -17,8 +17,9 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const char* fileName = argc > 1 ? argv[1] : kDefaultFile;
     return reportErrors([fileName] {
-        return runProgram(fileName, std::cin, std::cout, [](const Poliz& poliz, std::istream& in, std::ostream& out) {
-            StackMachine(poliz, in, out).run();
-        });
+        return runProgram(fileName, std::cin, std::cout,
+                          [](const Poliz& poliz, std::istream& in, std::ostream& out) {
+                              StackMachine(poliz, in, out).run();
+                          });
     });
 }
