@@ -1,46 +1,8 @@
 #!/usr/bin/env bash
-# Installs the npm tools pinned in this folder's package-lock.json into DEST, a folder of the build
-# tree: this folder never gets a node_modules. Usage: install.sh [--optional] DEST
-# With --optional, a machine without Node.js or without the registry is no error: the reason goes
-# to DEST/unavailable.txt, which the tests that need the tools read to skip with a note.
-set -euo pipefail
-optional=0
-if [ "${1:-}" = --optional ]; then
-    optional=1
-    shift
-fi
-[ $# -eq 1 ] || { echo "Usage: install.sh [--optional] DEST" >&2; exit 2; }
+# Installs the editor tools pinned in this folder's package-lock.json into DEST, a folder of the
+# build tree. Usage: install.sh [--optional] DEST
+# No install scripts: packaging and testing need no compiled add-ons.
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-dest="$1"
-mkdir -p "$dest"
-
-unavailable() {
-    echo "$1" >"$dest/unavailable.txt"
-    if [ $optional = 1 ]; then
-        echo "Editor tools not installed ($1): their tests will be skipped"
-        exit 0
-    fi
-    echo "Editor tools not installed: $1" >&2
-    exit 1
-}
-
-# Installed from this very lock file already: nothing to do, and nothing to print.
-if [ -f "$dest/node_modules/.package-lock.json" ] && cmp -s "$here/package-lock.json" "$dest/package-lock.json"; then
-    rm -f "$dest/unavailable.txt"
-    exit 0
-fi
-if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
-    unavailable "Node.js not found; install it with 'apt-get install nodejs npm'"
-fi
-
-echo "Installing the editor tools (npm ci) into $dest"
-rm -rf "$dest/node_modules"
-cp "$here/package.json" "$here/package-lock.json" "$dest/"
-# Cached packages first, and few short retries, so that a machine without the registry gives up
-# within seconds; no install scripts, since packaging and testing need no compiled add-ons.
-if ! (cd "$dest" && timeout 600 npm ci --ignore-scripts --prefer-offline --no-audit --no-fund --fetch-retries=1 \
-    --fetch-retry-mintimeout=1000 --fetch-retry-maxtimeout=5000 --fetch-timeout=60000) >"$dest/npm.log" 2>&1; then
-    rm -rf "$dest/node_modules"
-    unavailable "npm could not fetch them, offline? $dest/npm.log says why"
-fi
-rm -f "$dest/unavailable.txt"
+opts=(--ignore-scripts)
+[ "${1:-}" = --optional ] && { opts+=(--optional); shift; }
+exec bash "$here/../../tools/npm/install-pinned.sh" "${opts[@]}" "editor tools" "$here" "$@"
