@@ -99,7 +99,7 @@ def driver_forms(root):
     for call in re.finditer(r"atLine\(Kind::\w+, ", source):
         args = call_arguments(source, call.start() + len("atLine"))
         forms.add(shape(args[1]) + " (line X): " + shape(args[3]))
-    for init in re.finditer(r"return \{(?:CaughtError::)?Kind::\w+, ", source):
+    for init in re.finditer(r"return \{\s*(?:CaughtError::)?Kind::\w+,\s*", source):
         forms.add(shape(call_arguments(source, init.start() + len("return "))[1]))
     source = read(os.path.join(root, "src/common/ReportErrors.cpp"))
     for call in re.finditer(r"\breport\(", source):

@@ -4,12 +4,15 @@
 #include <iostream>
 
 #include "common/CheckedOutput.h"
+#include "common/ReportErrors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "scanner/ScanTrail.h"
 #include "scanner/SourceRest.h"
 
 namespace {
+
+constexpr const char* kDefaultFile = "proga1.ppp";
 
 // The parser owns the lexemes the POLIZ items point to, so it lives until the run ends.
 void translateAndRun(Parser& parser, Poliz& poliz, std::istream& in, std::ostream& out,
@@ -47,4 +50,10 @@ int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
         throw;
     }
     return 0;
+}
+
+int runConsole(int argc, char** argv, const ProgramMachine& machine) {
+    std::ios::sync_with_stdio(false);
+    const char* fileName = argc > 1 ? argv[1] : kDefaultFile;
+    return reportErrors([&] { return runProgram(fileName, std::cin, std::cout, machine); });
 }

@@ -34,3 +34,8 @@ struct RunSettings {
 // successful run, 0.
 int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
                const ProgramMachine& machine, const RunSettings& settings = {});
+
+// poliz's command line on a machine: the source is the first argument (without one,
+// "proga1.ppp" in the current directory), "read" takes standard input and "write" goes to
+// standard output; every error becomes one message on standard error. Returns the exit status.
+int runConsole(int argc, char** argv, const ProgramMachine& machine);

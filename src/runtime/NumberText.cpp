@@ -66,6 +66,13 @@ std::optional<float> readReal(std::string_view text, bool* overflowed) {
 }
 
 void appendRealText(std::string& dst, float value) {
+    // The sign of a NaN is whatever the processor or the compiler's order of operands leaves,
+    // and differs between builds and machines; every NaN prints as the usual x86 result of a
+    // computation (inf - inf, 0 * inf) prints, so that every build writes the same text.
+    if (std::isnan(value)) {
+        dst += "-nan";
+        return;
+    }
     char text[32];
     const int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
     dst.append(text, static_cast<std::size_t>(length));

@@ -18,8 +18,9 @@ std::optional<std::int32_t> readInt(std::string_view text, bool* overflowed = nu
 // infinity and sets *overflowed.
 std::optional<float> readReal(std::string_view text, bool* overflowed = nullptr);
 
-// The default stream form of a float: six significant digits, no trailing zeros. What "write"
-// prints for a real, and the text of a real everywhere else.
+// The default stream form of a float: six significant digits, no trailing zeros ("inf" and
+// "-inf"; every NaN, whatever its sign bit, "-nan"). What "write" prints for a real, and the
+// text of a real everywhere else.
 std::string realToText(float value);
 std::string intToText(std::int32_t value);
 // The same texts appended to `dst`, for output built up without temporaries.
