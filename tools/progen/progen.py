@@ -750,8 +750,13 @@ class ProgramMaker:
                 self.plan.read(v.type)
             else:
                 value_type = v.type if v.type == "string" else rng.choice(NUMERIC)
-                # In parentheses an assignment's target is assigned, not read as a chain's middle.
-                self.code.line(f"{v.name} = ({self.exprs.expression(value_type)});")
+                # The first value of a variable, stored straight from its operation or through a
+                # parenthesised expression, in which an assignment's target is assigned (not read
+                # as the middle of a chain).
+                if self.rng.random() < 0.5:
+                    self.code.line(f"{v.name} = {self.exprs.disjunction(value_type, self.knobs.expr_depth)};")
+                else:
+                    self.code.line(f"{v.name} = ({self.exprs.expression(value_type)});")
             v.assigned = True
         if ending in ("invalid_input", "end_of_input") and not any(t != "string" for t in self.plan.reads):
             v = rng.choice([v for v in self.scope.variables if v.role == "free" and v.type != "string"])
@@ -778,8 +783,9 @@ class ProgramMaker:
             self.plan.closed = True
 
     def unassigned_use(self):
-        """A use of the never-assigned variable, often right after an assignment to it that is
-        skipped: by a short-circuit in the same statement, or by a branch or loop never taken."""
+        """A use of the never-assigned variable: as an operand, converted, as a condition or a
+        selector, often right after an assignment to it that is skipped (by a short-circuit in
+        the same statement, or by a branch or loop never taken)."""
         rng, exprs = self.rng, self.exprs
         u = next(v for v in self.scope.variables if v.role == "trap")
         value = f"({u.name} = {exprs.expression(u.type)})"
@@ -787,16 +793,37 @@ class ProgramMaker:
         int_name = rng.choice(self.scope.readable("int")).name
         zero = rng.choice(["0", "(1 < 0)", f"({int_name} - {int_name})", "not 1", f"({int_name} and 0)"])
         one = rng.choice(["1", "(2 > 1)", f"({int_name} or 1)", "not 0"])
-        forms = [f"write(\"u\", {u.name});",
-                 f"if (({zero} and {value} != {probe}) or {u.name} == {probe}) write(1); else write(0);",
-                 f"if (({one} or {value} != {probe}) and {u.name} == {probe}) write(1); else write(0);",
-                 f"if ({zero}) {value}; else write(\"s\"); write({u.name});",
-                 f"for (; {zero}; ) {value}; write({u.name});",
-                 f"case (0) of 1: {value}; end; write({u.name});"]
-        targets = self.scope.assignable("real") + self.scope.assignable("int")
+        skipped = [f"if (({zero} and {value} != {probe}) or {u.name} == {probe}) write(1); else write(0);",
+                   f"if (({one} or {value} != {probe}) and {u.name} == {probe}) write(1); else write(0);",
+                   f"if ({zero}) {value}; else write(\"s\");",
+                   f"for (; {zero}; ) {value};",
+                   f"case (0) of 1: {value}; end;"]
         if u.type != "string":
-            forms.append(f"{rng.choice(targets).name} = ({zero} and {value} != 0) + {u.name};")
-        self.code.line(rng.choice(forms))
+            targets = self.scope.assignable("real") + self.scope.assignable("int")
+            skipped.append(f"{rng.choice(targets).name} = ({zero} and {value} != 0) + {u.name};")
+        if rng.random() < 0.4:
+            self.code.line(rng.choice(skipped))
+        self.code.line(self.use_of(u))
+
+    def use_of(self, u):
+        """A statement that fetches u's value."""
+        rng = self.rng
+        if u.type == "string":
+            e = rng.choice([u.name, f"{u.name} + \"a\"", f"({u.name})"])
+            e_type, condition, label = "string", f"{e} == \"a\"", '"a"'
+        else:
+            forms = [u.name, f"-{u.name}", f"{u.name} * 2", f"2 - {u.name}", f"({u.name})", f"{u.name} + 0.5"]
+            if u.type == "int":
+                forms.append(f"not {u.name}")
+            e = u.name if rng.random() < 0.4 else rng.choice(forms)
+            e_type = "real" if u.type == "real" or e.endswith("0.5") else "int"
+            condition = e if e_type == "int" else f"{e} < 1"
+            label = "1" if e_type == "int" else "1.5"
+        targets = self.scope.assignable("string") if e_type == "string" else \
+            self.scope.assignable("int") + self.scope.assignable("real")
+        return rng.choice([f"write(\"u\", {e});", f"{rng.choice(targets).name} = {e};", f"{e};",
+                           f"if ({condition}) write(1); else write(0);", f"while ({condition}) write(1);",
+                           f"case ({e}) of {label}: write(1); end;"])
 
     def final_write(self):
         shown = [v for v in self.scope.variables if v.role in ("free", "counter")]
