@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "runtime/Vocabulary.h"
@@ -196,6 +197,15 @@ inline constexpr OpInfo kOpInfo[] = {
 #undef POLIZ_OP_INFO
 };
 inline constexpr int kOpCount = sizeof kOpInfo / sizeof kOpInfo[0];
+
+// The opcodes' names, for listings of decoded programs.
+inline constexpr std::string_view kOpNames[] = {
+#define POLIZ_OP_NAME(name, ...) #name,
+    POLIZ_OPS(POLIZ_OP_NAME)
+#undef POLIZ_OP_NAME
+};
+static_assert(std::size(kOpNames) == kOpCount, "a name for every opcode");
+constexpr std::string_view opName(Op op) { return kOpNames[static_cast<std::size_t>(op)]; }
 static_assert(kOpCount <= 256, "an opcode is one byte");
 
 constexpr const OpInfo& info(Op op) { return kOpInfo[static_cast<std::size_t>(op)]; }

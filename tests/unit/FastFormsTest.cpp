@@ -1,0 +1,75 @@
+// The forms the fast backend chooses: which statements and conditions become typed cell forms,
+// which operands it knows hold values, and that a checked form turns into its unchecked form
+// once it has run. Choosing a slower form changes no output, so only a listing of the chosen
+// forms shows it, as golden listings of compiled code do.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "SourceFile.h"
+#include "fast/Instr.h"
+#include "fast/Machine.h"
+#include "fast/Op.h"
+#include "parser/Parser.h"
+#include "poliz/Poliz.h"
+
+namespace {
+
+// The opcodes of a decoded program in their order, HALT last.
+std::string forms(const Program& program) {
+    std::string text;
+    for (const Instr& ins : program.code) text.append(text.empty() ? "" : " ").append(opName(ins.op));
+    return text;
+}
+
+struct Forms {
+    std::string decoded;  // as decoding chose them
+    std::string run;      // after one run
+};
+
+Forms formsOf(const std::string& body, const std::string& input = "") {
+    SourceFile file("program {\n" + body + "\n}\n");
+    Poliz poliz;
+    Parser parser(file.name(), poliz);
+    parser.go();
+    Program program = decode(poliz, true);
+    Forms result{forms(program), {}};
+    std::istringstream in(input);
+    std::ostringstream out;
+    Machine machine(in, out);
+    machine.run(program, 0);
+    result.run = forms(program);
+    return result;
+}
+
+TEST(FastForms, ANumericStatementIsOneCellFormPerOperation) {
+    const Forms f = formsOf("int a = 2, b = 3, x; x = a + b * 4;");
+    EXPECT_EQ(f.decoded, "U_II_MUL U_II_ADD HALT");
+    EXPECT_EQ(f.run, "U_II_MUL U_II_ADD HALT");
+}
+
+TEST(FastForms, ALoopConditionIsATestedComparison) {
+    const Forms f = formsOf("int i = 0, s = 0; while (i < 10) { s = s + i; i = i + 1; }");
+    EXPECT_EQ(f.decoded, "NOP U_IIB_LT U_II_ADD U_II_ADD JUMP_TO JUMP NOP HALT");
+    EXPECT_EQ(f.run, "NOP U_IIB_LT U_II_ADD U_II_ADD JUMP_TO JUMP NOP HALT");
+}
+
+TEST(FastForms, ShortCircuitChainsInValuesAndConditions) {
+    const Forms f =
+        formsOf("int a = 1, b = 0, c = 5, x; x = a < b and c; if (a or b < c) x = 1; else x = 2;");
+    EXPECT_EQ(
+        f.decoded,
+        "U_IIB_LT AND_I U_MOV_I MOV_I U_JNZ U_II_LT OR_I U_JZ U_MOV_I JUMP_TO JUMP NOP U_MOV_I NOP HALT");
+    EXPECT_EQ(
+        f.run,
+        "U_IIB_LT AND_I U_MOV_I U_MOV_I U_JNZ U_II_LT OR_I U_JZ U_MOV_I JUMP_TO JUMP NOP U_MOV_I NOP HALT");
+}
+
+TEST(FastForms, OperandsAssignedEarlierInTheStatementAreNotCheckedAgain) {
+    const Forms f = formsOf("int a, x; real r; read(a); x = (a = a + 1) * a; r = x / 2.0 - a;", "5");
+    EXPECT_EQ(f.decoded, "PUSH READ II_ADD U_MOV_I U_II_MUL IR_DIV RI_SUB HALT");
+    EXPECT_EQ(f.run, "PUSH READ U_II_ADD U_MOV_I U_II_MUL U_IR_DIV U_RI_SUB HALT");
+}
+
+}  // namespace
