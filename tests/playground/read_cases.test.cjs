@@ -15,7 +15,7 @@ const compiled = '\nTotal congratulations! Your program has compiled successfull
 
 // TYPE|INPUT|RESULT|REST lines, \n and \s spelt out in INPUT and REST.
 function readCases() {
-  const unescape = (text) => text.replace(/\\([ns])/g, (_, c) => (c === 'n' ? '\n' : ' '));
+  const unescape = (text) => text.replace(/\\([nsrt])/g, (_, c) => ({ n: '\n', s: ' ', r: '\r', t: '\t' })[c]);
   return fs
     .readFileSync(casesFile, 'utf8')
     .split('\n')

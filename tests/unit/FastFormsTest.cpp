@@ -72,4 +72,13 @@ TEST(FastForms, OperandsAssignedEarlierInTheStatementAreNotCheckedAgain) {
     EXPECT_EQ(f.run, "PUSH READ U_II_ADD U_MOV_I U_II_MUL U_IR_DIV U_RI_SUB HALT");
 }
 
+TEST(FastForms, CaseLabelsAreTestedWhereTheyStand) {
+    const Forms f = formsOf("int k = 2, x; case (k) of 1, 2: x = 10; 3: x = 20; end; write(x);");
+    const char* const kForms =
+        "U_MOV_I NOP U_IIB_NE U_IIB_NE JUMP_TO JUMP NOP U_MOV_I JUMP_TO U_IIB_NE JUMP_TO JUMP NOP U_MOV_I "
+        "NOP PUSH2 ASSIGN_P ASSIGN PUSH WRITE HALT";
+    EXPECT_EQ(f.decoded, kForms);
+    EXPECT_EQ(f.run, kForms);
+}
+
 }  // namespace

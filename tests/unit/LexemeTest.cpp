@@ -153,6 +153,8 @@ TEST(NumberText, ReadsAsFormattedInput) {
     EXPECT_EQ(readInt("-2147483649", &over), -2147483647 - 1);
     EXPECT_TRUE(over);
     EXPECT_EQ(readReal("1e3"), 1000.0f);
+    EXPECT_EQ(readReal("2e+2"), 200.0f);
+    EXPECT_EQ(readReal("25E-1"), 2.5f);
     EXPECT_EQ(readReal(" -2.5x"), -2.5f);
     EXPECT_EQ(readReal(".5"), 0.5f);
     EXPECT_FALSE(readReal("."));

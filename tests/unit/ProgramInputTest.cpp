@@ -20,8 +20,9 @@ struct ReadCase {
 std::string unescape(const std::string& text) {
     std::string plain;
     for (std::size_t k = 0; k < text.size(); ++k) {
-        if (text[k] == '\\' && k + 1 < text.size() && (text[k + 1] == 'n' || text[k + 1] == 's')) {
-            plain += text[++k] == 'n' ? '\n' : ' ';
+        const std::string_view escapes = "nsrt";
+        if (text[k] == '\\' && k + 1 < text.size() && escapes.find(text[k + 1]) != std::string_view::npos) {
+            plain += "\n \r\t"[escapes.find(text[++k])];
         } else {
             plain += text[k];
         }
