@@ -3,6 +3,7 @@
 // units the translator recorded become cell forms (CellCompiler.cpp) and the other frequent
 // item shapes are fused.
 #include <algorithm>
+#include <cassert>
 #include <functional>
 #include <initializer_list>
 #include <unordered_set>
@@ -233,9 +234,12 @@ public:
         temps.known = true;
         temps.shared = poliz.facts().sharedTemporaries();
         std::sort(temps.shared.begin(), temps.shared.end(), std::less<const Ident*>{});
-        for (const auto& [marker, to] : poliz.facts().inSequenceLeads())
-            if (marker >= 0 && marker < n && to >= 0 && to <= n && isWordItem(poliz.at(marker), Op::NOP))
-                leads.emplace_back(marker, to);
+        for (const auto& [marker, to] : poliz.facts().inSequenceLeads()) {
+            // The translator records a lead only from a marker of its own to an address of the
+            // program.
+            assert(marker >= 0 && marker < n && to >= 0 && to <= n && isWordItem(poliz.at(marker), Op::NOP));
+            leads.emplace_back(marker, to);
+        }
         std::sort(leads.begin(), leads.end());
     }
 

@@ -272,6 +272,13 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     auto before = +[](HandPoliz& p) { return p.label(-1); };
     EXPECT_EQ(failure({"+"}, one), "Too few operands for '+' at address 1!");
     EXPECT_EQ(failure({"backspace"}, nullptr), "Too few operands for 'backspace' at address 0!");
+    // Every word that pops checks first that its operands are there.
+    EXPECT_EQ(failure({"jumpfalse"}, far), "Too few operands for 'jumpfalse' at address 1!");
+    EXPECT_EQ(failure({"jump"}, nullptr), "Too few operands for 'jump' at address 0!");
+    for (const char* word : {"*", "/", "-", "<", "==", "and", "or", "="})
+        EXPECT_EQ(failure({word}, one), std::string("Too few operands for '") + word + "' at address 1!");
+    for (const char* word : {"not", "~", "dup", "read"})
+        EXPECT_EQ(failure({word}, nullptr), std::string("Too few operands for '") + word + "' at address 0!");
     EXPECT_EQ(failure({"write"}, nullptr), "Too few operands for 'write' at address 0!");
     EXPECT_EQ(failure({"dup", "-"}, text), "Operand types match no form of '-' at address 2!");
     EXPECT_EQ(failure({"not"}, text), "Operand types match no form of 'not' at address 1!");
