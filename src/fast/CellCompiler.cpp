@@ -99,8 +99,7 @@ bool StatementCompiler::assign() {
     stack.pop_back();
     const Entry t = stack.back();
     if (t.kind != Entry::Kind::VAR) return false;
-    store(t, v);
-    stack.back().checked = true;
+    store(t, v);  // the target now counts as assigned (stored)
     return true;
 }
 

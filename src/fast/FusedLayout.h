@@ -43,9 +43,11 @@ constexpr bool at(const FusedLayout& l, int k, ShapeItem item) {
     return k >= 0 && k < l.length && l.items[static_cast<std::size_t>(k)] == item;
 }
 
+}  // namespace layoutdetail
+
 // The offsets name the items the pattern has there, and the pattern is exactly length long.
-constexpr bool consistent(Shape shape) {
-    const FusedLayout l = layoutOf(shape);
+constexpr bool consistent(const FusedLayout& l) {
+    using layoutdetail::at;
     if (l.length > static_cast<int>(l.items.size())) return false;
     if (l.length < static_cast<int>(l.items.size()) &&
         l.items[static_cast<std::size_t>(l.length)] != ShapeItem::END)
@@ -63,11 +65,9 @@ constexpr bool consistent(Shape shape) {
     return true;
 }
 
-}  // namespace layoutdetail
-
-static_assert(layoutdetail::consistent(Shape::WITH_OPERAND) &&
-              layoutdetail::consistent(Shape::WITH_OPERANDS) && layoutdetail::consistent(Shape::STATEMENT) &&
-              layoutdetail::consistent(Shape::CONDITION) && layoutdetail::consistent(Shape::BRANCH));
+static_assert(consistent(layoutOf(Shape::WITH_OPERAND)) && consistent(layoutOf(Shape::WITH_OPERANDS)) &&
+              consistent(layoutOf(Shape::STATEMENT)) && consistent(layoutOf(Shape::CONDITION)) &&
+              consistent(layoutOf(Shape::BRANCH)));
 // The run loop's statement form reads x, a and b right after T and assigns twice in a row.
 static_assert(layoutOf(Shape::STATEMENT).word == 4 &&
               layoutOf(Shape::STATEMENT).items[6] == ShapeItem::ASSIGN);

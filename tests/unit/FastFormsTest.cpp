@@ -8,6 +8,7 @@
 #include <string>
 
 #include "SourceFile.h"
+#include "fast/FusedLayout.h"
 #include "fast/Instr.h"
 #include "fast/Machine.h"
 #include "fast/Op.h"
@@ -79,6 +80,31 @@ TEST(FastForms, CaseLabelsAreTestedWhereTheyStand) {
         "NOP PUSH2 ASSIGN_P ASSIGN PUSH WRITE HALT";
     EXPECT_EQ(f.decoded, kForms);
     EXPECT_EQ(f.run, kForms);
+}
+
+// The checker that ties the shape table to its offsets at compile time rejects every kind of
+// inconsistency, so a wrong edit of the table cannot slip through it.
+TEST(FusedLayouts, TheCheckerRejectsOffsetsThatNameOtherItems) {
+    using enum ShapeItem;
+    const FusedLayout branch = layoutOf(Shape::BRANCH);
+    EXPECT_TRUE(consistent(branch));
+    auto broken = [&](auto change) {
+        FusedLayout l = branch;
+        change(l);
+        return consistent(l);
+    };
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.length = 9; }));         // longer than the pattern
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.length = 4; }));         // the pattern goes on
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[1] = END; }));     // an END inside
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.word = 1; }));           // not the word
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[0] = LABEL; }));   // an operand missing
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.assign = 3; }));         // not an "="
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = -1; }));     // a label alone
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.label = 4; }));          // not the label
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = 3; }));      // not after the label
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[4] = ASSIGN; }));  // not a "jumpfalse"
+    EXPECT_TRUE(consistent(layoutOf(Shape::STATEMENT)));
+    EXPECT_TRUE(consistent(layoutOf(Shape::CONDITION)));
 }
 
 }  // namespace

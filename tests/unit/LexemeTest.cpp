@@ -7,6 +7,7 @@
 #include "common/Errors.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
+#include "lexemes/LexStore.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
@@ -161,4 +162,18 @@ TEST(NumberText, ReadsAsFormattedInput) {
     EXPECT_FALSE(readReal("1e"));
     EXPECT_TRUE(readReal("1e39", &over).has_value());
     EXPECT_TRUE(over);
+}
+
+// The store packs lexemes one after another, each only rounded up to its alignment: a big
+// program makes millions of them.
+TEST(LexStore, PacksLexemesWithoutGaps) {
+    LexStore store;
+    auto* first = reinterpret_cast<const std::byte*>(store.make<Number>(1));
+    auto* second = reinterpret_cast<const std::byte*>(store.make<Number>(2));
+    auto* third = reinterpret_cast<const std::byte*>(store.make<Label>(3));
+    constexpr std::size_t kNumberStep =
+        (sizeof(Number) + alignof(Number) - 1) / alignof(Number) * alignof(Number);
+    EXPECT_EQ(second - first, static_cast<std::ptrdiff_t>(kNumberStep));
+    EXPECT_EQ(third - second, static_cast<std::ptrdiff_t>(kNumberStep));
+    EXPECT_EQ(store.size(), 3u);
 }
