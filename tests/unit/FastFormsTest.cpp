@@ -82,6 +82,17 @@ TEST(FastForms, CaseLabelsAreTestedWhereTheyStand) {
     EXPECT_EQ(f.run, kForms);
 }
 
+TEST(FastForms, PrefixOperatorsAndChainsEndingInAComparison) {
+    const Forms f = formsOf(
+        "int a = 3, b = 4, c = 5, x, y; x = -a * b; y = not a + 1; "
+        "if (a < b and c > 1) x = 1; else x = 2; while (a > b or c < 2) a = a - 1;");
+    const char* const kForms =
+        "U_NEG_I U_II_MUL U_NOT_I U_II_ADD U_IIB_LT U_IIB_GT U_JZ U_MOV_I JUMP_TO JUMP NOP U_MOV_I NOP NOP "
+        "U_IIB_GT U_IIB_LT U_JZ U_II_SUB JUMP_TO JUMP NOP HALT";
+    EXPECT_EQ(f.decoded, kForms);
+    EXPECT_EQ(f.run, kForms);
+}
+
 // The checker that ties the shape table to its offsets at compile time rejects every kind of
 // inconsistency, so a wrong edit of the table cannot slip through it.
 TEST(FusedLayouts, TheCheckerRejectsOffsetsThatNameOtherItems) {

@@ -2,8 +2,10 @@
 // two input errors, and that pending output is visible before the program waits.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <streambuf>
 
+#include "Engines.h"
 #include "HandPoliz.h"
 #include "fast/FastRun.h"
 
@@ -60,19 +62,29 @@ TEST(Read, ExhaustedInputIsReportedForEveryType) {
 
 namespace {
 
+// An output that reaches its reader only when flushed, as a terminal's or a pipe's does.
+class HeldOutput : public std::stringbuf {
+public:
+    std::string delivered;
+    int sync() override {
+        delivered = str();
+        return 0;
+    }
+};
+
 // An input that notes what had reached the output at the moment the program first waits.
 class WatchingInput : public std::streambuf {
-    const std::ostringstream& out;
+    const HeldOutput& out;
     std::string data;
     bool served = false;
 
 public:
     std::string seen = "<never read>";
-    WatchingInput(const std::ostringstream& out, std::string data) : out(out), data(std::move(data)) {}
+    WatchingInput(const HeldOutput& out, std::string data) : out(out), data(std::move(data)) {}
     int_type underflow() override {
         if (served) return traits_type::eof();
         served = true;
-        seen = out.str();
+        seen = out.delivered;
         setg(data.data(), data.data(), data.data() + data.size());
         return traits_type::to_int_type(data[0]);
     }
@@ -81,13 +93,16 @@ public:
 }  // namespace
 
 TEST(Read, PromptIsVisibleBeforeTheProgramWaits) {
-    HandPoliz p;
-    Ident* name = p.var("name", "string");
-    p.emit({p.s("Name? "), p.n(1), "write", name, "read", p.s("Hi, "), name, p.n(2), "write"});
-    std::ostringstream out;
-    WatchingInput buffer(out, "Ann\n");
-    std::istream in(&buffer);
-    runFast(p.poliz, in, out);
-    EXPECT_EQ(buffer.seen, "Name? ");
-    EXPECT_EQ(out.str(), "Name? Hi, Ann");
+    for (Engine engine : {Engine::FAST, Engine::FAST_PLAIN, Engine::REFERENCE}) {
+        HandPoliz p;
+        Ident* name = p.var("name", "string");
+        p.emit({p.s("Name? "), p.n(1), "write", name, "read", p.s("Hi, "), name, p.n(2), "write"});
+        HeldOutput held;
+        std::ostream out(&held);
+        WatchingInput buffer(held, "Ann\n");
+        std::istream in(&buffer);
+        runOn(engine, p.poliz, in, out);
+        EXPECT_EQ(buffer.seen, "Name? ") << nameOf(engine);
+        EXPECT_EQ(held.str(), "Name? Hi, Ann") << nameOf(engine);
+    }
 }
