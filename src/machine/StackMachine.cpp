@@ -52,10 +52,10 @@ bool holds(Operation op, const T& left, const T& right) {
 // Each item is decoded once: an operand becomes the entry it pushes, an operator word its
 // Operation. A word outside the vocabulary does nothing, as "empty" does.
 StackMachine::StackMachine(const Poliz& poliz, std::istream& in, std::ostream& out)
-    : poliz(poliz), size_(poliz.size()), in(in), out(out) {
+    : poliz(poliz), in(in), out(out) {
     std::unordered_set<const Ident*> known;
-    items_.reserve(static_cast<std::size_t>(size_));
-    for (int address = 0; address < size_; ++address) {
+    items_.reserve(static_cast<std::size_t>(poliz.size()));
+    for (int address = 0; address < poliz.size(); ++address) {
         Lex* lex = poliz.at(address);
         Item item{PUSH, {}};
         switch (lex->getKind()) {
@@ -141,7 +141,8 @@ void StackMachine::step() {
 // of the run: it is meant for tools that step.
 void StackMachine::run() {
     const Item* const items = items_.data();
-    while (pc_ < size_) {
+    const int count = itemCount();
+    while (pc_ < count) {
         execute(items[pc_]);
         ++pc_;
     }
@@ -332,17 +333,7 @@ void StackMachine::write() {
         for (std::size_t k = first; k < stack_.size(); ++k) {
             const StackEntry& e = stack_[k];
             switch (e.kind) {
-                case StackEntry::Kind::VARIABLE: {
-                    const Ident* v = e.variable;
-                    if (!v->isAssigned()) v->throwUnassigned();
-                    if (v->valueType() == ValueType::STRING)
-                        out << v->rawString();
-                    else if (v->valueType() == ValueType::REAL)
-                        out << realToText(v->rawReal());
-                    else if (v->valueType() == ValueType::INT)
-                        out << intToText(v->rawInt());
-                    break;
-                }
+                case StackEntry::Kind::VARIABLE: out << e.variable->getStringVal(); break;
                 case StackEntry::Kind::INT:
                 case StackEntry::Kind::LABEL: out << intToText(e.i); break;
                 case StackEntry::Kind::REAL: out << realToText(e.r); break;
@@ -377,7 +368,7 @@ void StackMachine::jump(bool onlyIfFalse) {
     const StackEntry label = pop();
     const StackEntry condition = onlyIfFalse ? pop() : StackEntry{};
     if (label.kind != StackEntry::Kind::LABEL) needsLabel();
-    if (label.i < 0 || label.i >= size_) throw rtmsg::jumpOutside(label.i, pc_);
+    if (label.i < 0 || label.i >= itemCount()) throw rtmsg::jumpOutside(label.i, pc_);
     if (onlyIfFalse && intOf(condition) != 0) return;
     pc_ = label.i;
 }

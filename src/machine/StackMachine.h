@@ -23,7 +23,7 @@ public:
     void step();
     // Steps until the program has passed its last item.
     void run();
-    bool finished() const { return pc_ >= size_; }
+    bool finished() const { return pc_ >= itemCount(); }
     // The address of the item to run next.
     int pc() const { return pc_; }
 
@@ -66,7 +66,6 @@ private:
 
     const Poliz& poliz;
     std::vector<Item> items_;
-    int size_ = 0;
     std::istream& in;
     std::ostream& out;
     int pc_ = 0;
@@ -79,6 +78,7 @@ private:
     std::deque<std::string> slots_;
     std::vector<std::uint32_t> freeSlots_;
 
+    int itemCount() const { return static_cast<int>(items_.size()); }
     inline void execute(const Item& item);
 
     // Every pop goes through pop(), which reports too few operands.

@@ -2,6 +2,7 @@
 // one at a time and only when they belong to the number, so what follows stays for the next read.
 #include "runtime/ProgramInput.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <istream>
@@ -62,19 +63,19 @@ std::int32_t readIntInput(std::istream& in, const std::string& name) {
     if (!skipBlanks(buf)) throw rtmsg::endOfInput(name);
     std::string sign;
     takeSign(buf, sign);
+    const bool negative = sign == "-";
+    // The magnitude saturates just past the limit, so that any run of digits stays in range.
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    const std::int64_t limit = sign == "-" ? kMax + 1 : kMax;
+    const std::int64_t limit = negative ? kMax + 1 : kMax;
     std::int64_t magnitude = 0;
     bool digits = false;
-    bool over = false;
     for (int c = peek(buf); isDigit(c); c = peek(buf)) {
         take(buf);
         digits = true;
-        if (!over) magnitude = magnitude * 10 + (c - '0');
-        over = over || magnitude > limit;
+        magnitude = std::min(magnitude * 10 + (c - '0'), limit + 1);
     }
-    if (!digits || over) throw rtmsg::invalidInput(name);
-    return static_cast<std::int32_t>(sign == "-" ? -magnitude : magnitude);
+    if (!digits || magnitude > limit) throw rtmsg::invalidInput(name);
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
 float readRealInput(std::istream& in, const std::string& name) {
