@@ -5,10 +5,12 @@ Usage: show_cli_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR MANUAL_PAGE
 
 Options, usage errors and unopenable files are checked one by one. Then every program below
 PROGRAMS_DIR is run by poliz and by poliz-show: a listing must fail exactly as poliz's
-translation does (or succeed silently on standard error), and a run with --trace=0 must match
-poliz byte for byte; with --trace=N only the trace lines may precede poliz's standard error;
-the stepper's `c` must write what poliz writes and stop with its error and status.
-Last, the sample program, listing and trace of the manual page must be what poliz-show prints.
+translation does (or succeed silently on standard error), --plain must give the kind and text
+columns of the listing, and a run with --trace=0 must match poliz byte for byte; with --trace=N
+only the trace lines may precede poliz's standard error; the stepper's `c` must write what poliz
+writes and stop with its error and status.
+Last, the sample program, listing, plain listing and trace of the manual page must be what
+poliz-show prints.
 """
 import os
 import re
@@ -18,7 +20,7 @@ import tempfile
 
 from run_programs import golden_programs
 
-USAGE_HEAD = b"Usage: poliz-show [--trace[=N]] FILE\n"
+USAGE_HEAD = b"Usage: poliz-show [--plain | --trace[=N]] FILE\n"
 TRY_HELP = b"Try 'poliz-show --help' for usage.\n"
 TRACED_STEPS = 40
 
@@ -111,6 +113,19 @@ def check_stepper_run(show, program, base, want, tmp):
     expect(f"--step c {program}", (status, shown, err), (0 if moved_back else want[0], expected, want[2]))
 
 
+def plain_from(listing):
+    """The plain listing that the annotated one implies: the kind and text columns of each item."""
+    items = []
+    for line in listing.decode().splitlines():
+        if not line.startswith(" "):
+            continue
+        _, kind, text = line.split(None, 2)
+        if kind in ("variable", "constant"):
+            text = text.rsplit(None, 1)[0].rstrip()
+        items.append(f"{kind} {text}\n")
+    return "".join(items).encode()
+
+
 def check_against_poliz(show, poliz, root, tmp):
     programs = golden_programs(root)[0]
     for program, base in programs:
@@ -125,6 +140,7 @@ def check_against_poliz(show, poliz, root, tmp):
         status, out, err = run([show, name], folder)
         if translated:
             expect(f"listing {program}", (status, err), (0, b""))
+            expect(f"--plain {program}", run([show, "--plain", name], folder), (0, plain_from(out), b""))
         else:
             expect(f"listing {program}", (status, out, err), (want[0], b"", want[2]))
 
@@ -158,6 +174,8 @@ def check_manual_samples(show, manual, tmp):
     expect("the manual's stepper command", command, "$ poliz-show --step count.ppp")
     expect("the manual's stepper session", run([show, "--step", "count.ppp"], tmp, commands.encode())[1].decode(),
            session)
+    plain = re.sub(r"\\-", "-", blocks[next(k for k, b in enumerate(blocks) if b.startswith("operator "))])
+    expect("the manual's plain listing", run([show, "--plain", "count.ppp"], tmp)[1].decode()[: len(plain)], plain)
 
 
 def main():

@@ -8,3 +8,8 @@
 #include "poliz/Poliz.h"
 
 std::string listing(const Poliz& poliz);
+
+// The plain listing, for programs that compare translations: one item per line as "kind text",
+// the kind as PolizItemText::kindName gives it and the text with strings escaped, so that every
+// item keeps to one line; no addresses, types or source lines.
+std::string plainListing(const Poliz& poliz);

@@ -4,13 +4,15 @@
 #include <string_view>
 
 const char* const kShowUsage =
-    "Usage: poliz-show [--trace[=N]] FILE\n"
+    "Usage: poliz-show [--plain | --trace[=N]] FILE\n"
     "       poliz-show --step [--input IN] FILE\n"
     "       poliz-show --explain FILE\n"
     "Shows how poliz translates the program in FILE into POLIZ, and how it runs it.\n"
     "\n"
     "  (no option)  print the POLIZ listing to standard output: every item with its\n"
     "               address, kind, text and type, under the source line it came from\n"
+    "  --plain      print the listing as one item per line, kind and text only, for\n"
+    "               comparing it with another translator's\n"
     "  --trace      run the program as poliz does, and write every executed item with\n"
     "               the operand stack after it to standard error\n"
     "  --trace=N    trace the first N steps only, then let the program run on\n"
@@ -62,6 +64,8 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
         } else if (isOption && arg == "--trace") {
             options.mode = ShowOptions::Mode::TRACE;
             options.traceSteps = ShowOptions::kNoLimit;
+        } else if (isOption && arg == "--plain") {
+            options.mode = ShowOptions::Mode::PLAIN;
         } else if (isOption && arg == "--explain") {
             options.mode = ShowOptions::Mode::EXPLAIN;
         } else if (isOption && arg.starts_with(kTracePrefix)) {

@@ -13,6 +13,7 @@
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
+#include "poliz/PolizListing.h"
 #include "show/ExplainRun.h"
 #include "show/PolizAnnotatedListing.h"
 #include "show/ShowOptions.h"
@@ -30,7 +31,11 @@ int list(const ShowOptions& options) {
     Poliz poliz;
     Parser parser(options.file.c_str(), poliz);
     parser.go();
-    std::cout << annotatedListing(poliz, readSourceLines(options.file)) << std::flush;
+    if (options.mode == ShowOptions::Mode::PLAIN)
+        std::cout << plainListing(poliz);
+    else
+        std::cout << annotatedListing(poliz, readSourceLines(options.file));
+    std::cout << std::flush;
     checkWritten(std::cout);
     return 0;
 }
