@@ -35,7 +35,7 @@ std::string symbolHint(std::string_view symbol) {
     return "the character " + std::string(symbol) + " is not part of the language";
 }
 
-Hint endOfFileHint(const ScanTrail& trail) {
+Hint endOfFileHint(const ScanTrail& trail, const SourceText& source) {
     if (trail.open == ScanTrail::Open::COMMENT)
         return {trail.openedAt, "the comment that opens here is never closed: end it with */"};
     if (trail.open == ScanTrail::Open::STRING)
@@ -44,8 +44,19 @@ Hint endOfFileHint(const ScanTrail& trail) {
     if (trail.lexemes == 0 && !trail.lexemeStart.known())
         return {{1, 1},
                 "the file holds no program: a program has the form program { declarations statements }"};
-    if (!trail.openBraces.empty())
-        return {trail.openBraces.back(), "the text ends before this '{' is closed: add its '}'"};
+    if (!trail.openBraces.empty()) {
+        const LexemeHistory lexemes(trail, source);
+        if (Hint h = unclosedBraceHint(lexemes, source); !h.text.empty()) return h;
+        if (trail.openBraces.size() == 1)
+            return {trail.openBraces.back(),
+                    "the text ends before the program's '{' is closed: a program ends "
+                    "with '}'"};
+        // Where an inner block should end only its writer knows: a '}' put at the end could
+        // pull statements into the block.
+        return {trail.openBraces.back(),
+                "the text ends before this '{' is closed: add its '}' where its block should end, and the "
+                "program's '}' after the last statement"};
+    }
     // Nothing is open: the file ends after a complete lexeme, or inside the first one.
     const SourcePosition at = trail.lastEnd.known() ? trail.lastEnd : trail.lexemeStart;
     return {at, "the text ends before the program is complete: it ends with '}'"};
@@ -69,12 +80,12 @@ Explanation explainTranslationError(const CaughtError& error, const ScanTrail& t
             hint = {trail.lexemeStart,
                     "'!' only begins '!=': write a != b for 'not equal' and not a for negation"};
             break;
-        case Kind::END_OF_FILE: hint = endOfFileHint(trail); break;
+        case Kind::END_OF_FILE: hint = endOfFileHint(trail, source); break;
         case Kind::SYNTAX:
         case Kind::SEMANTIC: {
             const LexemeHistory lexemes(trail, source);
             hint = error.kind == Kind::SYNTAX ? syntaxHint(error.text, lexemes, trail, source)
-                                              : semanticHint(error.text, lexemes);
+                                              : semanticHint(error.text, lexemes, source);
             if (!hint.at.known()) hint.at = trail.lexemeStart;
             break;
         }

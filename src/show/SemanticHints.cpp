@@ -1,5 +1,6 @@
 // Hints for the semantic errors: words from other languages that are not in this one, and what
 // each static rule asks for.
+#include <cctype>
 #include <string_view>
 
 #include "parser/Messages.h"
@@ -19,8 +20,8 @@ std::string foreignWordHint(std::string_view name) {
          "there is no break: a loop ends only through its condition; test a variable there, as in "
          "while (not done and i < n)"},
         {"return", "there is no return: the program ends at its closing '}'"},
-        {"true", "there are no truth values: conditions are int, 0 is false and every other value true"},
-        {"false", "there are no truth values: conditions are int, 0 is false and every other value true"},
+        {"true", "there is no true or false: use 1 and 0 (a condition is an int, 0 is false)"},
+        {"false", "there is no true or false: use 1 and 0 (a condition is an int, 0 is false)"},
         {"bool", "there is no bool: conditions are int, 0 is false and every other value true"},
         {"float", "the type of real numbers is called real"},
         {"double", "the type of real numbers is called real"},
@@ -35,7 +36,38 @@ std::string foreignWordHint(std::string_view name) {
     };
     for (const auto& w : kWords)
         if (name == w.word) return w.hint;
-    return "declare every variable among the declarations at the top, as in int " + std::string(name) + ";";
+    static const char* const kKeywords[] = {"program", "int",      "real", "string", "not", "and",
+                                            "or",      "if",       "else", "case",   "of",  "while",
+                                            "for",     "continue", "read", "write",  "end"};
+    std::string lower(name);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* keyword : kKeywords)
+        if (lower == keyword && name != keyword)
+            return "words are case-sensitive: the keyword is " + lower + ", in small letters";
+    return {};
+}
+
+// The declaration to suggest for an undeclared name, typed by the value assigned to it when
+// the text right after it shows one ("s = "abc"" makes a string).
+std::string declarationFor(std::string_view name, const Token& at, const SourceText& source) {
+    const std::string_view line = source.line(at.end.line);
+    std::size_t k = static_cast<std::size_t>(at.end.column - 1);
+    const auto skipBlanks = [&] {
+        while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) ++k;
+    };
+    skipBlanks();
+    std::string type = "int";
+    if (k < line.size() && line[k] == '=' && (k + 1 >= line.size() || line[k + 1] != '=')) {
+        ++k;
+        skipBlanks();
+        const std::size_t number = line.find_first_not_of("0123456789", k);
+        if (k < line.size() && line[k] == '"')
+            type = "string";
+        else if (number != k && number != std::string_view::npos && line[number] == '.')
+            type = "real";
+    }
+    return "declare every variable among the declarations at the top, as in " + type + " " +
+           std::string(name) + ";";
 }
 
 // The condition of if or while: the lexeme after the "(" that the current ")" closes.
@@ -64,10 +96,13 @@ SourcePosition previousStart(const LexemeHistory& lexemes) {
 
 }  // namespace
 
-Hint semanticHint(const std::string& message, const LexemeHistory& lexemes) {
+Hint semanticHint(const std::string& message, const LexemeHistory& lexemes, const SourceText& source) {
     if (lexemes.back(0) == nullptr) return {};
     const Token& off = *lexemes.back(0);
-    if (startsWith(message, msg::kUndeclared)) return {{}, foreignWordHint(off.text)};
+    if (startsWith(message, msg::kUndeclared)) {
+        std::string hint = foreignWordHint(off.text);
+        return {{}, hint.empty() ? declarationFor(off.text, off, source) : hint};
+    }
     if (startsWith(message, msg::kRedeclaration))
         return {{}, "a name is declared once: the whole program is one scope"};
     const std::string m = message;
@@ -79,6 +114,7 @@ Hint semanticHint(const std::string& message, const LexemeHistory& lexemes) {
     }
     if (m == msg::kAssignToRvalue)
         return {{}, "only a variable may stand left of '='; to compare two values, write '=='"};
+    if (Hint h = typeHint(message, lexemes, source); !h.text.empty()) return h;
     if (m == msg::kStringToNumber) return {{}, "a string and a number cannot be assigned to each other"};
     if (m == msg::kNonIntDisjunction || m == msg::kNonIntConjunction)
         return {{},

@@ -122,23 +122,57 @@ std::string nextWord(const SourceText& source, SourcePosition after) {
     return std::string(line.substr(std::min(k, line.size()), end - std::min(k, end)));
 }
 
+// Whether the string constant k lexemes back stands among the labels of a case variant: only
+// constants and commas lie between it and the "of" or ";" before them, and ':' or ',' follows.
+bool isCaseLabel(const LexemeHistory& lexemes, int k) {
+    const Token* next = lexemes.back(k - 1);
+    if (next == nullptr || !(next->is(":") || next->is(","))) return false;
+    for (int j = k + 1; lexemes.back(j) != nullptr; ++j) {
+        const Token& t = *lexemes.back(j);
+        if (t.is("of") || t.is(";")) return true;
+        if (!t.is(",") && t.kind != STRINGC && t.kind != NUMBER && t.kind != REAL) return false;
+    }
+    return false;
+}
+
+// A name for a variable holding the text of a keyword or delimiter; empty for other texts.
+std::string wordVariableName(std::string_view word) {
+    static const struct {
+        const char* text;
+        const char* name;
+    } kSigns[] = {{"+", "plus"},     {"-", "minus"},      {"*", "times"},   {"/", "slash"},
+                  {"(", "paren"},    {")", "closeParen"}, {"=", "equals"},  {"==", "equalSign"},
+                  {"<", "less"},     {">", "greater"},    {"<=", "atMost"}, {">=", "atLeast"},
+                  {"!=", "unequal"}, {";", "semicolon"},  {",", "comma"},   {":", "colon"},
+                  {"{", "brace"},    {"}", "closeBrace"}};
+    for (const auto& sign : kSigns)
+        if (word == sign.text) return sign.name;
+    static const char* const kKeywords[] = {"program", "int",      "real", "string", "not", "and",
+                                            "or",      "if",       "else", "case",   "of",  "while",
+                                            "for",     "continue", "read", "write",  "end"};
+    for (const char* keyword : kKeywords)
+        if (word == keyword) return std::string(word) + "Word";
+    return {};
+}
+
 }  // namespace
 
 Hint signLikeStringHint(const LexemeHistory& lexemes, int lookBack) {
     for (int k = 1; k <= lookBack; ++k) {
         const Token* t = lexemes.back(k);
         if (t == nullptr || t->kind != STRINGC) continue;
-        const std::string_view word = t->inner();
-        const char* name = word == "+"     ? "plus"
-                           : word == "-"   ? "minus"
-                           : word == "("   ? "paren"
-                           : word == "not" ? "notWord"
-                                           : nullptr;
-        if (name == nullptr) continue;
+        const std::string name = wordVariableName(t->inner());
+        if (name.empty()) continue;
+        if (isCaseLabel(lexemes, k))
+            return {t->start,
+                    "the label " + std::string(t->text) + " is read as the word " + std::string(t->inner()) +
+                        ", and labels must be constants: test that value with an if before the case, "
+                        "as in if (s == " +
+                        std::string(t->text) + ") ... else case ..."};
         return {t->start,
-                "a string constant spelt like an operator is read as that operator; keep it in a "
-                "variable: string " +
-                    std::string(name) + " = " + std::string(t->text) + "; and use " + name + " here"};
+                "a string constant spelt like a word or sign of the language is read as that word here; "
+                "keep it in a variable: string " +
+                    name + " = " + std::string(t->text) + "; and use " + name + " here"};
     }
     return {};
 }
@@ -170,6 +204,7 @@ Hint syntaxHint(const std::string& message, const LexemeHistory& lexemes, const 
     if (lexemes.back(0) == nullptr) return {};
     if (Hint h = chainedComparisonHint(lexemes, source); !h.text.empty()) return h;
     const Token& off = *lexemes.back(0);
+    if (Hint h = punctuationHint(message, lexemes, source); !h.text.empty()) return h;
     if (startsWith(message, msg::kExpectConstant)) {
         if (Hint h = signLikeStringHint(lexemes, 2); !h.text.empty()) return h;
         for (Hint (*rule)(const LexemeHistory&) :
@@ -184,7 +219,10 @@ Hint syntaxHint(const std::string& message, const LexemeHistory& lexemes, const 
                 "an operand (a variable, a constant or an expression in parentheses) is missing before " +
                     quoted(off.text)};
     }
-    if (startsWith(message, msg::kExpectSemicolon)) return missingSemicolonHint(lexemes, trail);
+    if (startsWith(message, msg::kExpectSemicolon)) {
+        if (Hint h = signLikeStringHint(lexemes, 1); !h.text.empty()) return h;
+        return missingSemicolonHint(lexemes, trail);
+    }
     if (startsWith(message, msg::kExpectOperandParen)) return signLikeStringHint(lexemes, 2);
     if (startsWith(message, msg::kExpectCloseParen) && off.is(",")) {
         const Token* read = lexemes.back(3);
