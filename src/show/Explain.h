@@ -20,15 +20,24 @@ struct Explanation {
     std::string hint;      // one line, or empty when none is known
 };
 
+// What the reads of a run met, for explaining an input error (see InputWitness.h).
+struct InputFacts {
+    std::string where;         // where the input came from, in words, for the end of input
+    std::string met;           // the text the failed read met, to the end of its line (shortened)
+    bool leftOver = false;     // that text is what an earlier read left on its line
+    std::string previousName;  // the variable of the read before the failed one, or empty
+    std::string previousLine;  // the line a string read took before, when it held blanks
+};
+
 // A lexical, syntax or semantic error, or an unreadable file. The trail must have kept its
 // history (ScanTrail::keepHistory) for the hints that look back at earlier lexemes.
 Explanation explainTranslationError(const CaughtError& error, const ScanTrail& trail,
                                     const SourceText& source);
 
 // A runtime error raised by the item at `failedAt`; the POLIZ program and the lexemes it refers
-// to must still be alive.
+// to must still be alive. With `input`, an input error shows what the read met.
 Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, int failedAt,
-                                const SourceText& source);
+                                const SourceText& source, const InputFacts* input = nullptr);
 
 // The lines printed after the message, each ending in a line break:
 //   FILE:LINE:COL: error: TEXT

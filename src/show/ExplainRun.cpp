@@ -10,6 +10,7 @@
 #include "driver/RunProgram.h"
 #include "machine/StackMachine.h"
 #include "show/Explain.h"
+#include "show/InputWitness.h"
 
 int runExplained(const std::string& fileName) {
     ScanTrail trail;
@@ -22,11 +23,31 @@ int runExplained(const std::string& fileName) {
     std::optional<Explanation> runtime;
     const auto explained = [&](const Poliz& poliz, std::istream& in, std::ostream& out) {
         source.emplace(text);
-        StackMachine machine(poliz, in, out);
+        // The input follows the program when the program itself came from standard input.
+        InputWitness witness(*in.rdbuf(), &in == &std::cin ? standardInputOrigin()
+                                                           : "the input after the program's '}' has no more");
+        std::istream watched(&witness);
+        StackMachine machine(poliz, watched, out);
+        std::vector<bool> reads(static_cast<std::size_t>(poliz.size()));
+        for (int a = 0; a < poliz.size(); ++a)
+            reads[static_cast<std::size_t>(a)] = poliz.at(a)->isEqual("read");
         try {
-            machine.run();
+            while (!machine.finished()) {
+                const bool read = reads[static_cast<std::size_t>(machine.pc())];
+                if (read && !machine.stack().empty() &&
+                    machine.stack().back().kind == StackEntry::Kind::VARIABLE) {
+                    const Ident* target = machine.stack().back().variable;
+                    witness.readBegins(target->getString(), target->valueType() == ValueType::STRING);
+                }
+                machine.step();
+                if (read) witness.readEnded();
+            }
         } catch (const RuntimeError& e) {
-            runtime = explainRuntimeError(caughtRuntimeError(e), poliz, machine.pc(), *source);
+            const CaughtError caught = caughtRuntimeError(e);
+            const bool input =
+                caught.fault == RuntimeFault::INVALID_INPUT || caught.fault == RuntimeFault::END_OF_INPUT;
+            const InputFacts facts = input ? witness.facts() : InputFacts{};
+            runtime = explainRuntimeError(caught, poliz, machine.pc(), *source, input ? &facts : nullptr);
             throw;
         }
     };

@@ -1,5 +1,6 @@
 // Explaining runtime errors: the item that failed, the source line it came from, and the
 // variable the message names, pointed at where the failing statement uses it.
+#include "poliz/PolizItemText.h"
 #include "show/Explain.h"
 #include "show/VisibleText.h"
 
@@ -34,10 +35,38 @@ std::string chainHint(const Poliz& poliz, int failedAt, const std::string& name)
            " has none yet; write " + name + " = ...; " + a + " = " + name + "; instead";
 }
 
+// A declaration with an initial value of the variable's own type.
+std::string initialDeclaration(const std::string& type, const std::string& name) {
+    if (type == kStringType) return "string " + name + " = \"\";";
+    if (type == kRealType) return "real " + name + " = 0.0;";
+    return "int " + name + " = 0;";
+}
+
+// What an input error met, and why: text left over by the read before, a string read that took
+// a whole line, the end of where the input came from.
+std::string inputStory(const InputFacts* input, bool atEnd) {
+    if (input == nullptr)
+        return atEnd ? ": the program reads its standard input, as in echo 5 | poliz prog.ppp" : "";
+    std::string story;
+    if (!atEnd) {
+        story = ": it met " + quotedEscaped(input->met);
+        if (input->leftOver && !input->previousName.empty())
+            story += ", left over on the line by the read of '" + input->previousName +
+                     "', which stopped before it";
+    } else {
+        story = ": " + input->where;
+    }
+    if (!input->previousLine.empty())
+        story += "; read(" + input->previousName + ") took the whole line " +
+                 quotedEscaped(input->previousLine) +
+                 ", as a string read takes the rest of its line: give each value on a line of its own";
+    return story;
+}
+
 }  // namespace
 
 Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, int failedAt,
-                                const SourceText& source) {
+                                const SourceText& source, const InputFacts* input) {
     Explanation explanation;
     explanation.text = visible(error.text);
     if (failedAt < 0 || failedAt >= poliz.size()) return explanation;
@@ -60,18 +89,17 @@ Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, in
             if (!chain.empty())
                 hint = item + chain;
             else
-                hint = item + " needs the value of '" + name +
-                       "', which has none yet: give it one first (int " + name +
-                       " = 0; among the declarations, an assignment, or read(" + name + ");)";
+                hint = item + " needs the value of '" + name + "', which has none yet: give it one first (" +
+                       initialDeclaration(type, name) + " among the declarations, an assignment, or read(" +
+                       name + ");)";
             break;
         }
         case RuntimeFault::INVALID_INPUT:
             hint = item + " read input that is not " + (type == kIntType ? "an integer" : "a number") +
-                   " for '" + name + "'" + (type.empty() ? "" : " (" + type + ")");
+                   " for '" + name + "'" + (type.empty() ? "" : " (" + type + ")") + inputStory(input, false);
             break;
         case RuntimeFault::END_OF_INPUT:
-            hint = item + " found no more input for '" + name + "'" +
-                   ": the program reads its standard input, as in echo 5 | poliz prog.ppp";
+            hint = item + " found no more input for '" + name + "'" + inputStory(input, true);
             break;
         case RuntimeFault::STEP_BUDGET:
         case RuntimeFault::MALFORMED:
