@@ -6,7 +6,7 @@
 #include "poliz/Poliz.h"
 
 void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunOptions& options) {
-    Machine machine(in, out);
+    Machine machine(in, out, options.outputChunk);
     try {
         Program program = decode(poliz, options.fuse);
         machine.run(program, 0);

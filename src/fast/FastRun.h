@@ -2,6 +2,7 @@
 // then run them. What poliz runs programs on; the reference machine (machine/) is the one to read.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 
 class Poliz;
@@ -16,8 +17,11 @@ class Poliz;
 // - Step budget: building with the compile definition POLIZ_STEP_BUDGET=N (only the fuzz build
 //   does) makes the run stop with a RuntimeError "Step budget exhausted!" after N executed
 //   instructions, so endless loops end. Other builds never stop a running program.
+// - outputChunk: output is handed to the stream once this many bytes are buffered (and before
+//   every read and at the end). The playground asks for every write, to show output as it comes.
 struct RunOptions {
     bool fuse = true;
+    std::size_t outputChunk = std::size_t{1} << 15;
 };
 
 // Runs the program with the given input and output streams. Output is buffered and flushed

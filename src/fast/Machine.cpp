@@ -34,10 +34,11 @@ inline constexpr WordTag<kOp> kWord{};
 
 }  // namespace
 
-Machine::Machine(std::istream& in, std::ostream& out) : in(in), out(out), storage(kInitialStack) {
+Machine::Machine(std::istream& in, std::ostream& out, std::size_t outputChunk)
+    : in(in), out(out), storage(kInitialStack), outputChunk(outputChunk) {
     base = sp = storage.data();
     limit = base + storage.size();
-    outBuf.reserve(kOutputChunk + 256);
+    outBuf.reserve(outputChunk + 256);
 }
 
 void Machine::run(Program& prog, int pc) {

@@ -22,12 +22,12 @@ struct MalformedItem {
     RuntimeError (*message)(std::string_view word, int address);
 };
 
-// Output is handed to the stream in chunks of about this size.
+// Output is handed to the stream in chunks of about this size, unless the run asks otherwise.
 inline constexpr std::size_t kOutputChunk = 1 << 15;
 
 class Machine {
 public:
-    Machine(std::istream& in, std::ostream& out);
+    Machine(std::istream& in, std::ostream& out, std::size_t outputChunk = kOutputChunk);
 
     // Runs the program (its code ending in HALT) from pc to the end; checked cell forms that run
     // are replaced by their unchecked forms, so a program is run once.
@@ -49,6 +49,7 @@ private:
     // temps[d] holds the string of a STR_TEMP slot at depth d; buffers are reused, never freed.
     std::vector<std::string> temps;
     std::string outBuf;
+    std::size_t outputChunk;
     std::string lineBuf;  // a string read's line, swapped into the variable
 
     void loop(Instr* prog, int pc);

@@ -58,7 +58,7 @@ void Machine::write(int address) {
     chargeStrings(outBuf.size() - before);
 #endif
     sp = base + first;
-    if (outBuf.size() >= kOutputChunk) {
+    if (outBuf.size() >= outputChunk) {
         out.write(outBuf.data(), static_cast<std::streamsize>(outBuf.size()));
         outBuf.clear();
         checkWritten(out);
