@@ -7,8 +7,8 @@ Usage: explain_test.py POLIZ_SHOW POLIZ PROGRAMS_DIR VSCODE_PACKAGE_JSON MANUAL
 For each NAME.ppp below PROGRAMS_DIR (with NAME.in as standard input), --explain must give
 poliz's standard output and exit status, and its standard error must begin with poliz's
 message. After a message it prints FILE:LINE:COL: error: TEXT (a line within the file), the
-numbered source line, a caret line, and at most one hint; the matcher of the VS Code extension
-must read the file, line, column and message from the first of them. Last, the example in the
+numbered source line, a caret line, at most one hint, and a note when the message names another
+line; the matcher of the VS Code extension must read the file, line, column and message from the first of them. Last, the example in the
 EXPLAIN section of the manual page MANUAL must be what poliz-show prints.
 """
 import json
@@ -40,7 +40,9 @@ def check_explanation(program, name, err_lines, source_lines, matcher):
     if not re.match(rb"^ *\d+ \| ", err_lines[2]) or not re.match(rb"^ *\| [ \t]*\^$", err_lines[3]):
         return f"{program}: no source line and caret after {location!r}"
     rest = err_lines[4:]
-    if len(rest) > 1 or (rest and not rest[0].startswith(b"hint: ")):
+    if rest and rest[0].startswith(b"hint: "):
+        rest = rest[1:]
+    if len(rest) > 1 or (rest and not rest[0].startswith(b"note: the message names line ")):
         return f"{program}: unexpected lines after the caret: {rest!r}"
     return None
 

@@ -18,6 +18,8 @@ struct Explanation {
     std::string lineText;  // the source line at `at`, made visible
     std::string caret;     // the caret line under it
     std::string hint;      // one line, or empty when none is known
+    // Why the place differs from the line poliz's message names, or empty.
+    std::string note;
 };
 
 // What the reads of a run met, for explaining an input error (see InputWitness.h).
@@ -44,8 +46,12 @@ Explanation explainRuntimeError(const CaughtError& error, const Poliz& poliz, in
 //       N | source line
 //         |     ^
 //   hint: ...
-// With no known place, only "FILE: error: TEXT" and the hint.
-std::string formatExplanation(const std::string& fileName, const Explanation& explanation);
+//   note: ...
+// With no known place, only "FILE: error: TEXT" and the hint. A line longer than a terminal is
+// cut around the caret. With `colour`, "error:" is red, the caret green and "hint:" cyan, in
+// the escape sequences of terminals.
+std::string formatExplanation(const std::string& fileName, const Explanation& explanation,
+                              bool colour = false);
 
 // Fills the place, the shown line and the caret of `explanation` for `at`.
 void placeExplanation(Explanation& explanation, SourcePosition at, const SourceText& source);

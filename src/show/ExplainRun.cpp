@@ -12,7 +12,7 @@
 #include "show/Explain.h"
 #include "show/InputWitness.h"
 
-int runExplained(const std::string& fileName) {
+int runExplained(const std::string& fileName, bool colour) {
     ScanTrail trail;
     trail.keepHistory = true;
     // The text the translation read: a source from a pipe cannot be read a second time.
@@ -65,6 +65,6 @@ int runExplained(const std::string& fileName) {
         runtime ? *runtime
                 : explainTranslationError(error, trail,
                                           text.empty() ? SourceText::fromFile(fileName) : SourceText(text));
-    std::cerr << formatExplanation(fileName, explanation) << std::flush;
+    std::cerr << formatExplanation(fileName, explanation, colour) << std::flush;
     return error.status;
 }

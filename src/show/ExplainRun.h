@@ -4,5 +4,6 @@
 
 #include <string>
 
-// Returns poliz's exit status for the program in `fileName`.
-int runExplained(const std::string& fileName);
+// Returns poliz's exit status for the program in `fileName`. With `colour`, the explanation is
+// written in the colours of a terminal.
+int runExplained(const std::string& fileName, bool colour = false);

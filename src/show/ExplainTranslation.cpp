@@ -1,5 +1,6 @@
 // Explaining translation errors: lexical ones by the character met, an unexpected end of file
 // by what was left open, syntax and semantic ones by their message (TranslationHints.h).
+#include <algorithm>
 #include <string_view>
 
 #include "show/Explain.h"
@@ -7,6 +8,11 @@
 #include "show/VisibleText.h"
 
 namespace {
+
+// The part of a long source line shown: this many bytes before the caret, this many in all.
+constexpr std::size_t kShownBefore = 60;
+constexpr std::size_t kShownWidth = 120;
+constexpr const char* kEllipsis = "\u2026";
 
 std::string symbolHint(std::string_view symbol) {
     const char c = symbol.empty() ? '\0' : symbol[0];
@@ -98,6 +104,9 @@ Explanation explainTranslationError(const CaughtError& error, const ScanTrail& t
     explanation.text = visible(text);
     explanation.hint = hint.text;
     placeExplanation(explanation, hint.at, source);
+    if (error.line > 0 && hint.at.known() && hint.at.line != error.line)
+        explanation.note = "the message names line " + std::to_string(error.line) +
+                           ", where poliz noticed the slip; the place above is where it is";
     return explanation;
 }
 
@@ -105,25 +114,42 @@ void placeExplanation(Explanation& explanation, SourcePosition at, const SourceT
     explanation.at = at;
     if (!at.known()) return;
     const std::string_view line = source.line(at.line);
-    explanation.lineText = visible(line);
-    explanation.caret = caretUnder(line, at.column);
+    // A long line is shown as a window around the column, marked at a cut end.
+    const std::size_t column = static_cast<std::size_t>(at.column - 1);
+    std::size_t from = column > kShownBefore ? column - kShownBefore : 0;
+    const std::size_t to = std::min(line.size(), from + kShownWidth);
+    if (to == line.size() && to > kShownWidth) from = std::min(from, to - kShownWidth);
+    const std::string_view shown = line.substr(std::min(from, line.size()), to - std::min(from, to));
+    // Built by appending: g++ 12 warns falsely about const char* + std::string here.
+    explanation.lineText.clear();
+    if (from > 0) explanation.lineText += kEllipsis;
+    explanation.lineText += visible(shown);
+    if (to < line.size()) explanation.lineText += kEllipsis;
+    explanation.caret.assign(from > 0 ? 1 : 0, ' ');
+    explanation.caret += caretUnder(shown, at.column - static_cast<int>(from));
 }
 
-std::string formatExplanation(const std::string& fileName, const Explanation& e) {
-    std::string out = visible(fileName);
+std::string formatExplanation(const std::string& fileName, const Explanation& e, bool colour) {
+    const auto paint = [colour](const char* code, const std::string& text) {
+        return colour ? std::string("\x1b[") + code + "m" + text + "\x1b[0m" : text;
+    };
+    std::string place = visible(fileName);
     if (e.at.known()) {
-        out += ':';
-        out += std::to_string(e.at.line);
-        out += ':';
-        out += std::to_string(e.at.column);
+        place += ':';
+        place += std::to_string(e.at.line);
+        place += ':';
+        place += std::to_string(e.at.column);
     }
-    out += ": error: " + e.text + "\n";
+    std::string out = paint("1", place + ":") + " " + paint("1;31", "error:") + " " + e.text + "\n";
     if (e.at.known()) {
         std::string gutter = std::to_string(e.at.line);
         if (gutter.size() < 5) gutter.insert(0, 5 - gutter.size(), ' ');
         out += gutter + " | " + e.lineText + "\n";
-        out += std::string(gutter.size(), ' ') + " | " + e.caret + "\n";
+        std::string caret = e.caret;
+        caret.insert(caret.size() - 1, colour ? "\x1b[1;32m" : "");
+        out += std::string(gutter.size(), ' ') + " | " + caret + (colour ? "\x1b[0m" : "") + "\n";
     }
-    if (!e.hint.empty()) out += "hint: " + e.hint + "\n";
+    if (!e.hint.empty()) out += paint("1;36", "hint:") + " " + e.hint + "\n";
+    if (!e.note.empty()) out += paint("1", "note:") + " " + e.note + "\n";
     return out;
 }

@@ -6,7 +6,7 @@
 const char* const kShowUsage =
     "Usage: poliz-show [--plain | --trace[=N]] FILE\n"
     "       poliz-show --step [--input IN] FILE\n"
-    "       poliz-show --explain FILE\n"
+    "       poliz-show --explain [--color=WHEN] FILE\n"
     "Shows how poliz translates the program in FILE into POLIZ, and how it runs it.\n"
     "\n"
     "  (no option)  print the POLIZ listing to standard output: every item with its\n"
@@ -22,6 +22,8 @@ const char* const kShowUsage =
     "               a read takes the next line of the commands\n"
     "  --explain    run the program as poliz does; after an error message, show where\n"
     "               it is (FILE:LINE:COL), the source line with a caret, and a hint\n"
+    "  --color=WHEN with --explain: colour the explanation always, never, or auto\n"
+    "               (the default: on a terminal, unless NO_COLOR is set)\n"
     "  --help       print this help and exit\n"
     "\n"
     "Exit status: 0 success, 1 lexical error or unreadable file, 2 syntax error,\n"
@@ -31,6 +33,7 @@ namespace {
 
 constexpr std::string_view kTracePrefix = "--trace=";
 constexpr std::string_view kInputPrefix = "--input=";
+constexpr std::string_view kColourPrefix = "--color=";
 // More steps than any trace anyone reads; keeps the count far from overflow.
 constexpr std::int64_t kMaxSteps = 1'000'000'000'000'000LL;
 
@@ -46,6 +49,11 @@ std::int64_t stepCount(std::string_view text) {
     return n;
 }
 
+ShowOptions withError(ShowOptions options, std::string error) {
+    options.error = std::move(error);
+    return options;
+}
+
 }  // namespace
 
 ShowOptions parseShowOptions(int argc, const char* const* argv) {
@@ -53,6 +61,7 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
     bool optionsEnded = false;
     bool hasFile = false;  // an empty name is a file name too, one that cannot be opened
     bool hasInput = false;
+    bool hasColour = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
@@ -76,6 +85,18 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
                 options.error = "--trace=N needs a number of steps N, not '" + std::string(count) + "'";
                 return options;
             }
+        } else if (isOption && arg.starts_with(kColourPrefix)) {
+            const std::string_view when = arg.substr(kColourPrefix.size());
+            if (when == "auto")
+                options.colour = ShowOptions::Colour::AUTO;
+            else if (when == "always")
+                options.colour = ShowOptions::Colour::ALWAYS;
+            else if (when == "never")
+                options.colour = ShowOptions::Colour::NEVER;
+            else
+                return withError(options,
+                                 "--color takes auto, always or never, not '" + std::string(when) + "'");
+            hasColour = true;
         } else if (isOption && arg == "--step") {
             options.mode = ShowOptions::Mode::STEP;
         } else if (isOption && (arg == "--input" || arg.starts_with(kInputPrefix))) {
@@ -105,5 +126,7 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
         options.error = "no source file given";
     else if (hasInput && options.mode != ShowOptions::Mode::STEP)
         options.error = "--input goes with --step only";
+    else if (hasColour && options.mode != ShowOptions::Mode::EXPLAIN)
+        options.error = "--color goes with --explain only";
     return options;
 }

@@ -13,6 +13,10 @@ struct ShowOptions {
     std::string file;
     // STEP: the file the program reads from; empty for the commands' own stream.
     std::string inputFile;
+    // EXPLAIN: whether the explanation is coloured; AUTO colours it on a terminal without
+    // NO_COLOR in the environment.
+    enum class Colour { AUTO, ALWAYS, NEVER };
+    Colour colour = Colour::AUTO;
     // Not empty when the command line is wrong; says what is wrong, without a prefix.
     std::string error;
 };

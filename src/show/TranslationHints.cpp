@@ -201,6 +201,11 @@ Hint chainedComparisonHint(const LexemeHistory& lexemes, const SourceText& sourc
 
 Hint syntaxHint(const std::string& message, const LexemeHistory& lexemes, const ScanTrail& trail,
                 const SourceText& source) {
+    if (message == msg::kNestingTooDeep)
+        return {{},
+                "blocks, statements and parentheses inside one another count as levels of nesting, and "
+                "poliz takes about a thousand: keep parts of a long expression in variables, and nest fewer "
+                "blocks"};
     if (lexemes.back(0) == nullptr) return {};
     if (Hint h = chainedComparisonHint(lexemes, source); !h.text.empty()) return h;
     const Token& off = *lexemes.back(0);

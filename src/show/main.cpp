@@ -2,6 +2,7 @@
 // listing, run it as poliz does while tracing every step on standard error, or step through it.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -72,6 +73,13 @@ int step(const ShowOptions& options) {
     return stepper.run();
 }
 
+// As gcc and clang decide: on a terminal, unless the environment asks for no colour.
+bool coloured(ShowOptions::Colour colour) {
+    if (colour != ShowOptions::Colour::AUTO) return colour == ShowOptions::Colour::ALWAYS;
+    const char* noColour = std::getenv("NO_COLOR");
+    return isatty(STDERR_FILENO) != 0 && (noColour == nullptr || *noColour == '\0');
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,7 +94,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.mode == ShowOptions::Mode::EXPLAIN)
-        return reportErrors([&options] { return runExplained(options.file); });
+        return reportErrors([&options] { return runExplained(options.file, coloured(options.colour)); });
     return reportErrors([&options] {
         if (options.mode == ShowOptions::Mode::STEP) return step(options);
         return options.mode == ShowOptions::Mode::TRACE ? trace(options) : list(options);
