@@ -1,6 +1,7 @@
 // Reading poliz-show's command line (see ShowOptions.h).
 #include "show/ShowOptions.h"
 
+#include <limits>
 #include <string_view>
 
 const char* const kShowUsage =
@@ -34,19 +35,28 @@ namespace {
 constexpr std::string_view kTracePrefix = "--trace=";
 constexpr std::string_view kInputPrefix = "--input=";
 constexpr std::string_view kColourPrefix = "--color=";
-// More steps than any trace anyone reads; keeps the count far from overflow.
-constexpr std::int64_t kMaxSteps = 1'000'000'000'000'000LL;
+constexpr std::int64_t kMaxSteps = std::numeric_limits<std::int64_t>::max();
 
-// A step count of plain decimal digits, or kNoLimit for anything else.
+// A step count of plain decimal digits up to kMaxSteps, or kNoLimit for anything else.
 std::int64_t stepCount(std::string_view text) {
     if (text.empty()) return ShowOptions::kNoLimit;
     std::int64_t n = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return ShowOptions::kNoLimit;
-        n = n * 10 + (c - '0');
-        if (n > kMaxSteps) return ShowOptions::kNoLimit;
+        const int digit = c - '0';
+        if (n > (kMaxSteps - digit) / 10) return ShowOptions::kNoLimit;
+        n = n * 10 + digit;
     }
     return n;
+}
+
+// The mode an option chooses; LIST for an option that chooses none (and --help, which wins).
+ShowOptions::Mode modeOf(std::string_view arg) {
+    if (arg == "--trace" || arg.starts_with(kTracePrefix)) return ShowOptions::Mode::TRACE;
+    if (arg == "--plain") return ShowOptions::Mode::PLAIN;
+    if (arg == "--explain") return ShowOptions::Mode::EXPLAIN;
+    if (arg == "--step") return ShowOptions::Mode::STEP;
+    return ShowOptions::Mode::LIST;
 }
 
 ShowOptions withError(ShowOptions options, std::string error) {
@@ -62,9 +72,18 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
     bool hasFile = false;  // an empty name is a file name too, one that cannot be opened
     bool hasInput = false;
     bool hasColour = false;
+    std::string modeOption;  // the option that chose the mode, if one did
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        // Two options that choose different modes contradict each other: neither wins.
+        const ShowOptions::Mode chosen = modeOf(arg);
+        if (isOption && chosen != ShowOptions::Mode::LIST) {
+            const std::string name(arg.substr(0, arg.find('=')));
+            if (!modeOption.empty() && chosen != options.mode)
+                return withError(options, "'" + modeOption + "' and '" + name + "' cannot be combined");
+            modeOption = name;
+        }
         if (isOption && arg == "--") {
             optionsEnded = true;
         } else if (isOption && arg == "--help") {

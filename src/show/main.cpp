@@ -15,6 +15,8 @@
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "poliz/PolizListing.h"
+#include "scanner/ScanTrail.h"
+#include "scanner/SourceRest.h"
 #include "show/ExplainRun.h"
 #include "show/PolizAnnotatedListing.h"
 #include "show/ShowOptions.h"
@@ -28,14 +30,28 @@ namespace {
 // statuses 1 to 5 that poliz-show shares with poliz.
 constexpr int kUsageStatus = 64;
 
-int list(const ShowOptions& options) {
+// The translator keeps the text it reads, so that the listing and the stepper show the source
+// without reading it a second time: a FIFO or a pipe gives it only once.
+struct Translation {
     Poliz poliz;
-    Parser parser(options.file.c_str(), poliz);
-    parser.go();
+    ScanTrail trail = keepingText();
+    Parser parser;
+    explicit Translation(const std::string& file) : parser(file.c_str(), poliz, &trail) { parser.go(); }
+
+    static ScanTrail keepingText() {
+        ScanTrail trail;
+        trail.keepText = true;
+        return trail;
+    }
+    std::vector<std::string> sourceLines() { return splitSourceLines(parser.source().keptText()); }
+};
+
+int list(const ShowOptions& options) {
+    Translation translation(options.file);
     if (options.mode == ShowOptions::Mode::PLAIN)
-        std::cout << plainListing(poliz);
+        std::cout << plainListing(translation.poliz);
     else
-        std::cout << annotatedListing(poliz, readSourceLines(options.file));
+        std::cout << annotatedListing(translation.poliz, translation.sourceLines());
     std::cout << std::flush;
     checkWritten(std::cout);
     return 0;
@@ -51,15 +67,16 @@ int trace(const ShowOptions& options) {
     };
     RunSettings settings;
     settings.sourceText = &source;
-    return runProgram(options.file, std::cin, std::cout, traced, settings);
+    const int status = runProgram(options.file, std::cin, std::cout, traced, settings);
+    std::cerr.flush();
+    checkWritten(std::cerr);
+    return status;
 }
 
 // The stepper reads its commands from standard input and echoes them when they come from a
 // script, so that its transcript reads as a typed session does.
 int step(const ShowOptions& options) {
-    Poliz poliz;
-    Parser parser(options.file.c_str(), poliz);
-    parser.go();
+    Translation translation(options.file);
     std::ifstream input;
     if (!options.inputFile.empty()) {
         input.open(options.inputFile, std::ios::binary);
@@ -67,10 +84,18 @@ int step(const ShowOptions& options) {
         if (!input || std::filesystem::is_directory(options.inputFile, ignored))
             throw OpenError(options.inputFile);
     }
+    // A program given on standard input is followed there by the commands.
+    SourceRestBuffer rest(translation.parser.source());
+    std::istream restOfSource(&rest);
+    const bool commandsFollowProgram = translation.parser.source().isStandardInput();
     const bool fromScript = isatty(STDIN_FILENO) == 0;
-    Stepper stepper(poliz, readSourceLines(options.file), std::cin, std::cout, fromScript,
+    Stepper stepper(translation.poliz, translation.sourceLines(),
+                    commandsFollowProgram ? restOfSource : std::cin, std::cout, fromScript,
                     options.inputFile.empty() ? nullptr : &input);
-    return stepper.run();
+    const int status = stepper.run();
+    std::cout.flush();
+    checkWritten(std::cout);
+    return status;
 }
 
 // As gcc and clang decide: on a terminal, unless the environment asks for no colour.
@@ -90,8 +115,11 @@ int main(int argc, char** argv) {
         return kUsageStatus;
     }
     if (options.mode == ShowOptions::Mode::HELP) {
-        std::cout << kShowUsage;
-        return 0;
+        return reportErrors([] {
+            std::cout << kShowUsage << std::flush;
+            checkWritten(std::cout);
+            return 0;
+        });
     }
     if (options.mode == ShowOptions::Mode::EXPLAIN)
         return reportErrors([&options] { return runExplained(options.file, coloured(options.colour)); });
