@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""poliz-show whatever it is fed: every mode on a FIFO whose writer is gone and on a pipe given
+as /dev/stdin, every mode writing to a full device, modes that contradict each other, the
+largest --trace count, and the colours of --explain.
+
+Usage: show_robustness_test.py POLIZ_SHOW POLIZ
+"""
+import os
+import pty
+import subprocess
+import sys
+import tempfile
+import threading
+
+TIMEOUT = 20
+PROGRAM = b"program {\n    int a = 2;\n    write(a * 3);\n}\n"
+BROKEN = b"program {\n    int a, b\n    a = 1;\n}\n"
+STEP_COMMANDS = b"s\nc\nq\n"
+MODES = [[], ["--plain"], ["--trace"], ["--trace=2"], ["--explain"], ["--step"]]
+
+failures = []
+
+
+def expect(name, got, want):
+    if got != want:
+        failures.append(name)
+        print(f"FAIL {name}:\n  expected {want!r}\n  actual   {got!r}")
+
+
+def run(args, stdin=b"", **kwargs):
+    done = subprocess.run(args, input=stdin, capture_output=True, timeout=TIMEOUT, **kwargs)
+    return done.returncode, done.stdout, done.stderr
+
+
+def through_fifo(show, mode, tmp, text):
+    """Runs poliz-show on a FIFO that a writer fills and closes; the result, or None on a hang."""
+    fifo = os.path.join(tmp, "prog.ppp")
+    if os.path.exists(fifo):
+        os.unlink(fifo)
+    os.mkfifo(fifo)
+
+    def write():
+        with open(fifo, "wb") as f:
+            f.write(text)
+
+    writer = threading.Thread(target=write)
+    writer.start()
+    try:
+        return run([show, *mode, fifo], STEP_COMMANDS)
+    except subprocess.TimeoutExpired:
+        return None
+    finally:
+        writer.join(TIMEOUT)
+
+
+def check_sources(show, poliz, tmp):
+    path = os.path.join(tmp, "file.ppp")
+    for text in (PROGRAM, BROKEN):
+        with open(path, "wb") as f:
+            f.write(text)
+        for mode in MODES:
+            name = " ".join(mode) or "listing"
+            # The file's name differs in the explanation; the rest must be alike.
+            want = run([show, *mode, path], STEP_COMMANDS)
+            got = through_fifo(show, mode, tmp, text)
+            fifo = os.path.join(tmp, "prog.ppp").encode()
+            expect(f"{name} on a FIFO", got and (got[0], got[1], got[2].replace(fifo, path.encode())), want)
+            if mode != ["--step"]:
+                piped = run([show, *mode, "/dev/stdin"], text)
+                expect(f"{name} on /dev/stdin", (piped[0], piped[1], piped[2].replace(b"/dev/stdin", path.encode())), want)
+        expect("poliz and --explain agree on /dev/stdin",
+               run([show, "--explain", "/dev/stdin"], text)[:2], run([poliz, "/dev/stdin"], text)[:2])
+    # The stepper's commands follow a program given on standard input.
+    status, out, _ = run([show, "--step", "/dev/stdin"], PROGRAM + STEP_COMMANDS)
+    expect("--step on /dev/stdin runs to the end", (status, b'output: "6"' in out), (0, True))
+
+
+def check_full_device(show, tmp):
+    path = os.path.join(tmp, "file.ppp")
+    with open(path, "wb") as f:
+        f.write(PROGRAM)
+    with open("/dev/full", "wb") as full:
+        for mode in MODES + [["--help"]]:
+            done = subprocess.run([show, *mode, path], input=STEP_COMMANDS, stdout=full,
+                                  stderr=subprocess.DEVNULL, timeout=TIMEOUT)
+            expect(f"{' '.join(mode) or 'listing'} to a full standard output", done.returncode, 5)
+        done = subprocess.run([show, "--trace", path], stdout=subprocess.DEVNULL, stderr=full, timeout=TIMEOUT)
+        expect("a trace to a full standard error", done.returncode, 5)
+
+
+def check_command_line(show, tmp):
+    path = os.path.join(tmp, "file.ppp")
+    for first, second in (["--trace", "--explain"], ["--explain", "--trace=3"], ["--step", "--plain"],
+                          ["--plain", "--trace"]):
+        status, out, err = run([show, first, second, path])
+        want = f"poliz-show: '{first.split('=')[0]}' and '{second.split('=')[0]}' cannot be combined\n"
+        expect(f"{first} with {second}", (status, out, err.split(b"\n")[0] + b"\n"), (64, b"", want.encode()))
+    status, _, err = run([show, "--trace=9223372036854775807", path])
+    expect("--trace=2^63-1 traces the whole run", (status, err.count(b"\n") > 5), (0, True))
+    status, _, err = run([show, "--trace=9223372036854775808", path])
+    expect("--trace=2^63 is refused", status, 64)
+    expect("--color needs --explain", run([show, "--color=always", path])[0], 64)
+
+
+def check_colour(show, tmp):
+    path = os.path.join(tmp, "broken.ppp")
+    with open(path, "wb") as f:
+        f.write(BROKEN)
+    plain = run([show, "--explain", path])[2]
+    expect("no colour into a pipe", b"\x1b[" in plain, False)
+    coloured = run([show, "--explain", "--color=always", path])[2]
+    expect("--color=always colours the error red", b"\x1b[1;31merror:\x1b[0m" in coloured, True)
+    expect("--color=always colours the hint cyan", b"\x1b[1;36mhint:\x1b[0m" in coloured, True)
+    # On a terminal, colour unless NO_COLOR is set and not empty.
+    for env, want in ((None, True), ("1", False), ("", True)):
+        environment = dict(os.environ)
+        environment.pop("NO_COLOR", None)
+        if env is not None:
+            environment["NO_COLOR"] = env
+        leader, follower = pty.openpty()
+        subprocess.run([show, "--explain", path], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=follower, env=environment, timeout=TIMEOUT)
+        os.close(follower)
+        text = b""
+        try:
+            while chunk := os.read(leader, 4096):
+                text += chunk
+        except OSError:
+            pass
+        os.close(leader)
+        expect(f"colour on a terminal with NO_COLOR={env!r}", b"\x1b[1;31m" in text, want)
+    expect("--color=never on a terminal", b"\x1b[" in run([show, "--explain", "--color=never", path])[2], False)
+
+
+def main():
+    if len(sys.argv) != 3:
+        raise SystemExit(__doc__)
+    show, poliz = (os.path.abspath(a) for a in sys.argv[1:])
+    with tempfile.TemporaryDirectory() as tmp:
+        check_sources(show, poliz, tmp)
+        check_full_device(show, tmp)
+        check_command_line(show, tmp)
+        check_colour(show, tmp)
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
