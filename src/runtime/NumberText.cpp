@@ -11,27 +11,38 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isSign(char c) { return c == '+' || c == '-'; }
 
-std::size_t skipBlanks(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
-    return i;
-}
+// A reading position in a text. Past the end it sees '\0', which no rule below accepts, so
+// the end is checked in one place.
+class Cursor {
+    std::string_view text;
+    std::size_t at = 0;
+
+public:
+    explicit Cursor(std::string_view text) : text(text) {}
+    char peek() const { return at < text.size() ? text[at] : '\0'; }
+    char take() { return text[at++]; }  // only after peek() saw a character
+    void skipBlanks() {
+        while (isBlank(peek())) ++at;
+    }
+};
 
 }  // namespace
 
 std::optional<std::int32_t> readInt(std::string_view text, bool* overflowed) {
-    std::size_t i = skipBlanks(text);
+    Cursor c(text);
+    c.skipBlanks();
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i >= text.size() || !isDigit(text[i])) return std::nullopt;
+    if (isSign(c.peek())) negative = c.take() == '-';
+    if (!isDigit(c.peek())) return std::nullopt;
     // Accumulate the magnitude in 64 bits and stop growing once it is past any 32-bit value.
     const std::int64_t limit = negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
                                         : std::int64_t{std::numeric_limits<std::int32_t>::max()};
     std::int64_t magnitude = 0;
     bool over = false;
-    for (; i < text.size() && isDigit(text[i]); ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
+    while (isDigit(c.peek())) {
+        magnitude = magnitude * 10 + (c.take() - '0');
         if (magnitude > limit) {
             over = true;
             magnitude = limit;
@@ -42,23 +53,23 @@ std::optional<std::int32_t> readInt(std::string_view text, bool* overflowed) {
 }
 
 std::optional<float> readReal(std::string_view text, bool* overflowed) {
-    std::size_t i = skipBlanks(text);
+    Cursor c(text);
+    c.skipBlanks();
     std::string number;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+    if (isSign(c.peek())) number += c.take();
     bool digits = false;
-    for (; i < text.size() && isDigit(text[i]); ++i, digits = true) number += text[i];
-    if (i < text.size() && text[i] == '.') {
-        number += text[i++];
-        for (; i < text.size() && isDigit(text[i]); ++i, digits = true) number += text[i];
+    for (; isDigit(c.peek()); digits = true) number += c.take();
+    if (c.peek() == '.') {
+        number += c.take();
+        for (; isDigit(c.peek()); digits = true) number += c.take();
     }
     if (!digits) return std::nullopt;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    if (c.peek() == 'e' || c.peek() == 'E') {
         // Input takes the exponent mark and its sign even when no digit follows, and then fails.
-        number += text[i++];
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
-        bool expDigits = false;
-        for (; i < text.size() && isDigit(text[i]); ++i, expDigits = true) number += text[i];
-        if (!expDigits) return std::nullopt;
+        number += c.take();
+        if (isSign(c.peek())) number += c.take();
+        if (!isDigit(c.peek())) return std::nullopt;
+        while (isDigit(c.peek())) number += c.take();
     }
     float value = std::strtof(number.c_str(), nullptr);
     if (overflowed) *overflowed = std::isinf(value);
