@@ -10,7 +10,7 @@ CMAKE_FLAGS ?=
 MAKEFLAGS += --no-print-directory
 
 .PHONY: all build run test vscode-extension install sanitize bench fuzz mutants mutants-sample clean tools test-tools reconfigure \
-	playground playground-serve bench-playground
+	playground playground-serve bench-playground conformance-kit
 
 all: build
 
@@ -46,6 +46,12 @@ test: $(BUILD_DIR)/CMakeCache.txt | test-tools
 # The VS Code extension as a .vsix package, made with @vscode/vsce installed into the build tree.
 vscode-extension: $(BUILD_DIR)/CMakeCache.txt
 	@cmake --build --preset release --target vscode-extension
+
+# The conformance kit, $(BUILD_DIR)/conformance/ and $(BUILD_DIR)/conformance.tar.gz: the golden
+# programs, generated ones and a runner that checks any implementation of the language against
+# poliz with Python 3 alone (tools/conformance/kit/README.md says how).
+conformance-kit: build | test-tools
+	@cmake --build --preset release -j $(JOBS) --target conformance_kit
 
 # Installs poliz, poliz-show and their manual pages under PREFIX (bin/, share/man/man1/);
 # DESTDIR, when set, is put in front of every path, as packagers expect.

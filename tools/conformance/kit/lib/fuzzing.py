@@ -1,0 +1,108 @@
+"""`run --fuzz`: generated programs on an implementation, against poliz's results on them (those
+stored when the kit was built, or a poliz given with --reference); the first difference is
+reduced, saved and shown."""
+import json
+import os
+import shutil
+import sys
+import tempfile
+
+import catalogue
+import golden
+import process
+import progen
+from reducer import Reducer
+
+
+class Generated:
+    """One generated program, its input and poliz's result on it."""
+
+    def __init__(self, name, source, stdin, expected):
+        self.name, self.source, self.stdin, self.expected = name, source, stdin, expected
+
+
+def stored_programs():
+    folder = os.path.join(catalogue.kit_root(), "fuzz")
+    with open(os.path.join(folder, "catalogue.json"), encoding="utf-8") as f:
+        stored = json.load(f)
+    return folder, stored
+
+
+def generated(seed, reference, folder, stored, scratch):
+    if reference is None:
+        base = os.path.join(folder, f"prog-{seed}")
+        read = lambda suffix: open(base + suffix, "rb").read()  # noqa: E731
+        return Generated(f"prog-{seed}", read(".ppp").decode("latin-1"), read(".in"),
+                         process.Result(read(".out"), read(".err"), stored["statuses"][str(seed)]))
+    program = progen.ProgramMaker(progen.Knobs()).make(seed)
+    path = os.path.join(scratch, program.name + ".ppp")
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        f.write(program.source)
+    stdin = program.input.encode("utf-8")
+    return Generated(program.name, program.source, stdin, process.run(reference, path, stdin))
+
+
+def save(out, program, source, expected, actual):
+    os.makedirs(out, exist_ok=True)
+    base = os.path.join(out, program.name)
+    files = {".ppp": source.encode("latin-1"), ".in": program.stdin, ".expected.out": expected.stdout,
+             ".expected.err": expected.stderr, ".expected.status": f"{expected.status_text()}\n".encode(),
+             ".actual.out": actual.stdout, ".actual.err": actual.stderr,
+             ".actual.status": f"{actual.status_text()}\n".encode()}
+    for suffix, data in files.items():
+        with open(base + suffix, "wb") as f:
+            f.write(data)
+    return base
+
+
+def show(source, program, expected, actual):
+    print(source, end="" if source.endswith("\n") else "\n")
+    if program.stdin:
+        print("with the input:\n" + program.stdin.decode("utf-8", "replace"), end="")
+    print(f"exit status: expected {expected.status_text()}, actual {actual.status_text()}")
+    for stream, a, b in (("stdout", expected.stdout, actual.stdout), ("stderr", expected.stderr, actual.stderr)):
+        if a != b:
+            print(golden.unified_diff(stream, a, b), end="")
+
+
+def main(args):
+    words = process.command_words(args.implementation)
+    reference = process.command_words(args.reference) if args.reference else None
+    folder, stored = stored_programs()
+    last = stored["first"] + stored["count"] - 1
+    if reference is None and (args.seed < stored["first"] or args.seed + args.fuzz - 1 > last):
+        raise SystemExit(f"run: the kit holds poliz's results for seeds {stored['first']} to {last} only; "
+                         "give --reference CMD (a poliz) for others")
+    out = args.out or "findings"
+    scratch = tempfile.mkdtemp(prefix="conformance-")
+    try:
+        for seed in range(args.seed, args.seed + args.fuzz):
+            program = generated(seed, reference, folder, stored, scratch)
+            path = os.path.join(scratch, program.name + ".ppp")
+            with open(path, "w", encoding="latin-1", newline="") as f:
+                f.write(program.source)
+            actual = process.run(words, path, program.stdin, args.timeout)
+            if actual.key() == program.expected.key():
+                continue
+            passed = seed - args.seed
+            print(f"FAIL seed {seed}: {program.name} runs differently")
+            source, expected = program.source, program.expected
+            if reference is None:
+                print("(not reduced: reducing runs every smaller program on poliz too; give --reference CMD)")
+            else:
+                # The reducer measures its time limits on the program as generated, at `path`.
+                reducer = Reducer(reference, words, program.stdin, scratch, program.name, args.timeout)
+                source = reducer.reduce(program.source, Reducer.difference(expected, actual))
+                expected, actual = reducer.results(source)
+                print(f"reduced from {program.source.count(chr(10))} to {source.count(chr(10))} lines "
+                      f"in {reducer.tests} runs:")
+            base = save(out, program, source, expected, actual)
+            show(source, program, expected, actual)
+            print(f"saved as {base}.ppp with its input ({base}.in) and both results")
+            print(f"{passed} passed, 1 failed")
+            return 1
+        print(f"{args.fuzz} passed, 0 failed")
+        return 0
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+        sys.stdout.flush()
