@@ -268,27 +268,31 @@ constexpr std::array<Op, kOperations> makePlain() {
 }
 inline constexpr std::array<Op, kOperations> kPlain = makePlain();
 
-// Every combination that the decoder asks for exists, exactly once.
-constexpr bool complete() {
+// Every combination that the decoder asks for exists (the checks take the tables as
+// arguments so that tests can hand them broken ones).
+using PlainTable = std::array<Op, kOperations>;
+constexpr bool complete(const PlainTable& plain, const FusedTable& fused, const CellTable& cell) {
     for (int w = 1; w < kOperations; ++w) {
         const auto word = static_cast<BinaryWord>(w);
-        if (kPlain[w] == Op::NOP) return false;
+        if (plain[w] == Op::NOP) return false;
         for (Shape s :
              {Shape::WITH_OPERAND, Shape::WITH_OPERANDS, Shape::STATEMENT, Shape::CONDITION, Shape::BRANCH})
-            if (kFused[static_cast<int>(s)][w] == Op::NOP) return false;
+            if (fused[static_cast<int>(s)][w] == Op::NOP) return false;
         for (int f = 1; f < kFormCount; ++f)
             for (int c = 0; c < 2; ++c) {
-                if (kCell[f][w][c][0] == Op::NOP) return false;
-                if ((kCell[f][w][c][1] == Op::NOP) == isComparison(word)) return false;
+                if (cell[f][w][c][0] == Op::NOP) return false;
+                if ((cell[f][w][c][1] == Op::NOP) == isComparison(word)) return false;
             }
     }
     return true;
 }
-constexpr bool unique() {
-    for (int a = 0; a < kOpCount; ++a)
-        for (int b = a + 1; b < kOpCount; ++b) {
-            const OpInfo& x = kOpInfo[a];
-            const OpInfo& y = kOpInfo[b];
+// ... and exactly once.
+template <std::size_t N>
+constexpr bool unique(const OpInfo (&infos)[N]) {
+    for (std::size_t a = 0; a < N; ++a)
+        for (std::size_t b = a + 1; b < N; ++b) {
+            const OpInfo& x = infos[a];
+            const OpInfo& y = infos[b];
             if (x.word != BinaryWord::NONE && x.family == y.family && x.shape == y.shape &&
                 x.word == y.word && x.forms == y.forms && x.checked == y.checked && x.tested == y.tested)
                 return false;
@@ -298,8 +302,9 @@ constexpr bool unique() {
 
 }  // namespace opdetail
 
-static_assert(opdetail::complete(), "every word has its plain, fused and cell opcodes");
-static_assert(opdetail::unique(), "no two opcodes have the same fields");
+static_assert(opdetail::complete(opdetail::kPlain, opdetail::kFused, opdetail::kCell),
+              "every word has its plain, fused and cell opcodes");
+static_assert(opdetail::unique(kOpInfo), "no two opcodes have the same fields");
 static_assert(info(Op::HALT).family == Family::FUSED && !isCellForm(Op::HALT));
 static_assert(isBinary(Op::NE) && !isBinary(Op::ASSIGN) && !isBinary(Op::P_ADD));
 
@@ -365,7 +370,7 @@ constexpr Op plainOpOf(Operation op) {
 namespace opdetail {
 // Every word of the vocabulary has its own plain opcode, and the two-operand ones agree with
 // BinaryWord both ways.
-constexpr bool vocabularyMapped() {
+constexpr bool vocabularyMapped(Op (*plainOpOf)(Operation)) {
     for (int k = 0; k < kVocabularySize; ++k) {
         const auto op = static_cast<Operation>(k);
         const Op plain = plainOpOf(op);
@@ -379,6 +384,7 @@ constexpr bool vocabularyMapped() {
     return plainOpOf(Operation::NOTHING) == Op::NOP;
 }
 }  // namespace opdetail
-static_assert(opdetail::vocabularyMapped(), "each word of the vocabulary decodes to its own plain opcode");
+static_assert(opdetail::vocabularyMapped(plainOpOf),
+              "each word of the vocabulary decodes to its own plain opcode");
 static_assert(plainOpOf(Operation::NE) == Op::NE && plainOpOf(Operation::MUL) == Op::MUL &&
               plainOpOf(Operation::NEG) == Op::NEG);

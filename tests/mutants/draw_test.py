@@ -38,6 +38,7 @@ FIRST_CPP = """\
 #include "fast/shared.h"
 #include "show/outside.h"
 #define TWICE(x) ((x) * 2)
+static_assert(sizeof(int) >= 2 && 3 > 1, "checked while compiling");
 
 int twice(int x) { return TWICE(x) + outside(x); }
 
@@ -146,6 +147,8 @@ class DrawerTest(unittest.TestCase):
                          {"src/fast/first.cpp", "src/fast/second.cpp", "src/fast/shared.h", "src/fast/lonely.h"})
         macro_line = FIRST_CPP.splitlines().index("#define TWICE(x) ((x) * 2)") + 1
         self.assertFalse([s.describe() for s in sites if s.path == "src/fast/first.cpp" and s.line == macro_line])
+        self.assertFalse([s.describe() for s in sites
+                          if s.path == "src/fast/first.cpp" and s.line == macro_line + 1])  # static_assert
         # A return with a value is never deleted: the function would end without one.
         self.assertFalse([s.describe() for s in sites if s.original.startswith("return ")])
 

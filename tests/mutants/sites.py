@@ -6,7 +6,9 @@ A site is a byte range of one file and the text to put there. The kinds of fault
 replaced, a relational boundary moved (`<` to `<=`), one operand of `&&`/`||` kept alone, a
 prefix `-`, `!` or `~` dropped, `++`/`--` swapped, an integer, real or bool literal changed, the
 condition of an if, a loop or `?:` negated, and a call statement, bare `return`, `break` or
-`continue` deleted. Code spelt inside a macro's body is not in the tree and is never mutated.
+`continue` deleted. Code spelt inside a macro's body is not in the tree and is never mutated,
+nor is the condition of a static_assert: it runs only in the compiler, so a change there can
+only fail the build or weaken the check, never change what a program does.
 """
 
 import os
@@ -154,6 +156,8 @@ class Collector:
         while stack:
             cursor, parent = stack.pop()
             kind = kind_of(cursor)
+            if kind == "STATIC_ASSERT":
+                continue
             if kind:
                 f = self.file_of(cursor.extent.start.file)
                 if f is not None:

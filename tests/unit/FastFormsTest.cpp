@@ -4,6 +4,8 @@
 // forms shows it, as golden listings of compiled code do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -119,3 +121,50 @@ TEST(FusedLayouts, TheCheckerRejectsOffsetsThatNameOtherItems) {
 }
 
 }  // namespace
+
+// The checks that tie the opcode tables together at compile time reject a hole, a duplicate and
+// a word decoded to the wrong opcode.
+TEST(OpTables, TheCheckersRejectAHoleADuplicateAndAWrongMapping) {
+    using namespace opdetail;
+    EXPECT_TRUE(complete(kPlain, kFused, kCell));
+    auto plain = kPlain;
+    plain[static_cast<int>(BinaryWord::NE)] = Op::NOP;
+    EXPECT_FALSE(complete(plain, kFused, kCell));
+    auto fused = kFused;
+    fused[static_cast<int>(Shape::BRANCH)][static_cast<int>(BinaryWord::ADD)] = Op::NOP;
+    EXPECT_FALSE(complete(kPlain, fused, kCell));
+    auto cell = kCell;
+    cell[kFormCount - 1][static_cast<int>(BinaryWord::MUL)][1][0] = Op::NOP;  // checked, untested
+    EXPECT_FALSE(complete(kPlain, kFused, cell));
+    cell = kCell;
+    cell[1][static_cast<int>(BinaryWord::MUL)][0][0] = Op::NOP;  // unchecked, untested
+    EXPECT_FALSE(complete(kPlain, kFused, cell));
+    cell = kCell;
+    cell[1][static_cast<int>(BinaryWord::LT)][0][1] = Op::NOP;  // a comparison without its test
+    EXPECT_FALSE(complete(kPlain, kFused, cell));
+    cell = kCell;
+    cell[1][static_cast<int>(BinaryWord::ADD)][1][1] = Op::ADD;  // a test of a sum
+    EXPECT_FALSE(complete(kPlain, kFused, cell));
+
+    OpInfo infos[kOpCount];
+    std::copy(std::begin(kOpInfo), std::end(kOpInfo), infos);
+    EXPECT_TRUE(unique(infos));
+    infos[static_cast<int>(Op::U_II_ADD)].checked = true;  // now the same as II_ADD
+    EXPECT_FALSE(unique(infos));
+    std::copy(std::begin(kOpInfo), std::end(kOpInfo), infos);
+    infos[kOpCount - 1] = info(Op::NE);  // the last one the same as one far before it
+    EXPECT_FALSE(unique(infos));
+
+    EXPECT_TRUE(vocabularyMapped(plainOpOf));
+    EXPECT_FALSE(
+        vocabularyMapped([](Operation op) { return op == Operation::OR ? Op::AND : plainOpOf(op); }));
+    EXPECT_FALSE(
+        vocabularyMapped([](Operation op) { return op == Operation::EMPTY ? Op::DUP : plainOpOf(op); }));
+    EXPECT_FALSE(
+        vocabularyMapped([](Operation op) { return op == Operation::DUP ? Op::NOP : plainOpOf(op); }));
+    EXPECT_FALSE(vocabularyMapped([](Operation op) { return op == Operation::LT ? Op::GT : plainOpOf(op); }));
+    EXPECT_FALSE(
+        vocabularyMapped([](Operation op) { return op == Operation::ADD ? Op::DUP : plainOpOf(op); }));
+    EXPECT_FALSE(
+        vocabularyMapped([](Operation op) { return op == Operation::NOTHING ? Op::DUP : plainOpOf(op); }));
+}

@@ -55,3 +55,14 @@ TEST(NumberText, ReadingAtTheEdges) {
     EXPECT_EQ(readReal("-.5e1", &over), -5.0f);
     EXPECT_FALSE(over);
 }
+
+TEST(NumberText, EveryBlankBeforeANumberIsSkippedAndNothingElse) {
+    for (const std::string blank : {" ", "\t", "\n", "\v", "\f", "\r"}) {
+        EXPECT_EQ(readInt(blank + blank + "7"), 7) << int(blank[0]);
+        EXPECT_EQ(readReal(blank + "-7.5"), -7.5f) << int(blank[0]);
+    }
+    for (const std::string& other : {std::string("\a"), std::string("_"), std::string(1, '\0')}) {
+        EXPECT_FALSE(readInt(other + "7")) << int(other[0]);
+        EXPECT_FALSE(readReal(other + "7.5")) << int(other[0]);
+    }
+}
