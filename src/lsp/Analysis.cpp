@@ -11,10 +11,6 @@ bool before(SourcePosition a, SourcePosition b) {
     return a.line < b.line || (a.line == b.line && a.column < b.column);
 }
 
-bool isWord(std::string_view text, const LexemeSpan& lexeme, std::string_view word) {
-    return (lexeme.kind == KEYWORD || lexeme.kind == DELIM) && text == word;
-}
-
 }  // namespace
 
 Analysis::Analysis(std::string sourceText)
@@ -65,12 +61,12 @@ void Analysis::readDeclarations() {
         return k < lexemes.size() ? textOf(lexemes[k]) : std::string_view();
     };
     const auto is = [&](std::size_t k, std::string_view w) {
-        return k < lexemes.size() && isWord(word(k), lexemes[k], w);
+        return k < lexemes.size() && spells(lexemes[k], w);
     };
     std::size_t k = 2;
     if (!is(0, "program") || !is(1, "{")) return;
-    while (is(k, "int") || is(k, "real") || is(k, "string")) {
-        const std::string_view type = word(k++);
+    for (std::string_view type; is(k, type = "int") || is(k, type = "real") || is(k, type = "string");) {
+        ++k;
         do {
             if (k < lexemes.size() && lexemes[k].kind == IDENT) {
                 Declaration d{word(k), type, {}, static_cast<int>(k), lexemes[k].end};
@@ -92,6 +88,12 @@ void Analysis::readDeclarations() {
         if (!is(k, ";")) return;
         ++k;
     }
+}
+
+bool Analysis::spells(const LexemeSpan& lexeme, std::string_view word) const {
+    const std::string_view written = textOf(lexeme);
+    if (lexeme.kind == KEYWORD || lexeme.kind == DELIM) return written == word;
+    return lexeme.kind == STRINGC && written.size() >= 2 && written.substr(1, written.size() - 2) == word;
 }
 
 const Declaration* Analysis::declarationOf(std::string_view name) const {

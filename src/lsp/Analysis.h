@@ -61,6 +61,9 @@ public:
     // Every lexeme the translator read, in order (up to the one an error names).
     const std::vector<LexemeSpan>& lexemes() const { return trail.history; }
     std::string_view textOf(const LexemeSpan& lexeme) const { return text.slice(lexeme.start, lexeme.end); }
+    // Whether the lexeme reads as `word` where the grammar expects that word: the translator
+    // compares words by their text, so a string constant spelt "{" stands for "{" there.
+    bool spells(const LexemeSpan& lexeme, std::string_view word) const;
     const std::optional<TranslationProblem>& problem() const { return failure; }
     // The translated program; empty when the text did not translate.
     const Poliz& poliz() const { return program; }

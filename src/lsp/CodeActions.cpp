@@ -30,7 +30,7 @@ public:
     }
     bool is(int k, std::string_view word) const {
         const LexemeSpan* l = (*this)(k);
-        return l != nullptr && (l->kind == KEYWORD || l->kind == DELIM) && analysis.textOf(*l) == word;
+        return l != nullptr && analysis.spells(*l, word);
     }
     bool isVariable(int k) const {
         const LexemeSpan* l = (*this)(k);

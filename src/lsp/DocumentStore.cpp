@@ -65,7 +65,7 @@ std::optional<DocumentStore::Due> DocumentStore::nextDue() {
         Document* next = nullptr;
         const std::string* nextUri = nullptr;
         for (auto& [uri, d] : documents) {
-            if (d.textAnalysed) continue;
+            if (d.textAnalysed || d.analysing) continue;
             if (next == nullptr || (d.wanted && !next->wanted) ||
                 (d.wanted == next->wanted && d.changedAt < next->changedAt)) {
                 next = &d;
@@ -82,6 +82,7 @@ std::optional<DocumentStore::Due> DocumentStore::nextDue() {
             continue;
         }
         next->textAnalysed = true;
+        next->analysing = true;
         next->wanted = false;
         return Due{*nextUri, next->version, next->revision, next->text};
     }
@@ -105,6 +106,7 @@ void DocumentStore::store(const Due& due, std::shared_ptr<const Analysis> analys
         const auto found = documents.find(due.uri);
         if (found == documents.end()) return;
         Document& d = found->second;
+        d.analysing = false;
         d.analysisRevision = due.revision;
         if (analysis != nullptr) {
             d.analysis = std::move(analysis);

@@ -1,7 +1,7 @@
 // The documents the editor has open: each one's newest text and version, and the newest
 // analysis made of it. The server's thread writes texts and reads analyses; the analysing
-// thread takes texts once they have been quiet for a moment (or are wanted at once) and puts
-// analyses back.
+// threads take texts once they have been quiet for a moment (or are wanted at once) and put
+// analyses back, one text of a document at a time, so that a huge document holds up no other.
 #pragma once
 
 #include <chrono>
@@ -35,7 +35,8 @@ private:
         std::string text;
         int version = 0;
         long revision = 0;          // counts every text, whatever versions the editor sends
-        bool textAnalysed = false;  // the analysing thread has taken `text`
+        bool textAnalysed = false;  // an analysing thread has taken `text`
+        bool analysing = false;     // one is at work on this document
         bool wanted = false;        // a request waits for it: no debounce
         Clock::time_point changedAt;
         std::shared_ptr<const Analysis> analysis;
@@ -64,7 +65,8 @@ public:
     // one when the wait runs out; null for a document that is not open.
     std::shared_ptr<const Analysis> analysis(const std::string& uri, std::chrono::milliseconds wait);
 
-    // For the analysing thread: blocks until a text is due, or returns nothing once stopped.
+    // For the analysing threads: blocks until a text is due, of a document that none is at work
+    // on, or returns nothing once stopped.
     std::optional<Due> nextDue();
     // Takes any due text at once, debounce or not; for a server without its analysing thread.
     std::optional<Due> takeAny();

@@ -29,8 +29,7 @@ void forEachUse(const Analysis& analysis, std::string_view name, Use use) {
 
 bool isWordAt(const Analysis& analysis, std::size_t k, std::string_view word) {
     const std::vector<LexemeSpan>& lexemes = analysis.lexemes();
-    return k < lexemes.size() && (lexemes[k].kind == DELIM || lexemes[k].kind == KEYWORD) &&
-           analysis.textOf(lexemes[k]) == word;
+    return k < lexemes.size() && analysis.spells(lexemes[k], word);
 }
 
 // A use that gives the variable a value: its declaration, the left of "=", the "x" of read(x).

@@ -1,7 +1,9 @@
 // Dispatching messages and answering them (see Server.h).
 #include "lsp/Server.h"
 
+#include <atomic>
 #include <new>
+#include <utility>
 
 #include "lsp/CodeActions.h"
 #include "lsp/Diagnostics.h"
@@ -61,16 +63,38 @@ Server::Server(Send sender, Settings chosen)
       documents(chosen.debounce, [this](const std::string& uri, int version, const Analysis& analysis) {
           publish(uri, version, analysis);
       }) {
-    if (settings.analyseInBackground)
-        analyser = std::thread([this] {
-            while (const std::optional<DocumentStore::Due> due = documents.nextDue())
-                documents.store(*due, analyse(due->text));
-        });
+    if (settings.analyseInBackground) dispatcher = std::thread([this] { dispatchAnalyses(); });
 }
 
 Server::~Server() {
     documents.stop();
-    if (analyser.joinable()) analyser.join();
+    if (dispatcher.joinable()) dispatcher.join();
+}
+
+// One thread per document at work, so that a huge text delays only its own answers; the
+// threads are joined before the next one starts, and all of them once the store stops.
+void Server::dispatchAnalyses() {
+    std::vector<std::pair<std::thread, std::shared_ptr<std::atomic<bool>>>> running;
+    const auto joinFinished = [&](bool all) {
+        for (auto k = running.begin(); k != running.end();) {
+            if (all || k->second->load()) {
+                k->first.join();
+                k = running.erase(k);
+            } else {
+                ++k;
+            }
+        }
+    };
+    while (std::optional<DocumentStore::Due> due = documents.nextDue()) {
+        joinFinished(false);
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        running.emplace_back(std::thread([this, done, taken = std::move(*due)] {
+                                 documents.store(taken, analyse(taken.text));
+                                 done->store(true);
+                             }),
+                             done);
+    }
+    joinFinished(true);
 }
 
 void Server::respond(const json& id, json result) {

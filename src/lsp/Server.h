@@ -1,6 +1,6 @@
 // The language server's dispatch: takes each message, checks it is a JSON-RPC 2.0 request or
 // notification the server may take in its state (not initialised, running, shut down), and
-// answers it or reports the protocol's error. Texts are analysed on a thread of their own,
+// answers it or reports the protocol's error. Texts are analysed on threads of their own,
 // debounced, so that answering never waits on a long translation for more than a moment; a
 // server made for fuzzing analyses at once instead, on the caller's thread.
 #pragma once
@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -28,7 +29,7 @@ public:
         // A change is analysed once the text has been quiet this long.
         std::chrono::milliseconds debounce{150};
         // A request waits this long for the analysis of the newest text, then takes the last one.
-        std::chrono::milliseconds requestWait{5000};
+        std::chrono::milliseconds requestWait{2000};
     };
 
 private:
@@ -41,7 +42,7 @@ private:
     bool shutDownFirst = false;
     PositionEncoding encoding = PositionEncoding::UTF16;
     DocumentStore documents;
-    std::thread analyser;
+    std::thread dispatcher;  // hands each due text to a thread of its own
     static const std::map<std::string, Handler> kRequests;
     static const std::map<std::string, Handler> kNotifications;
 
@@ -50,6 +51,7 @@ private:
     void log(const std::string& message);
     void dispatch(const nlohmann::json& message);
     void analysePending();
+    void dispatchAnalyses();
     void publish(const std::string& uri, int version, const Analysis& analysis);
     void publishNone(const std::string& uri);
     std::shared_ptr<const Analysis> analysisOf(const nlohmann::json& params);

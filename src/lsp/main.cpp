@@ -1,6 +1,7 @@
 // poliz-lsp: the language server for .ppp programs, speaking the Language Server Protocol on
 // standard input and output. It translates every text the editor shows it, never runs one.
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <mutex>
 
@@ -42,5 +43,8 @@ int main(int argc, char** argv) {
         if (message.status == FramedMessage::Status::END_OF_INPUT) break;
         server.receive(message);
     }
-    return server.exited() ? server.exitStatus() : 1;
+    const int status = server.exited() ? server.exitStatus() : 1;
+    // An analysis still at work on a huge text is not waited for: the editor asked to end.
+    std::cout.flush();
+    std::_Exit(status);
 }
