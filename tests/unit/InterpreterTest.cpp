@@ -297,6 +297,9 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     HandPoliz w(engine());
     w.emit({w.n(-1), "write"});
     EXPECT_EQ(error(w), "'write' at address 1 has a negative item count!");
+    HandPoliz none(engine());  // a count of 0 writes nothing and is no error
+    none.emit({none.s("a"), none.n(0), "write", none.n(1), "write"});
+    EXPECT_EQ(none.output(), "a");
     // A variable without a type is still a variable: no form of "=" or "read" fits it.
     for (const char* word : {"=", "read"}) {
         HandPoliz v(engine());
