@@ -10,7 +10,8 @@ fuzz      poliz passes the stored generated programs; the `and` fault is found, 
           saved with its input and both results
 poliz     poliz-show --plain passes the listing comparison; a listing that spells one operator
           differently fails at its first such item, named with its source line
-batch     grading two implementations writes the CSV and HTML tables, and a report per name
+batch     grading two implementations on two areas writes the CSV and HTML tables, and a report
+          per name
 
 Usage: conformance_test.py GROUP POLIZ POLIZ_SHOW
 """
@@ -198,12 +199,14 @@ def check_batch(kit, poliz, show, tmp):
     with open(listing, "w") as f:
         f.write(f"# two students\nada {poliz}\n\nbob {post_processed('status', poliz)}\n")
     grades = os.path.join(tmp, "grades")
-    status, out, _ = run([runner, "--batch", listing, "--out", grades, "-j", "2"], tmp)
+    status, out, _ = run([runner, "--batch", listing, "--out", grades, "--filter", "runtime-errors,reads", "-j", "2"], tmp)
     expect("batch runs", status == 0, out)
     runtime = sum(1 for c in kit_cases(kit) if c.area == "runtime-errors")
     with open(os.path.join(grades, "grades.csv"), newline="") as f:
         rows = list(csv.reader(f))
     header = rows[0]
+    expect("CSV: a column per area filtered", [h.split(" ")[0] for h in header[1:3]] == ["runtime-errors", "reads"],
+           header)
     column = next(i for i, h in enumerate(header) if h.startswith("runtime-errors"))
     expect("CSV: one row per implementation", [r[0] for r in rows[1:]] == ["ada", "bob"], rows)
     expect("CSV: passes per area", (rows[1][column], rows[2][column]) == (str(runtime), "0"), rows)

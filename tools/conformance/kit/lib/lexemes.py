@@ -37,13 +37,13 @@ def join(lexemes):
     """A text of these lexemes, one space between two that would otherwise run together."""
     out = []
     for lexeme in lexemes:
-        if out and _would_join(out[-1], lexeme.text):
+        if out and would_join(out[-1], lexeme.text):
             out.append(" ")
         out.append(lexeme.text)
     return "".join(out)
 
 
-def _would_join(before, after):
+def would_join(before, after):
     a, b = before[-1], after[0]
     word = lambda c: c.isalnum() or c in '_."'  # noqa: E731
     return (word(a) and word(b)) or (a in "<>=!/*" and b in "=*/") or (a == "/" and b == "*")

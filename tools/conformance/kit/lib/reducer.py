@@ -1,6 +1,7 @@
-"""Delta debugging of a program that two implementations run differently: statements, then
-lexemes, are taken away while the reference still accepts the program and the same difference
-remains (the same streams differ, with the same two exit statuses). Used by `run --fuzz`."""
+"""Delta debugging of a program that two implementations run differently: runs of statements,
+single statements (or a statement replaced by its body), list items, brackets and runs of lexemes
+are taken away while the reference still accepts the program and the same difference remains
+(the same streams differ, with the same two exit statuses). Used by `run --fuzz`."""
 import os
 import re
 import time
@@ -82,11 +83,40 @@ def render(lex, original):
         if line is not None and number != line:
             start = original.rfind("\n", 0, lexeme.start) + 1
             out.append("\n" + re.match(r"[ \t]*", original[start:]).group())
-        elif out and lexemes._would_join(out[-1], lexeme.text):
+        elif out and original[previous.end:lexeme.start].isspace():
+            out.append(original[previous.end:lexeme.start])  # neighbours in the original too
+        elif out and lexemes.would_join(out[-1], lexeme.text):
             out.append(" ")
         out.append(lexeme.text)
-        line = number
+        line, previous = number, lexeme
     return "".join(out) + "\n"
+
+
+def _item_end(lex, i):
+    """Past the list item that follows the joining lexeme at lex[i]: up to the next joining
+    lexeme of the same kind, or the end of the enclosing brackets or statement."""
+    depth, k = 0, i + 1
+    while k < len(lex):
+        text = lex[k].text
+        if depth == 0 and (text == lex[i].text or text in (")", ";", "}")):
+            break
+        depth += {"(": 1, ")": -1}.get(text, 0)
+        k += 1
+    return k
+
+
+def _item_start(lex, i):
+    """Where the list item before the joining lexeme at lex[i] starts."""
+    depth, k = 0, i - 1
+    while k > 0:
+        text = lex[k].text
+        # An initialiser's "=" is inside a declared name's item; an assignment's ends an operand.
+        if depth == 0 and (text in (lex[i].text, "(", ";", "{") or text in lexemes.KEYWORDS or
+                           (text == "=" and lex[i].text != ",")):
+            break
+        depth += {")": 1, "(": -1}.get(text, 0)
+        k -= 1
+    return k + 1
 
 
 class Reducer:
@@ -125,7 +155,7 @@ class Reducer:
         self.best = render(lex, source)
         lex = self._statements(self._outermost(lex))
         for _ in range(MAX_ROUNDS):
-            smaller = self._lexemes(lex)
+            smaller = self._lexemes(self._brackets(self._items(lex)))
             if len(smaller) == len(lex):
                 break
             lex = self._statements(smaller)
@@ -136,7 +166,7 @@ class Reducer:
         self.tests += 1
         if self.difference(*self.results(text)) != self.signature:
             return False
-        self.best = text
+        self.best, self._last = text, lex
         return True
 
     def _outermost(self, lex):
@@ -166,6 +196,30 @@ class Reducer:
                 i += 1  # it stays; after a change, the statement now at i is the next to try
             else:
                 lex = smaller
+        return lex
+
+    def _items(self, lex):
+        """Takes away one item of a list (a declared name, a value written, an operand of `and`
+        or `or`) with the comma or word that joins it to the next or the one before."""
+        i = 2
+        while i < len(lex) - 1:
+            if lex[i].text in (",", "and", "or"):
+                start, end = _item_start(lex, i), _item_end(lex, i)
+                if self._keeps(lex[:i] + lex[end:]) or self._keeps(lex[:start] + lex[i + 1:]):
+                    lex = self._last
+                    continue
+            i += 1
+        return lex
+
+    def _brackets(self, lex):
+        """Takes away a pair of brackets, keeping what they held."""
+        i = 2
+        while i < len(lex) - 1:
+            close = lexemes.matching(lex, i) if lex[i].text == "(" else None
+            if close is not None and self._keeps(lex[:i] + lex[i + 1:close] + lex[close + 1:]):
+                lex = self._last
+                continue
+            i += 1
         return lex
 
     def _lexemes(self, lex):
