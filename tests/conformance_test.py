@@ -51,11 +51,11 @@ def failed_names(out):
 
 
 def post_processed(fault, *command):
-    return " ".join([sys.executable, os.path.join(BROKEN, "post_processed.py"), fault, *command])
+    return " ".join([sys.executable, "-S", os.path.join(BROKEN, "post_processed.py"), fault, *command])
 
 
 def and_yields_right(poliz, show):
-    return " ".join([sys.executable, os.path.join(BROKEN, "and_yields_right.py"), poliz, show])
+    return " ".join([sys.executable, "-S", os.path.join(BROKEN, "and_yields_right.py"), poliz, show])
 
 
 def kit_cases(kit):
@@ -103,16 +103,22 @@ def check_programs(kit, poliz, show, tmp):
         "status": {c.name for c in cases if c.area == "runtime-errors"},
         "decimal-comma": {c.name for c in cases if re.search(rb"\d\.\d", c.read(".out"))},
     }
+    outputs = {}
     for fault, names in wanted.items():
-        status, out, _ = run([runner, post_processed(fault, poliz), "-j", "2"], tmp)
-        expect(f"{fault}: fails exactly the programs it should", (status, failed_names(out)) == (1, names),
-               f"status {status}; unexpected {sorted(failed_names(out) - names)}, missed {sorted(names - failed_names(out))}")
-        expect(f"{fault}: closing line", out.endswith(f"{len(cases) - len(names)} passed, {len(names)} failed\n"))
-    status, out, _ = run([runner, post_processed("status", poliz), "--filter", "runtime-errors", "-j", "2"], tmp)
-    expect("a failure shows both statuses", "exit status: expected 4, actual 1" in out, out[:1500])
-    status, out, _ = run([runner, post_processed("respelled", poliz), "--filter", "syntax", "-j", "2"], tmp)
-    expect("a failure shows a unified diff", "--- expected stderr\n+++ actual stderr\n" in out and
-           "\n-Syntax error" in out and "\n+Syntax error" in out, out[:1500])
+        status, outputs[fault], _ = run([runner, post_processed(fault, poliz), "-j", "2"], tmp)
+        got = failed_names(outputs[fault])
+        expect(f"{fault}: fails exactly the programs it should", (status, got) == (1, names),
+               f"status {status}; unexpected {sorted(got - names)}, missed {sorted(names - got)}")
+        expect(f"{fault}: closing line",
+               outputs[fault].endswith(f"{len(cases) - len(names)} passed, {len(names)} failed\n"))
+    expect("a failure shows both statuses", "exit status: expected 4, actual 1" in outputs["status"],
+           outputs["status"][:1500])
+    expect("a failure shows a unified diff", "--- expected stderr\n+++ actual stderr\n" in outputs["respelled"]
+           and "\n-Syntax error" in outputs["respelled"] and "\n+Syntax error" in outputs["respelled"],
+           outputs["respelled"][:1500])
+    status, out, _ = run([runner, post_processed("status", poliz), "--filter", "runtime-errors,reads", "-j", "2"], tmp)
+    expect("--filter: the areas given only", re.findall(r"^(\S+) +\d+ passed", out, re.M) == ["runtime-errors", "reads"],
+           out[-500:])
 
     junit, report = os.path.join(tmp, "report.xml"), os.path.join(tmp, "report.html")
     status, out, _ = run([runner, and_yields_right(poliz, show), "-j", "2", "--junit", junit, "--html", report], tmp)

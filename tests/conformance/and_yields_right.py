@@ -88,10 +88,14 @@ def rewrite(source):
 
 def main():
     poliz, show, program = sys.argv[1:4]
-    if subprocess.run([show, "--plain", program], capture_output=True).returncode != 0:
+    try:
+        with open(program, encoding="latin-1") as f:
+            source = f.read()
+    except OSError:
+        source = ""
+    uses_and = any(lexeme.text == "and" for lexeme in lexemes.split(source))
+    if not uses_and or subprocess.run([show, "--plain", program], capture_output=True).returncode != 0:
         os.execv(poliz, [poliz, program])
-    with open(program, encoding="latin-1") as f:
-        source = f.read()
     with tempfile.TemporaryDirectory() as folder:
         rewritten = os.path.join(folder, os.path.basename(program))
         with open(rewritten, "w", encoding="latin-1") as f:

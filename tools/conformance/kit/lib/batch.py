@@ -22,9 +22,10 @@ def implementations(path):
                 continue
             parts = line.split(None, 1)
             if len(parts) != 2:
-                raise SystemExit(f"{path}:{number}: expected 'NAME COMMAND'")
+                catalogue.usage_error(f"{path}:{number}: expected 'NAME COMMAND'")
             if not re.fullmatch(r"[A-Za-z0-9_.-]+", parts[0]) or parts[0] in [n for n, _ in found]:
-                raise SystemExit(f"{path}:{number}: a name of letters, digits, '_', '.' and '-', used once: {parts[0]}")
+                catalogue.usage_error(f"{path}:{number}: a name of letters, digits, '_', '.' and '-', "
+                                      f"used once: {parts[0]}")
             found.append((parts[0], parts[1]))
     return found
 

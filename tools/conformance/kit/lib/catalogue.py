@@ -2,6 +2,7 @@
 programs/catalogue.json, written when the kit was built. Used by every mode of `run`."""
 import json
 import os
+import sys
 
 # The areas in the order reports list them; --filter takes these names.
 AREAS = ("lexical", "syntax", "semantic", "runtime-errors", "programs", "reads")
@@ -55,5 +56,12 @@ def parse_areas(text):
     areas = [a.strip() for a in text.split(",") if a.strip()]
     unknown = [a for a in areas if a not in AREAS]
     if unknown:
-        raise SystemExit(f"run: unknown area '{unknown[0]}'; the areas are {', '.join(AREAS)}")
+        usage_error(f"unknown area '{unknown[0]}'; the areas are {', '.join(AREAS)}")
     return areas
+
+
+def usage_error(message):
+    """A wrong command line ends `run` with status 2, as argparse's errors do, apart from the 1
+    that means an implementation failed."""
+    print(f"run: {message}", file=sys.stderr)
+    sys.exit(2)

@@ -71,8 +71,8 @@ def main(args):
     folder, stored = stored_programs()
     last = stored["first"] + stored["count"] - 1
     if reference is None and (args.seed < stored["first"] or args.seed + args.fuzz - 1 > last):
-        raise SystemExit(f"run: the kit holds poliz's results for seeds {stored['first']} to {last} only; "
-                         "give --reference CMD (a poliz) for others")
+        catalogue.usage_error(f"the kit holds poliz's results for seeds {stored['first']} to {last} only; "
+                              "give --reference CMD (a poliz) for others")
     out = args.out or "findings"
     scratch = tempfile.mkdtemp(prefix="conformance-")
     try:

@@ -3,6 +3,7 @@ status, within a time limit and an output limit. Every mode of the kit runs prog
 import os
 import shlex
 import subprocess
+import sys
 import tempfile
 
 try:
@@ -33,9 +34,15 @@ class Result:
 def command_words(command_line):
     """A command line split as a shell splits it. Words that name an existing file or folder
     relative to here are made absolute, because programs run from their own folders."""
-    words = shlex.split(command_line)
+    try:
+        words = shlex.split(command_line)
+    except ValueError as error:  # an unclosed quote
+        words, problem = [], f"the command line '{command_line}' cannot be split: {error}"
+    else:
+        problem = f"the command line '{command_line}' is empty"
     if not words:
-        raise SystemExit("the implementation's command line is empty")
+        print(f"run: {problem}", file=sys.stderr)
+        sys.exit(2)
     return [os.path.abspath(w) if not os.path.isabs(w) and os.sep in w and os.path.exists(w) else w
             for w in words]
 

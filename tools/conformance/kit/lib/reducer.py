@@ -125,6 +125,7 @@ class Reducer:
         self.path = os.path.join(folder, name + ".ppp")
         self.timeout = timeout
         self.tests = 0
+        self.tried = {}  # program text: whether it keeps the difference
         # A smaller program may loop for ever (a loop's counter taken away): each side gets ten
         # times what it took on the whole program, and a second, before it counts as endless.
         self.limits = {}
@@ -152,7 +153,7 @@ class Reducer:
         """The smallest program found that the reference accepts and that shows `signature`."""
         self.original, self.signature = source, signature
         lex = lexemes.split(source)
-        self.best = render(lex, source)
+        self.best = source  # until a smaller program is seen to keep the difference
         lex = self._statements(self._outermost(lex))
         for _ in range(MAX_ROUNDS):
             smaller = self._lexemes(self._brackets(self._items(lex)))
@@ -163,11 +164,12 @@ class Reducer:
 
     def _keeps(self, lex):
         text = render(lex, self.original)
-        self.tests += 1
-        if self.difference(*self.results(text)) != self.signature:
-            return False
-        self.best, self._last = text, lex
-        return True
+        if text not in self.tried:  # the passes meet some programs more than once
+            self.tests += 1
+            self.tried[text] = self.difference(*self.results(text)) == self.signature
+        if self.tried[text]:
+            self.best, self._last = text, lex
+        return self.tried[text]
 
     def _outermost(self, lex):
         """Takes away runs of the body's own statements, long runs first, as ddmin does."""
