@@ -140,6 +140,8 @@ playground-serve: playground
 # poliz_reference, which must agree; those that do not go to $(FUZZ_DIR)/findings/generated.
 FUZZ_DIR := build-fuzz
 SECONDS ?= 60
+# The language server's message handling is fuzzed as well, for this long.
+LSP_SECONDS ?= 15
 
 $(FUZZ_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
 	@command -v clang++ >/dev/null || { echo "clang++ is missing: install it with 'apt-get install clang'"; exit 1; }
