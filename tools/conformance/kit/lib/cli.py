@@ -9,7 +9,7 @@ import process
 import reports
 
 USAGE = """run IMPLEMENTATION [--filter AREA] [-j N] [--timeout S] [--junit FILE] [--html FILE]
-       run --fuzz COUNT [--seed S] [--out DIR] [--reference CMD] IMPLEMENTATION
+       run --fuzz COUNT [--seed S] [--out DIR] [--reference CMD] [-j N] [--timeout S] IMPLEMENTATION
        run --poliz IMPLEMENTATION [--filter AREA] [-j N] [--timeout S]
        run --batch FILE [--out DIR] [--filter AREA] [-j N] [--timeout S]"""
 

@@ -1,6 +1,7 @@
 """`run --fuzz`: generated programs on an implementation, against poliz's results on them (those
 stored when the kit was built, or a poliz given with --reference); the first difference is
 reduced, saved and shown."""
+import concurrent.futures
 import json
 import os
 import shutil
@@ -28,18 +29,27 @@ def stored_programs():
     return folder, stored
 
 
+def _read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def generated(seed, reference, folder, stored, scratch):
+    """Program `seed` with poliz's result: the kit's stored one without a reference, else the
+    generator's program run on the reference."""
     if reference is None:
         base = os.path.join(folder, f"prog-{seed}")
-        read = lambda suffix: open(base + suffix, "rb").read()  # noqa: E731
-        return Generated(f"prog-{seed}", read(".ppp").decode("latin-1"), read(".in"),
-                         process.Result(read(".out"), read(".err"), stored["statuses"][str(seed)]))
+        source, stdin, out, err = (_read(base + suffix) for suffix in (".ppp", ".in", ".out", ".err"))
+        return Generated(f"prog-{seed}", source.decode("latin-1"), stdin,
+                         process.Result(out, err, stored["statuses"][str(seed)]))
     program = progen.ProgramMaker(progen.Knobs()).make(seed)
     path = os.path.join(scratch, program.name + ".ppp")
     with open(path, "w", encoding="utf-8", newline="") as f:
         f.write(program.source)
     stdin = program.input.encode("utf-8")
-    return Generated(program.name, program.source, stdin, process.run(reference, path, stdin))
+    # Sources are kept as Latin-1 text, one character per byte, as the stored ones are read.
+    return Generated(program.name, program.source.encode("utf-8").decode("latin-1"), stdin,
+                     process.run(reference, path, stdin))
 
 
 def save(out, program, source, expected, actual):
@@ -65,6 +75,26 @@ def show(source, program, expected, actual):
             print(golden.unified_diff(stream, a, b), end="")
 
 
+def report(args, reference, words, scratch, out, seed, program, actual):
+    """The first difference: reduced when there is a reference, saved, shown; returns 1."""
+    print(f"FAIL seed {seed}: {program.name} runs differently")
+    source, expected = program.source, program.expected
+    if reference is None:
+        print("(not reduced: reducing runs every smaller program on poliz too; give --reference CMD)")
+    else:
+        # The reducer measures its time limits on the program as generated, in `scratch`.
+        reducer = Reducer(reference, words, program.stdin, scratch, program.name, args.timeout)
+        source = reducer.reduce(program.source, Reducer.difference(expected, actual))
+        expected, actual = reducer.results(source)
+        print(f"reduced from {program.source.count(chr(10))} to {source.count(chr(10))} lines "
+              f"in {reducer.tests} runs:")
+    base = save(out, program, source, expected, actual)
+    show(source, program, expected, actual)
+    print(f"saved as {base}.ppp with its input ({base}.in) and both results")
+    print(f"{seed - args.seed} passed, 1 failed")
+    return 1
+
+
 def main(args):
     words = process.command_words(args.implementation)
     reference = process.command_words(args.reference) if args.reference else None
@@ -75,32 +105,24 @@ def main(args):
                               "give --reference CMD (a poliz) for others")
     out = args.out or "findings"
     scratch = tempfile.mkdtemp(prefix="conformance-")
+
+    def attempt(seed):
+        program = generated(seed, reference, folder, stored, scratch)
+        path = os.path.join(scratch, program.name + ".ppp")
+        with open(path, "w", encoding="latin-1", newline="") as f:
+            f.write(program.source)
+        return seed, program, process.run(words, path, program.stdin, args.timeout)
+
+    # Programs run `jobs` at a time, in batches, so that the first difference is found by seed
+    # order and nothing much is left running when it is.
+    seeds = range(args.seed, args.seed + args.fuzz)
+    batch = max(1, args.jobs) * 4
     try:
-        for seed in range(args.seed, args.seed + args.fuzz):
-            program = generated(seed, reference, folder, stored, scratch)
-            path = os.path.join(scratch, program.name + ".ppp")
-            with open(path, "w", encoding="latin-1", newline="") as f:
-                f.write(program.source)
-            actual = process.run(words, path, program.stdin, args.timeout)
-            if actual.key() == program.expected.key():
-                continue
-            passed = seed - args.seed
-            print(f"FAIL seed {seed}: {program.name} runs differently")
-            source, expected = program.source, program.expected
-            if reference is None:
-                print("(not reduced: reducing runs every smaller program on poliz too; give --reference CMD)")
-            else:
-                # The reducer measures its time limits on the program as generated, at `path`.
-                reducer = Reducer(reference, words, program.stdin, scratch, program.name, args.timeout)
-                source = reducer.reduce(program.source, Reducer.difference(expected, actual))
-                expected, actual = reducer.results(source)
-                print(f"reduced from {program.source.count(chr(10))} to {source.count(chr(10))} lines "
-                      f"in {reducer.tests} runs:")
-            base = save(out, program, source, expected, actual)
-            show(source, program, expected, actual)
-            print(f"saved as {base}.ppp with its input ({base}.in) and both results")
-            print(f"{passed} passed, 1 failed")
-            return 1
+        with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
+            for first in range(0, len(seeds), batch):
+                for seed, program, actual in pool.map(attempt, seeds[first:first + batch]):
+                    if actual.key() != program.expected.key():
+                        return report(args, reference, words, scratch, out, seed, program, actual)
         print(f"{args.fuzz} passed, 0 failed")
         return 0
     finally:
