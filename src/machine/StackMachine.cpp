@@ -333,7 +333,13 @@ void StackMachine::write() {
         for (std::size_t k = first; k < stack_.size(); ++k) {
             const StackEntry& e = stack_[k];
             switch (e.kind) {
-                case StackEntry::Kind::VARIABLE: out << e.variable->getStringVal(); break;
+                case StackEntry::Kind::VARIABLE:
+                    // A string is written from where it is, not copied; a number's text is short.
+                    if (e.variable->valueType() == ValueType::STRING)
+                        out << stringOf(e);
+                    else
+                        out << e.variable->getStringVal();
+                    break;
                 case StackEntry::Kind::INT:
                 case StackEntry::Kind::LABEL: out << intToText(e.i); break;
                 case StackEntry::Kind::REAL: out << realToText(e.r); break;
