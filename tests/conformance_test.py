@@ -3,8 +3,9 @@
 deliberately broken implementations (tests/conformance/), one group of checks at a time:
 
 programs  poliz passes every program; a respelled message, a wrong exit status, a decimal comma
-          and an `and` that yields its right operand each fail exactly the programs they should;
-          the JUnit XML and HTML reports are well formed and agree with the console
+          and an `and` that yields its right operand each fail exactly the programs they should,
+          and so does a run that never ends; --filter keeps to its areas; the JUnit XML and HTML
+          reports are well formed and agree with the console
 fuzz      poliz passes the stored generated programs; the `and` fault is found, reduced to at
           most 15 lines that poliz accepts and the broken machine still runs differently, and
           saved with its input and both results
@@ -119,6 +120,12 @@ def check_programs(kit, poliz, show, tmp):
     status, out, _ = run([runner, post_processed("status", poliz), "--filter", "runtime-errors,reads", "-j", "2"], tmp)
     expect("--filter: the areas given only", re.findall(r"^(\S+) +\d+ passed", out, re.M) == ["runtime-errors", "reads"],
            out[-500:])
+
+    sleeper = f"{sys.executable} -c 'import time; time.sleep(60)'"
+    status, out, _ = run([runner, sleeper, "--filter", "reads", "--timeout", "0.5", "-j", "2"], tmp, timeout=30)
+    reads = sum(1 for c in cases if c.area == "reads")
+    expect("--timeout: a run that does not end fails", status == 1 and out.count("did not end in time") == reads
+           and out.endswith(f"0 passed, {reads} failed\n"), out[-1000:])
 
     junit, report = os.path.join(tmp, "report.xml"), os.path.join(tmp, "report.html")
     status, out, _ = run([runner, and_yields_right(poliz, show), "-j", "2", "--junit", junit, "--html", report], tmp)
