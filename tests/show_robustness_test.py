@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """poliz-show whatever it is fed: every mode on a FIFO whose writer is gone and on a pipe given
 as /dev/stdin, every mode writing to a full device, modes that contradict each other, the
-largest --trace count, and the colours of --explain.
+largest --trace count, the colours of --explain, a trace sharing its terminal with the program's output, and the
+stepper's memory on a loop that
+appends to a string.
 
 Usage: show_robustness_test.py POLIZ_SHOW POLIZ
 """
 import os
 import pty
+import re
+import resource
 import subprocess
 import sys
 import tempfile
@@ -132,6 +136,66 @@ def check_colour(show, tmp):
     expect("--color=never on a terminal", b"\x1b[" in run([show, "--explain", "--color=never", path])[2], False)
 
 
+GROWING = b"""program {
+    string s = "";
+    int i = 0;
+    while (i < 3000) {
+        s = s + "%s";
+        i = i + 1;
+    }
+    write(i);
+}
+""" % (b"x" * 200)
+
+
+def check_stepper_memory(show, tmp):
+    """A loop that appends to a string: the stepper keeps what each step changed, not copies of
+    the string, and stepping back still gives every value back."""
+    path = os.path.join(tmp, "growing.ppp")
+    with open(path, "wb") as f:
+        f.write(GROWING)
+    commands = b"c\nback 5000\np i\np s\nback 100000\nc\nq\n"
+    before = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+    done = subprocess.run([show, "--step", path], input=commands, capture_output=True, timeout=10 * TIMEOUT)
+    peak_mib = max(before, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss) / 1024
+    replies = done.stdout.split(b"(step) ")
+    expect("the stepper ends the growing loop", done.returncode, 0)
+    # Back inside the loop, s holds 200 x for each turn done, or for one more.
+    turns = int(replies[3].split(b"=")[1].split(b":")[0])
+    value = replies[4].split(b"\n")[1]
+    expect("s as it was, after stepping back", value in (b's="%s":string' % (b"x" * 200 * n) for n in (turns, turns + 1)), True)
+    expect("back to the start, then to the end again", done.stdout.count(b'output: "3000"'), 2)
+    forgotten = b"older ones were forgotten" in done.stdout or b"only the last" in done.stdout
+    expect("forgotten steps are said to be forgotten", forgotten, True)
+    if peak_mib > 400:
+        failures.append("stepper memory")
+        print(f"FAIL the stepper peaked at {peak_mib:.0f} MiB on a loop that appends to a string")
+
+
+def check_trace_on_terminal(show, tmp):
+    """With the program's output and the trace on one terminal, a write's text does not push the
+    next trace line out of its columns; the trace line of the write shows the text."""
+    path = os.path.join(tmp, "writes.ppp")
+    with open(path, "wb") as f:
+        f.write(b'program {\n    write("ab");\n    write(1);\n}\n')
+    leader, follower = pty.openpty()
+    subprocess.run([show, "--trace", path], stdin=subprocess.DEVNULL, stdout=follower, stderr=follower,
+                   timeout=TIMEOUT)
+    os.close(follower)
+    text = b""
+    try:
+        while chunk := os.read(leader, 4096):
+            text += chunk
+    except OSError:
+        pass
+    os.close(leader)
+    lines = text.replace(b"\r\n", b"\n").split(b"\n")
+    expect("the write's line shows its output", any(b'write  []  output "ab"' in line for line in lines), True)
+    items = [line for line in lines if b"  operator  " in line or b"  constant  " in line]
+    in_columns = all(re.match(rb"^ +\d+  (operator|constant) ", line) for line in items)
+    expect("every trace line starts in its column", (len(items), in_columns), (8, True))
+
+
 def main():
     if len(sys.argv) != 3:
         raise SystemExit(__doc__)
@@ -141,6 +205,8 @@ def main():
         check_full_device(show, tmp)
         check_command_line(show, tmp)
         check_colour(show, tmp)
+        check_trace_on_terminal(show, tmp)
+        check_stepper_memory(show, tmp)
     print(f"{len(failures)} failed")
     return 1 if failures else 0
 

@@ -30,6 +30,13 @@ public:
         return slot;
     }
     T& top() { return slots[(end + limit - 1) % limit]; }
+    // The oldest element, and forgetting it, as push does when the stack is full.
+    T& bottom() { return slots[(end + limit - count) % limit]; }
+    void dropBottom() {
+        --count;
+        dropped_ = true;
+    }
+    std::size_t size() const { return count; }
     void pop() {
         end = (end + limit - 1) % limit;
         --count;

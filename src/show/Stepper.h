@@ -31,22 +31,40 @@ public:
     // status: poliz's for a runtime error when the program stands at one, otherwise 0.
     int run();
 
-    // How many steps "back" can undo; older ones are forgotten.
+    // How many steps "back" can undo, and how many bytes their records may take; older steps
+    // are forgotten.
     static constexpr std::size_t kHistoryLimit = 10000;
+    static constexpr std::size_t kHistoryBytes = std::size_t{64} << 20;
 
 private:
-    // Everything needed to undo one step. A step changes the pc, the stack and at most the one
-    // variable it stores into (StackMachine::lastStored()), so only that variable's value from
-    // before is kept, not all of them: a long "c" stays fast.
+    // Everything needed to undo one step, as changes rather than copies: a step changes the pc,
+    // the top of the stack and at most the one variable it stores into
+    // (StackMachine::lastStored()). The stack is kept whole but for the texts of computed
+    // strings, which are copied only near the top, where a step can consume them; and of the
+    // variable's string only the part the step replaced is kept, so that a loop appending to a
+    // long string costs a few bytes a step, not a copy of the string.
     struct Record {
         int pc;
-        StackMachine::SavedStack stack;
+        StackMachine::SavedStack stack;  // a text left out has the slot kLiveText
         const Ident* lastStored;
         const Ident* stored;  // the variable the step stored into, or null
-        Ident::Saved storedBefore;
+        NumCell numberBefore;
+        std::size_t keptPrefix;    // the stored string's bytes the step left alone at its start
+        std::size_t keptSuffix;    // ... and at its end
+        std::string replacedText;  // what stood between them before the step
         std::size_t inputPosition;
         std::size_t outputLength;
+        std::size_t counted;  // the bytes added to historyBytes for it
+
+        std::size_t bytes() const;
+        // Gives large buffers back, once the record is forgotten.
+        void release();
     };
+    // A computed string below the top of the stack, which the step cannot touch: at undo time
+    // the machine's own stack still holds it.
+    static constexpr std::uint32_t kLiveText = StackEntry::kNoSlot - 1;
+    // A computed string the step stored into its variable: the variable's value after the step.
+    static constexpr std::uint32_t kStoredText = StackEntry::kNoSlot - 2;
     // What may stop a run of steps.
     enum class Until { ONE_STEP, NEXT_LINE, BREAKPOINT };
 
@@ -64,6 +82,8 @@ private:
     StackMachine machine;
 
     BoundedStack<Record> history{kHistoryLimit};
+    std::size_t historyBytes = 0;  // the sum of the records' bytes()
+    bool forgotForBytes = false;   // steps were forgotten to stay within kHistoryBytes
     // The variables' values now, in the order of machine.variables(), kept up to date after
     // every step; with a Record's pc, stack and one value they make the state before it.
     std::vector<Ident::Saved> values;
@@ -86,6 +106,12 @@ private:
     void back(long count);
     bool backOnce();
     void undo(const Record& step);
+    Record& newRecord();
+    static void saveStackTop(StackMachine::SavedStack& into, const std::vector<StackEntry>& stack,
+                             std::size_t touched);
+    void recordStore(Record& record, const Ident* stored);
+    void forgetOldSteps();
+    void popRecord();
     // Says why the program cannot move forward, if it cannot.
     bool cannotMove();
     void announceLine();

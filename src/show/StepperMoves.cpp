@@ -14,7 +14,39 @@ namespace {
 constexpr const char* kAtEnd = "The program has run to its end; 'b' steps back, 'q' quits.\n";
 constexpr const char* kAtError = "The program has stopped at a runtime error; 'b' steps back, 'q' quits.\n";
 
+// How many entries at the top of the stack the item at `address` may consume: "write" its
+// count and its operands, any other item two at most (three, to spare).
+std::size_t entriesTouched(const Poliz& poliz, int address, const std::vector<StackEntry>& stack) {
+    constexpr std::size_t kMostPopped = 3;
+    if (!poliz.at(address)->isEqual("write") || stack.empty() || stack.back().kind != StackEntry::Kind::INT ||
+        stack.back().i < 0)
+        return std::min(stack.size(), poliz.at(address)->isEqual("write") ? stack.size() : kMostPopped);
+    return std::min(stack.size(), static_cast<std::size_t>(stack.back().i) + 1);
+}
+
 }  // namespace
+
+// The stack as it is, with copies of the computed strings among its top `touched` entries only;
+// the others are marked as still on the machine's stack.
+void Stepper::saveStackTop(StackMachine::SavedStack& into, const std::vector<StackEntry>& stack,
+                           std::size_t touched) {
+    into.entries = stack;
+    std::size_t count = 0;
+    const std::size_t firstTouched = stack.size() - touched;
+    for (std::size_t k = 0; k < into.entries.size(); ++k) {
+        StackEntry& e = into.entries[k];
+        if (!e.ownsText()) continue;
+        if (k < firstTouched) {
+            e.slot = kLiveText;
+            continue;
+        }
+        if (count == into.strings.size()) into.strings.emplace_back();
+        into.strings[count] = *e.text;
+        e.slot = static_cast<std::uint32_t>(count++);
+        e.text = nullptr;
+    }
+    into.strings.resize(count);
+}
 
 bool Stepper::cannotMove() {
     if (atError) {
@@ -68,13 +100,15 @@ bool Stepper::arrivedAtLine(int from) const {
 
 bool Stepper::stepOnce(bool show) {
     const int address = machine.pc();
-    Record& record = history.push();
+    Record& record = newRecord();
     record.pc = address;
-    machine.saveStack(record.stack);  // into the slot's own vectors: no allocation once warm
+    saveStackTop(record.stack, machine.stack(), entriesTouched(poliz, address, machine.stack()));
     record.lastStored = machine.lastStored();
     record.stored = nullptr;
+    record.replacedText.clear();
     record.inputPosition = input.position();
     record.outputLength = output.text().size();
+    record.counted = 0;
     if (poliz.at(address)->isEqual("read")) {
         const auto& stack = machine.stack();
         const bool named = !stack.empty() && stack.back().kind == StackEntry::Kind::VARIABLE;
@@ -91,17 +125,15 @@ bool Stepper::stepOnce(bool show) {
         // The failed item stays the next one, with everything as it was before it ran.
         undo(history.top());
         shownOutput = std::min(shownOutput, output.text().size());
-        history.pop();
+        popRecord();
         atError = true;
         out << kAtError;
         return false;
     }
-    if (const Ident* stored = machine.lastStored()) {
-        Ident::Saved& value = values[variableIndex.at(stored)];
-        record.stored = stored;
-        std::swap(record.storedBefore, value);
-        value = stored->save();
-    }
+    if (const Ident* stored = machine.lastStored()) recordStore(record, stored);
+    record.counted = record.bytes();
+    historyBytes += record.counted;
+    forgetOldSteps();
     if (show) {
         std::string line;
         if (text.lineOf(address) != shownLine) {
@@ -142,14 +174,16 @@ void Stepper::back(long count) {
 
 bool Stepper::backOnce() {
     if (history.empty()) {
-        if (history.dropped())
+        if (forgotForBytes)
+            out << "No earlier step is remembered: older ones were forgotten to keep the history within "
+                << (kHistoryBytes >> 20) << " MiB.\n";
+        else if (history.dropped())
             out << "No earlier step is remembered: only the last " << kHistoryLimit << " are.\n";
         else
             out << "This is the start of the program.\n";
         return false;
     }
-    const Record& before = history.top();  // its slot stays as it is until the next push
-    history.pop();
+    const Record& before = history.top();
     if (input.position() != before.inputPosition)
         out << "input to read again: " << quotedEscaped(input.between(before.inputPosition, input.position()))
             << '\n';
@@ -159,6 +193,7 @@ bool Stepper::backOnce() {
             << '\n';
     undo(before);
     shownOutput = before.outputLength;
+    popRecord();
     atError = false;
     status = 0;
     return true;
@@ -166,9 +201,101 @@ bool Stepper::backOnce() {
 
 // Puts the machine, the input and the output back as they were before `step`.
 void Stepper::undo(const Record& step) {
-    if (step.stored != nullptr) values[variableIndex.at(step.stored)] = step.storedBefore;
-    machine.restore({step.pc, step.stack, values, step.lastStored});
+    // The stack's texts first: one of them may be the stored variable's value after the step.
+    StackMachine::SavedStack stack;
+    stack.entries = step.stack.entries;
+    stack.strings = step.stack.strings;
+    const auto& live = machine.stack();
+    for (std::size_t k = 0; k < stack.entries.size(); ++k) {
+        StackEntry& e = stack.entries[k];
+        if (e.slot == kLiveText) {
+            stack.strings.push_back(*live[k].text);
+        } else if (e.slot == kStoredText) {
+            stack.strings.push_back(values[variableIndex.at(step.stored)].valueString);
+        } else {
+            continue;
+        }
+        e.slot = static_cast<std::uint32_t>(stack.strings.size() - 1);
+    }
+    if (step.stored != nullptr) {
+        Ident::Saved& value = values[variableIndex.at(step.stored)];
+        value.num = step.numberBefore;
+        std::string& text = value.valueString;
+        text.replace(step.keptPrefix, text.size() - step.keptPrefix - step.keptSuffix, step.replacedText);
+    }
+    machine.restore({step.pc, stack, values, step.lastStored});
     input.rewind(step.inputPosition);
     programIn.clear();
     output.takeBack(step.outputLength);
+}
+
+// Keeps of the variable's value before the step only what the step replaced, and leaves out
+// a stack text that the step stored into it.
+void Stepper::recordStore(Record& record, const Ident* stored) {
+    Ident::Saved& value = values[variableIndex.at(stored)];
+    Ident::Saved after = stored->save();
+    const std::string& before = value.valueString;
+    const std::string& now = after.valueString;
+    const std::size_t shorter = std::min(before.size(), now.size());
+    // Appending is the common change, and memcmp finds it fastest.
+    std::size_t prefix = now.compare(0, before.size(), before) == 0 ? before.size() : 0;
+    while (prefix < shorter && before[prefix] == now[prefix]) ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix && before[before.size() - 1 - suffix] == now[now.size() - 1 - suffix])
+        ++suffix;
+    record.stored = stored;
+    record.numberBefore = value.num;
+    record.keptPrefix = prefix;
+    record.keptSuffix = suffix;
+    record.replacedText.assign(before, prefix, before.size() - prefix - suffix);
+    for (StackEntry& e : record.stack.entries) {
+        if (!e.ownsText() || e.slot == kLiveText || e.slot == kStoredText) continue;
+        std::string& saved = record.stack.strings[e.slot];
+        if (saved.size() != now.size() || saved != now) continue;
+        e.slot = kStoredText;
+        std::string().swap(saved);
+    }
+    value = std::move(after);
+}
+
+Stepper::Record& Stepper::newRecord() {
+    if (history.size() == kHistoryLimit) {
+        Record& oldest = history.bottom();
+        historyBytes -= oldest.counted;
+        oldest.release();
+        history.dropBottom();
+    }
+    return history.push();
+}
+
+void Stepper::forgetOldSteps() {
+    while (historyBytes > kHistoryBytes && history.size() > 1) {
+        Record& oldest = history.bottom();
+        historyBytes -= oldest.counted;
+        oldest.release();
+        history.dropBottom();
+        forgotForBytes = true;
+    }
+}
+
+void Stepper::popRecord() {
+    Record& top = history.top();
+    historyBytes -= top.counted;
+    top.release();
+    history.pop();
+}
+
+std::size_t Stepper::Record::bytes() const {
+    std::size_t total = sizeof(Record) + stack.entries.capacity() * sizeof(StackEntry) +
+                        stack.strings.capacity() * sizeof(std::string) + replacedText.capacity();
+    for (const std::string& s : stack.strings) total += s.capacity();
+    return total;
+}
+
+void Stepper::Record::release() {
+    constexpr std::size_t kSmall = 256;
+    for (std::string& s : stack.strings)
+        if (s.capacity() > kSmall) std::string().swap(s);
+    if (replacedText.capacity() > kSmall) std::string().swap(replacedText);
+    if (stack.entries.capacity() > kSmall) std::vector<StackEntry>().swap(stack.entries);
 }

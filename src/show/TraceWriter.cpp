@@ -25,6 +25,11 @@ void TraceWriter::run(StackMachine& machine) {
     }
 }
 
+void TraceWriter::showOutput(WrittenText& program, bool terminal) {
+    written = &program;
+    sharedTerminal = terminal;
+}
+
 bool TraceWriter::step(int address, const StackMachine& machine) {
     if (limit >= 0 && steps == limit) {
         // Called for the step after the last one shown, so the note appears only when the
@@ -42,6 +47,24 @@ bool TraceWriter::step(int address, const StackMachine& machine) {
         line += '\n';
     }
     text.appendStep(line, address, machine.stack(), machine.lastStored());
+    if (written != nullptr) {
+        std::size_t length = 0;
+        const std::string output = written->take(length);
+        if (length > 0) {
+            line += "  output ";
+            line += quotedEscaped(output);
+            if (length > output.size()) {
+                line += "... (";
+                line += std::to_string(length);
+                line += " bytes)";
+            }
+        }
+        if (sharedTerminal && length > 0) {
+            written->pubsync();
+            // Written apart: g++ 12 warns falsely about inserting into `line`.
+            if (!written->endsLine()) out << '\n';
+        }
+    }
     line += '\n';
     // One write per line, unbuffered: the trace up to a "read" is visible before the program
     // waits for its input, and the trace up to a runtime error precedes its message.

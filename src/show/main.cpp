@@ -1,5 +1,6 @@
 // The entry point of poliz-show: translate a program as poliz does, then print its POLIZ
 // listing, run it as poliz does while tracing every step on standard error, or step through it.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include "show/SourceLines.h"
 #include "show/Stepper.h"
 #include "show/TraceWriter.h"
+#include "show/WrittenText.h"
 
 namespace {
 
@@ -57,17 +59,31 @@ int list(const ShowOptions& options) {
     return 0;
 }
 
+// Whether two descriptors write to one terminal, where their lines mix.
+bool sameTerminal(int a, int b) {
+    struct stat first {};
+    struct stat second {};
+    return isatty(a) != 0 && isatty(b) != 0 && fstat(a, &first) == 0 && fstat(b, &second) == 0 &&
+           first.st_rdev == second.st_rdev;
+}
+
 // The trace runs on the reference machine, one item per step. The source lines it shows are
 // those the translation read, so that a source read from a pipe shows too.
 int trace(const ShowOptions& options) {
     std::string source;
+    WrittenText written(*std::cout.rdbuf());
+    std::ostream programOut(&written);
     const auto traced = [&](const Poliz& poliz, std::istream& in, std::ostream& out) {
         StackMachine machine(poliz, in, out);
-        TraceWriter(poliz, splitSourceLines(source), std::cerr, options.traceSteps).run(machine);
+        TraceWriter writer(poliz, splitSourceLines(source), std::cerr, options.traceSteps);
+        std::size_t congratulation = 0;
+        written.take(congratulation);  // only what the program writes shows in the trace
+        writer.showOutput(written, sameTerminal(STDOUT_FILENO, STDERR_FILENO));
+        writer.run(machine);
     };
     RunSettings settings;
     settings.sourceText = &source;
-    const int status = runProgram(options.file, std::cin, std::cout, traced, settings);
+    const int status = runProgram(options.file, std::cin, programOut, traced, settings);
     std::cerr.flush();
     checkWritten(std::cerr);
     return status;

@@ -30,6 +30,23 @@ TEST(BoundedStack, DropsTheOldestAndReusesSlots) {
     EXPECT_EQ(stack.top(), 6);
 }
 
+TEST(BoundedStack, ForgetsFromTheBottomOnRequest) {
+    BoundedStack<int> stack(3);
+    for (int k = 1; k <= 3; ++k) stack.push() = k;
+    EXPECT_EQ(stack.bottom(), 1);
+    stack.dropBottom();
+    EXPECT_EQ(stack.bottom(), 2);
+    EXPECT_EQ(stack.size(), 2u);
+    EXPECT_TRUE(stack.dropped());
+    // The slot given up is the next one pushed, and the order stays.
+    stack.push() = 4;
+    EXPECT_EQ(stack.bottom(), 2);
+    EXPECT_EQ(stack.top(), 4);
+    stack.pop();
+    stack.pop();
+    EXPECT_EQ(stack.top(), 2);
+}
+
 TEST(ReplayInput, GivesBackWhatWasReadWithoutAskingAgain) {
     int asked = 0;
     ReplayInput input([&asked](std::string& line) {
