@@ -119,6 +119,26 @@ def _item_start(lex, i):
     return k + 1
 
 
+def compact_indentation(text):
+    """The same lines with the indentations that are left renumbered 0, 4, 8, ... in their
+    order, since most of the nesting that set them is gone. Lines that go on a string constant
+    stay as they are."""
+    inside = set()  # offsets of line starts within a string constant
+    for lexeme in lexemes.split(text):
+        if lexeme.text.startswith('"'):
+            inside.update(k + 1 for k in range(lexeme.start, lexeme.end) if text[k] == "\n")
+    lines, starts, offset = text.split("\n"), [], 0
+    for line in lines:
+        starts.append(offset)
+        offset += len(line) + 1
+    indent = lambda line: len(line) - len(line.lstrip(" \t"))  # noqa: E731
+    movable = [k for k, line in enumerate(lines) if line.strip() and starts[k] not in inside]
+    step = {width: 4 * rank for rank, width in enumerate(sorted({indent(lines[k]) for k in movable}))}
+    for k in movable:
+        lines[k] = " " * step[indent(lines[k])] + lines[k].lstrip(" \t")
+    return "\n".join(lines)
+
+
 class Reducer:
     def __init__(self, reference, implementation, stdin, folder, name, timeout):
         self.reference, self.implementation, self.stdin = reference, implementation, stdin
@@ -160,6 +180,9 @@ class Reducer:
             if len(smaller) == len(lex):
                 break
             lex = self._statements(smaller)
+        tidy = compact_indentation(self.best)
+        if tidy != self.best and self.difference(*self.results(tidy)) == self.signature:
+            self.best = tidy
         return self.best
 
     def _keeps(self, lex):
