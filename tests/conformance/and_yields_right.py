@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # no __pycache__ in the kit's source folder
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "conformance",
                                 "kit", "lib"))
 import lexemes  # noqa: E402

@@ -18,11 +18,14 @@ import subprocess
 import sys
 import tarfile
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source folders imported from
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(SOURCE, "tests"))
 sys.path.insert(0, os.path.join(SOURCE, "tools", "progen"))
+sys.path.insert(0, os.path.join(HERE, "kit", "lib"))
 import progen  # noqa: E402
+from catalogue import AREAS  # noqa: E402
 from run_programs import golden_programs  # noqa: E402
 
 # Folders named for an exit status, and the kit's area for each; a program that ends normally
@@ -102,7 +105,7 @@ def add_golden_programs(args, kit):
             entries.append(entry)
     if len({e["name"] for e in entries}) != len(entries):
         raise SystemExit("two golden programs would have the same name in the kit")
-    order = {area: i for i, area in enumerate(("lexical", "syntax", "semantic", "runtime-errors", "programs", "reads"))}
+    order = {area: i for i, area in enumerate(AREAS)}
     entries.sort(key=lambda e: (order[e["area"]], e["name"]))
     write(os.path.join(kit, "programs", "catalogue.json"), json.dumps({"programs": entries}, indent=1).encode())
     return len(entries)
