@@ -3,7 +3,7 @@
 as /dev/stdin, every mode writing to a full device, modes that contradict each other, the
 largest --trace count, the colours of --explain, a trace sharing its terminal with the program's output, and the
 stepper's memory on a loop that
-appends to a string.
+appends to a string and its input at a terminal.
 
 Usage: show_robustness_test.py POLIZ_SHOW POLIZ
 """
@@ -11,10 +11,12 @@ import os
 import pty
 import re
 import resource
+import select
 import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 TIMEOUT = 20
 PROGRAM = b"program {\n    int a = 2;\n    write(a * 3);\n}\n"
@@ -196,6 +198,47 @@ def check_trace_on_terminal(show, tmp):
     expect("every trace line starts in its column", (len(items), in_columns), (8, True))
 
 
+def terminal_session(show, program, typed):
+    """poliz-show --step at a terminal: each line typed after the output has settled."""
+    leader, follower = pty.openpty()
+    process = subprocess.Popen([show, "--step", program], stdin=follower, stdout=follower, stderr=follower)
+    os.close(follower)
+    text = b""
+
+    def drain(seconds):
+        nonlocal text
+        end = time.time() + seconds
+        while time.time() < end:
+            ready, _, _ = select.select([leader], [], [], 0.05)
+            if ready:
+                try:
+                    text += os.read(leader, 4096)
+                except OSError:
+                    return
+
+    drain(1)
+    for line in typed:
+        os.write(leader, line)
+        drain(0.5)
+    process.wait(timeout=TIMEOUT)
+    drain(0.2)
+    os.close(leader)
+    return process.returncode, text.replace(b"\r\n", b"\n")
+
+
+def check_stepper_at_terminal(show, tmp):
+    """A wrong number typed at the input prompt is asked for again; Ctrl-D there ends the
+    program's input, not the session; restart reads the same input again."""
+    path = os.path.join(tmp, "asks.ppp")
+    with open(path, "wb") as f:
+        f.write(b"program {\n    int a;\n    string s;\n    read(a);\n    write(a * 2);\n    read(s);\n}\n")
+    status, text = terminal_session(show, path, [b"c\n", b"x1\n", b"21\n", b"\x04", b"p a\n", b"r\n", b"c\n", b"q\n"])
+    expect("a wrong number is asked for again", b"Invalid input for 'a': type it again.\ninput for a> 21" in text, True)
+    expect("Ctrl-D ends the input only", b"The program's input has ended." in text and b"a=21:int" in text, True)
+    expect("restart gives the same input again", text.count(b'output: "42"'), 2)
+    expect("the session ends at the error, as poliz would", status, 4)
+
+
 def main():
     if len(sys.argv) != 3:
         raise SystemExit(__doc__)
@@ -207,6 +250,7 @@ def main():
         check_colour(show, tmp)
         check_trace_on_terminal(show, tmp)
         check_stepper_memory(show, tmp)
+        check_stepper_at_terminal(show, tmp)
     print(f"{len(failures)} failed")
     return 1 if failures else 0
 

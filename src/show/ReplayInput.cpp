@@ -9,6 +9,11 @@ void ReplayInput::rewind(std::size_t position) {
     setg(taken.data(), taken.data() + position, taken.data() + taken.size());
 }
 
+void ReplayInput::forget(std::size_t position) {
+    taken.resize(position);
+    setg(taken.data(), taken.data() + position, taken.data() + position);
+}
+
 ReplayInput::int_type ReplayInput::underflow() {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
     const std::size_t position = this->position();

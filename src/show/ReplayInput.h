@@ -18,6 +18,9 @@ public:
     std::size_t position() const { return static_cast<std::size_t>(gptr() - eback()); }
     // Makes the characters from `position` on unread again.
     void rewind(std::size_t position);
+    // Forgets the characters from `position` on, as if they had never been taken: a line typed
+    // wrongly is asked for again.
+    void forget(std::size_t position);
     // The characters between two positions, as they were taken.
     std::string between(std::size_t from, std::size_t to) const { return taken.substr(from, to - from); }
 

@@ -41,15 +41,12 @@ Stepper::Stepper(const Poliz& poliz, std::vector<std::string> sourceLines, std::
       out(out),
       echo(echo),
       programInput(programInput),
-      input([this](std::string& line) {
-          if (this->programInput != nullptr)
-              return static_cast<bool>(std::getline(*this->programInput, line));
-          return readLine(line, inputPrompt);
-      }),
+      input([this](std::string& line) { return readProgramLine(line); }),
       programIn(&input),
       programOut(&output),
       machine(poliz, programIn, programOut),
-      values(machine.save().values) {
+      values(machine.save().values),
+      initial(machine.save()) {
     for (std::size_t k = 0; k < machine.variables().size(); ++k) variableIndex[machine.variables()[k]] = k;
 }
 
@@ -77,6 +74,19 @@ bool Stepper::readLine(std::string& line, const std::string& prompt) {
     return true;
 }
 
+bool Stepper::readProgramLine(std::string& line) {
+    if (programInput != nullptr) return static_cast<bool>(std::getline(*programInput, line));
+    if (programInputEnded) return false;
+    if (readLine(line, inputPrompt)) return true;
+    // Ctrl-D at a terminal ends the program's input, not the session: the terminal reads on.
+    if (!echo) {
+        commands.clear();
+        programInputEnded = true;
+        out << "The program's input has ended.\n";
+    }
+    return false;
+}
+
 bool Stepper::interrupted() {
     const bool requested = interruptRequested != 0;
     interruptRequested = 0;
@@ -94,11 +104,12 @@ bool Stepper::obey(const std::string& line) {
     interruptRequested = 0;
 
     const bool counted = word == "s" || word == "step" || word == "n" || word == "next" || word == "back" ||
-                         (word == "b" && argument.empty());
+                         word == "rs" || word == "rn" || (word == "b" && argument.empty());
     const long count = counted ? countOf(argument) : 1;
     const bool takesNoArgument = word == "c" || word == "continue" || word == "stack" || word == "l" ||
                                  word == "list" || word == "o" || word == "output" || word == "h" ||
-                                 word == "help" || word == "q" || word == "quit";
+                                 word == "help" || word == "q" || word == "quit" || word == "rc" ||
+                                 word == "r" || word == "restart";
     if (counted && count == 0) {
         out << "'" << word << "' takes a number of steps, not '" << argument << "'.\n";
     } else if (takesNoArgument && !argument.empty()) {
@@ -109,8 +120,15 @@ bool Stepper::obey(const std::string& line) {
         forward(Until::NEXT_LINE, count);
     } else if (word == "c" || word == "continue") {
         forward(Until::BREAKPOINT, 1);
-    } else if ((word == "b" && argument.empty()) || word == "back") {
+    } else if ((word == "b" && argument.empty()) || word == "back" || word == "rs") {
         back(count);
+    } else if (word == "rn") {
+        if (history.empty()) backOnce();  // which says why nothing is undone
+        for (long k = 0; k < count && !history.empty(); ++k) backToLineStart();
+    } else if (word == "rc") {
+        backToBreakpoint();
+    } else if (word == "r" || word == "restart") {
+        restart();
     } else if (word == "b" || word == "break") {
         // "b LINE" sets a breakpoint, as in other debuggers; a bare "b" steps back.
         if (argument.empty())
@@ -143,6 +161,10 @@ void Stepper::help() {
            "  n, next [N]      run to the next source line, or to this one's start when a loop goes back\n"
            "  c, continue      run until a breakpoint, the end or a runtime error (Ctrl-C stops it)\n"
            "  b, back [N]      step back over the last item (N items), taking back its input and output\n"
+           "  rs [N]           the same (reverse-step)\n"
+           "  rn [N]           back to the start of the previous source line (reverse-next)\n"
+           "  rc               back to the last arrival at a breakpoint, or the start (reverse-continue)\n"
+           "  r, restart       start again from the beginning, with the same input\n"
            "  break LINE       stop when the run arrives at LINE (also b LINE); 'break' lists them\n"
            "  clear [LINE]     remove the breakpoint at LINE, or every breakpoint\n"
            "  p, print [NAME]  a variable's value ($t1 for a temporary); every named variable without NAME\n"
@@ -153,5 +175,7 @@ void Stepper::help() {
            "  q, quit          leave the stepper\n";
     if (programInput == nullptr)
         out << "When the program reads, it takes the next line typed here, after the prompt 'input for NAME> "
-               "'.\n";
+               "'.\n"
+               "At a terminal, a line that is not a number is asked for again, and Ctrl-D there ends the "
+               "program's input only.\n";
 }

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/Errors.h"
 #include "machine/StackMachine.h"
 #include "show/BoundedStack.h"
 #include "show/RecordedOutput.h"
@@ -88,6 +89,8 @@ private:
     // every step; with a Record's pc, stack and one value they make the state before it.
     std::vector<Ident::Saved> values;
     std::unordered_map<const Ident*, std::size_t> variableIndex;
+    const StackMachine::State initial;  // for "restart"
+    bool programInputEnded = false;     // Ctrl-D was typed at an input prompt
     std::set<int> breakpoints;
     bool atError = false;  // the item at pc() failed when it last ran
     int status = 0;        // what run() returns
@@ -105,6 +108,13 @@ private:
     bool arrivedAtLine(int from) const;
     void back(long count);
     bool backOnce();
+    void backToLineStart();
+    void backToBreakpoint();
+    void showBackAt(long undone);
+    void restart();
+    // Whether a failed read is typed again instead: at a terminal, when the program's input is
+    // what is typed there.
+    bool asksAgain(const RuntimeError& error) const;
     void undo(const Record& step);
     Record& newRecord();
     static void saveStackTop(StackMachine::SavedStack& into, const std::vector<StackEntry>& stack,
@@ -128,6 +138,7 @@ private:
     void listBreakpoints();
 
     bool readLine(std::string& line, const std::string& prompt);
+    bool readProgramLine(std::string& line);
     // Whether Ctrl-C was pressed since the command began; clears the request.
     static bool interrupted();
 };

@@ -118,6 +118,14 @@ bool Stepper::stepOnce(bool show) {
     try {
         machine.step();
     } catch (const RuntimeError& error) {
+        if (asksAgain(error)) {
+            // The line typed is forgotten, and the same read asks for another.
+            undo(history.top());
+            input.forget(record.inputPosition);
+            popRecord();
+            out << "Invalid input for '" << error.subject() << "': type it again.\n";
+            return stepOnce(show);
+        }
         showNewOutput();
         out << text.failure(address) << '\n';
         // The message is poliz's own, written by what writes it for poliz.
@@ -165,11 +173,77 @@ void Stepper::announceLine() {
 void Stepper::back(long count) {
     long undone = 0;
     while (undone < count && backOnce()) ++undone;
+    showBackAt(undone);
+}
+
+void Stepper::showBackAt(long undone) {
     if (undone == 0) return;
     announceLine();
     std::string line = "back at";
     text.appendStep(line, machine.pc(), machine.stack(), nullptr);
     out << line << '\n';
+}
+
+// Back over the items of the current line run in this pass, then over the line run before it,
+// to its first item: where a "next" would have stopped.
+void Stepper::backToLineStart() {
+    long undone = 0;
+    const auto sameLineBefore = [this](int line) {
+        return !history.empty() && text.lineOf(history.top().pc) == line && history.top().pc < machine.pc();
+    };
+    const int current = machine.finished() ? -1 : text.lineOf(machine.pc());
+    while (sameLineBefore(current) && backOnce()) ++undone;
+    if (!history.empty()) {
+        const int previous = text.lineOf(history.top().pc);
+        do {
+            if (!backOnce()) break;
+            ++undone;
+        } while (sameLineBefore(previous));
+    }
+    showBackAt(undone);
+}
+
+// Back to where a "continue" would last have stopped at a breakpoint: an arrival at one of
+// their lines.
+void Stepper::backToBreakpoint() {
+    long undone = 0;
+    while (backOnce()) {
+        ++undone;
+        const int line = text.lineOf(machine.pc());
+        const bool arrived =
+            history.empty() || text.lineOf(history.top().pc) != line || history.top().pc >= machine.pc();
+        if (arrived && breakpoints.count(line) != 0) {
+            shownLine = -1;
+            showBackAt(undone);
+            out << "Breakpoint at line " << line << ".\n";
+            return;
+        }
+        if (interrupted()) {
+            out << "Interrupted.\n";
+            break;
+        }
+    }
+    showBackAt(undone);
+}
+
+void Stepper::restart() {
+    while (!history.empty()) popRecord();
+    forgotForBytes = false;
+    values = initial.values;
+    machine.restore(initial);
+    input.rewind(0);
+    programIn.clear();
+    output.takeBack(0);
+    shownOutput = 0;
+    shownLine = -1;
+    atError = false;
+    status = 0;
+    out << "Started again; the program reads the same input again.\n";
+    announceLine();
+}
+
+bool Stepper::asksAgain(const RuntimeError& error) const {
+    return error.fault() == RuntimeFault::INVALID_INPUT && programInput == nullptr && !echo;
 }
 
 bool Stepper::backOnce() {
