@@ -237,6 +237,13 @@ def check_stepper_at_terminal(show, tmp):
     expect("Ctrl-D ends the input only", b"The program's input has ended." in text and b"a=21:int" in text, True)
     expect("restart gives the same input again", text.count(b'output: "42"'), 2)
     expect("the session ends at the error, as poliz would", status, 4)
+    # Where the build has line editing, the up arrow brings back the last command.
+    linked = subprocess.run(["ldd", show], capture_output=True).stdout
+    if b"libedit" in linked:
+        _, text = terminal_session(show, path, [b"p a\n", b"\x1b[A\n", b"q\n"])
+        expect("the up arrow repeats the last command", text.count(b"a=?:int"), 2)
+    else:
+        print("note: poliz-show is built without libedit; line editing is not checked")
 
 
 def main():

@@ -27,18 +27,10 @@ function labelLink(item, address) {
   return link;
 }
 
-// The source lines the shown items need, so that a huge source is not split whole.
-function shownLines(items) {
-  let last = 0;
-  for (let k = 0; k < Math.min(items.length, maxItems); ++k) last = Math.max(last, items[k].line);
-  return last;
-}
-
-// Draws `items` into `container`; `colours` maps a source line to its colour number;
-// `itemCount` is the program's number of items when the reply did not list them all.
-export function renderListing(container, items, sourceText, colours, itemCount = items.length) {
+// Draws `items` into `container`; `colours` maps a source line to its colour number.
+export function renderListing(container, items, sourceText, colours) {
   container.replaceChildren();
-  const lines = sourceText.split('\n', shownLines(items));
+  const lines = sourceText.split('\n');
   let group = null;
   let groupLine = -1;
   const shown = Math.min(items.length, maxItems);
@@ -62,7 +54,7 @@ export function renderListing(container, items, sourceText, colours, itemCount =
     row.append(element('span', 'type', item.type));
     group.append(row);
   }
-  if (itemCount > shown) container.append(element('div', 'pg-cut', `... ${itemCount - shown} more items not shown`));
+  if (items.length > shown) container.append(element('div', 'pg-cut', `... ${items.length - shown} more items not shown`));
 }
 
 function setClass(container, selector, className) {
@@ -80,13 +72,6 @@ export function markCurrent(container, address) {
   setClass(container, address >= 0 ? `#item-${address}` : null, 'pg-current');
   const current = container.querySelector('.pg-current');
   if (current) current.scrollIntoView({ block: 'nearest' });
-}
-
-// Marks the item a runtime error came from (-1: none) and scrolls it into view.
-export function markFailed(container, address) {
-  setClass(container, address >= 0 ? `#item-${address}` : null, 'pg-failed');
-  const failed = container.querySelector('.pg-failed');
-  if (failed) failed.scrollIntoView({ block: 'nearest' });
 }
 
 // Flashes a jump's target when its link is pointed at or followed.

@@ -4,6 +4,8 @@
 
 #include <csignal>
 
+#include "show/LineEditor.h"
+
 namespace {
 
 constexpr const char* kPrompt = "(step) ";
@@ -64,6 +66,12 @@ int Stepper::run() {
 }
 
 bool Stepper::readLine(std::string& line, const std::string& prompt) {
+    if (editing) {
+        out.flush();
+        if (readEditedLine(prompt, line)) return true;
+        out << '\n';
+        return false;
+    }
     out << prompt;
     out.flush();
     if (!std::getline(commands, line)) {

@@ -28,6 +28,10 @@ public:
     Stepper(const Poliz& poliz, std::vector<std::string> sourceLines, std::istream& commands,
             std::ostream& out, bool echo, std::istream* programInput);
 
+    // Commands (and typed input) are read with line editing and history from the terminal
+    // instead of `commands`, where the build has it (LineEditor.h).
+    void editLines() { editing = true; }
+
     // Reads and obeys commands until "quit" or the end of the commands. Returns the exit
     // status: poliz's for a runtime error when the program stands at one, otherwise 0.
     int run();
@@ -91,6 +95,7 @@ private:
     std::unordered_map<const Ident*, std::size_t> variableIndex;
     const StackMachine::State initial;  // for "restart"
     bool programInputEnded = false;     // Ctrl-D was typed at an input prompt
+    bool editing = false;
     std::set<int> breakpoints;
     bool atError = false;  // the item at pc() failed when it last ran
     int status = 0;        // what run() returns

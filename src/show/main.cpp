@@ -19,6 +19,7 @@
 #include "scanner/ScanTrail.h"
 #include "scanner/SourceRest.h"
 #include "show/ExplainRun.h"
+#include "show/LineEditor.h"
 #include "show/PolizAnnotatedListing.h"
 #include "show/ShowOptions.h"
 #include "show/SourceLines.h"
@@ -108,6 +109,7 @@ int step(const ShowOptions& options) {
     Stepper stepper(translation.poliz, translation.sourceLines(),
                     commandsFollowProgram ? restOfSource : std::cin, std::cout, fromScript,
                     options.inputFile.empty() ? nullptr : &input);
+    if (!fromScript && !commandsFollowProgram && lineEditingBuiltIn()) stepper.editLines();
     const int status = stepper.run();
     std::cout.flush();
     checkWritten(std::cout);
