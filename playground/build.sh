@@ -28,6 +28,7 @@ mkdir -p "$out"
 NODE_PATH="$npm_dir/node_modules" "$npm_dir/node_modules/.bin/esbuild" "$root/playground/src/main.js" \
     --bundle --minify --format=iife --target=chrome100 --log-level=warning --outfile="$out/app.js"
 cp "$root/playground/index.html" "$root/playground/style.css" "$root/playground/src/worker.js" \
+    "$root/playground/src/moduleCalls.js" \
     "$wasm/web/poliz.js" "$wasm/web/poliz.wasm" "$out/"
 node "$root/playground/examples.mjs" "$root" "$out/examples.json"
 echo "playground built in $out"

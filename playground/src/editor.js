@@ -2,7 +2,7 @@
 // playground draws on it: each line's colour, the error, the machine's current line and the
 // line linked to what the pointer is on in the listing.
 import { EditorState, RangeSetBuilder, StateEffect, StateField } from '@codemirror/state';
-import { Decoration, EditorView, drawSelection, keymap, lineNumbers } from '@codemirror/view';
+import { Decoration, EditorView, WidgetType, drawSelection, keymap, lineNumbers } from '@codemirror/view';
 import { defaultKeymap, history, historyKeymap, indentWithTab } from '@codemirror/commands';
 import { HighlightStyle, bracketMatching, syntaxHighlighting } from '@codemirror/language';
 import { tags } from '@lezer/highlight';
@@ -31,6 +31,22 @@ const marksField = StateField.define({
   },
 });
 
+// The spot after the end of a line, where something is missing (a ';', say): nothing there to
+// underline, so a visible mark is drawn in its place.
+class MissingHereWidget extends WidgetType {
+  toDOM() {
+    const mark = document.createElement('span');
+    mark.className = 'pg-error-eol';
+    mark.title = 'something is missing here';
+    mark.textContent = '\u2038';
+    return mark;
+  }
+
+  eq() {
+    return true;
+  }
+}
+
 function lineClasses(marks, lines) {
   const classes = new Map();
   const add = (line, name) => {
@@ -55,8 +71,9 @@ const marksDecorations = EditorView.decorations.compute([marksField, 'doc'], (st
     const { from, to } = doc.line(line);
     builder.add(from, from, Decoration.line({ class: classes.get(line), attributes: { 'data-line': String(line) } }));
     if (marks.error && marks.error.line === line && errorColumn > 0) {
-      const at = Math.min(from + errorColumn - 1, to);
-      builder.add(at, Math.min(at + 1, to), Decoration.mark({ class: 'pg-error-mark' }));
+      const at = from + errorColumn - 1;
+      if (at >= to) builder.add(to, to, Decoration.widget({ widget: new MissingHereWidget(), side: 1 }));
+      else builder.add(at, at + 1, Decoration.mark({ class: 'pg-error-mark' }));
     }
   }
   return builder.finish();
@@ -72,6 +89,7 @@ export function createEditor(parent, { text, onChange, onPointLine, onCursorLine
       doc: text,
       extensions: [
         lineNumbers(),
+        EditorView.lineWrapping,  // a long line stays readable on a narrow screen
         history(),
         drawSelection(),
         bracketMatching(),

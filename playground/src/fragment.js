@@ -24,9 +24,23 @@ export function readFragment(hash = location.hash) {
   }
 }
 
-// Replaces the address without adding a history entry for every key typed.
+// Browsers refuse addresses much longer than this; a larger program is not kept in one.
+export const maxFragment = 1 << 20;
+
+// Replaces the address without adding a history entry for every key typed. Returns whether the
+// address now holds the program: when it would be too long, it is cleared instead, so that it
+// never holds an older program than the editor.
 export function writeFragment(source, input) {
+  if (source.length + input.length > maxFragment) {
+    history.replaceState(null, '', location.pathname + location.search);
+    return false;
+  }
   let hash = `#code=${encode(source)}`;
   if (input) hash += `&input=${encode(input)}`;
+  if (hash.length > maxFragment) {
+    history.replaceState(null, '', location.pathname + location.search);
+    return false;
+  }
   history.replaceState(null, '', hash);
+  return true;
 }

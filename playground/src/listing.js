@@ -27,10 +27,18 @@ function labelLink(item, address) {
   return link;
 }
 
-// Draws `items` into `container`; `colours` maps a source line to its colour number.
-export function renderListing(container, items, sourceText, colours) {
+// The source lines the shown items need, so that a huge source is not split whole.
+function shownLines(items) {
+  let last = 0;
+  for (let k = 0; k < Math.min(items.length, maxItems); ++k) last = Math.max(last, items[k].line);
+  return last;
+}
+
+// Draws `items` into `container`; `colours` maps a source line to its colour number;
+// `itemCount` is the program's number of items when the reply did not list them all.
+export function renderListing(container, items, sourceText, colours, itemCount = items.length) {
   container.replaceChildren();
-  const lines = sourceText.split('\n');
+  const lines = sourceText.split('\n', shownLines(items));
   let group = null;
   let groupLine = -1;
   const shown = Math.min(items.length, maxItems);
@@ -54,7 +62,7 @@ export function renderListing(container, items, sourceText, colours) {
     row.append(element('span', 'type', item.type));
     group.append(row);
   }
-  if (items.length > shown) container.append(element('div', 'pg-cut', `... ${items.length - shown} more items not shown`));
+  if (itemCount > shown) container.append(element('div', 'pg-cut', `... ${itemCount - shown} more items not shown`));
 }
 
 function setClass(container, selector, className) {
@@ -72,6 +80,13 @@ export function markCurrent(container, address) {
   setClass(container, address >= 0 ? `#item-${address}` : null, 'pg-current');
   const current = container.querySelector('.pg-current');
   if (current) current.scrollIntoView({ block: 'nearest' });
+}
+
+// Marks the item a runtime error came from (-1: none) and scrolls it into view.
+export function markFailed(container, address) {
+  setClass(container, address >= 0 ? `#item-${address}` : null, 'pg-failed');
+  const failed = container.querySelector('.pg-failed');
+  if (failed) failed.scrollIntoView({ block: 'nearest' });
 }
 
 // Flashes a jump's target when its link is pointed at or followed.

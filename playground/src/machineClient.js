@@ -1,6 +1,7 @@
-// The page's side of the Web Worker that holds the WebAssembly module: requests as promises,
-// and Stop, which ends the worker with whatever it is running and starts a fresh one (as does a
-// failure that leaves the module in doubt).
+// The page's side of the Web Worker that holds the WebAssembly module: requests as promises
+// (a run's output arriving in pieces before its answer), and Stop, which ends the worker with
+// whatever it is running and starts a fresh one (as does a failure that leaves the module in
+// doubt).
 
 export class StoppedError extends Error {
   constructor() {
@@ -19,9 +20,13 @@ export class MachineClient {
   start() {
     this.worker = new Worker(this.workerUrl);
     this.worker.onmessage = (event) => {
-      const { id, reply, failure, restart } = event.data;
+      const { id, reply, failure, restart, output } = event.data;
       const request = this.pending.get(id);
       if (!request) return;
+      if (output !== undefined) {
+        request.onOutput?.(output);
+        return;
+      }
       this.pending.delete(id);
       if (failure) request.reject(new Error(failure));
       else request.resolve(reply);
@@ -35,9 +40,14 @@ export class MachineClient {
   }
 
   call(name, ...args) {
+    return this.callStreaming(name, null, ...args);
+  }
+
+  // As call, handing each piece of the output to `onOutput` as the program writes it.
+  callStreaming(name, onOutput, ...args) {
     const id = this.nextId++;
     return new Promise((resolve, reject) => {
-      this.pending.set(id, { resolve, reject });
+      this.pending.set(id, { resolve, reject, onOutput });
       this.worker.postMessage({ id, name, args });
     });
   }

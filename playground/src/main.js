@@ -2,15 +2,20 @@
 // examples to the WebAssembly build of poliz, which runs in a Web Worker.
 import { createEditor } from './editor.js';
 import { lineColours } from './colours.js';
-import { linkLine, markCurrent, markTarget, renderListing } from './listing.js';
+import { linkLine, markCurrent, markFailed, markTarget, renderListing } from './listing.js';
 import { MachineClient, StoppedError } from './machineClient.js';
 import { readFragment, writeFragment } from './fragment.js';
 import { renderStack, renderVariables } from './stepView.js';
+import { bindShortcuts } from './shortcuts.js';
+import { showInputUsed } from './inputView.js';
+import { InputBox } from './inputBox.js';
 
 const byTestId = (id) => document.querySelector(`[data-testid="${id}"]`);
 const ui = {
   examples: byTestId('examples'),
-  input: byTestId('input'),
+  inputArea: byTestId('input'),
+  inputLarge: byTestId('input-large'),
+  inputFile: byTestId('input-file'),
   run: byTestId('run'),
   stop: byTestId('stop'),
   stepItem: byTestId('step-item'),
@@ -22,10 +27,20 @@ const ui = {
   error: byTestId('error'),
   hint: byTestId('hint'),
   status: byTestId('status'),
+  share: byTestId('share'),
+  lineNote: byTestId('line-note'),
+  inputUsed: byTestId('input-used'),
   listing: byTestId('listing'),
   stack: byTestId('stack'),
   variables: byTestId('variables'),
 };
+
+const inputBox = new InputBox(ui.inputArea, ui.inputLarge, () => {
+  leaveStepMode();
+  showInputUsed(ui.inputUsed, '', -1);
+  showExampleEdited();
+  saveLater();
+});
 
 // Runs and step mode share one worker, the listing has its own: a long run does not hold it up.
 const runner = new MachineClient('worker.js');
@@ -36,11 +51,19 @@ let canGoBack = false;
 let colours = new Map();
 let translateTimer = 0;
 let fragmentTimer = 0;
+let examples = [];
+
+// The largest source or input the page takes, in bytes of UTF-8 (the module's memory holds
+// several copies of each while it runs).
+const maxTextBytes = 32 * 1024 * 1024;
+const maxTextLabel = '32 MB';
+const encoder = new TextEncoder();
 
 const editor = createEditor(document.getElementById('editor'), {
   text: '',
   onChange: () => {
     leaveStepMode();
+    showExampleEdited();
     editor.mark({ error: null });
     clearTimeout(translateTimer);
     translateTimer = setTimeout(translate, 250);
@@ -55,7 +78,42 @@ const editor = createEditor(document.getElementById('editor'), {
 
 function saveLater() {
   clearTimeout(fragmentTimer);
-  fragmentTimer = setTimeout(() => writeFragment(editor.text(), ui.input.value), 200);
+  fragmentTimer = setTimeout(() => writeFragment(editor.text(), inputBox.value), 200);
+}
+
+// The link to this program and its input, copied for the user to paste.
+async function share() {
+  clearTimeout(fragmentTimer);
+  if (!writeFragment(editor.text(), inputBox.value)) {
+    setStatus('This program and its input are too large to share as a link.');
+    return;
+  }
+  try {
+    await navigator.clipboard.writeText(location.href);
+    setStatus('Link copied: pasting it opens this program and its input.');
+  } catch {
+    // Without the clipboard (an insecure page, a denied permission) the link is offered to copy.
+    window.prompt('Copy this link:', location.href);
+  }
+}
+
+// The examples menu says when the editor no longer holds the example chosen.
+function showExampleEdited() {
+  const option = ui.examples.selectedOptions[0];
+  const example = examples.find((e) => e.name === ui.examples.value);
+  if (!option || !example) return;
+  const edited = editor.text() !== example.source || inputBox.value !== example.input;
+  option.textContent = edited ? `${example.name} (edited)` : example.name;
+  ui.examples.classList.toggle('pg-edited', edited);
+  ui.examples.title = edited ? 'The program or its input has been changed since this example was loaded' : '';
+}
+
+// Whether a text is small enough for the module; if not, says so as the error.
+function fitsTheModule(what, text) {
+  if (text.length * 3 <= maxTextBytes || encoder.encode(text).length <= maxTextBytes) return true;
+  showError({ status: -1, error: `The ${what} is larger than ${maxTextLabel}, the most the playground takes: the console poliz runs it.` });
+  setStatus('Not run.');
+  return false;
 }
 
 function setStatus(text) {
@@ -68,8 +126,10 @@ function setStatus(text) {
 function showError(reply) {
   ui.error.textContent = (reply.error ?? '').replace(/\n$/, '');
   ui.error.hidden = !reply.error;
-  ui.hint.textContent = reply.hint ?? '';
+  ui.hint.textContent = reply.hint ? `Hint: ${reply.hint}` : '';
   ui.hint.hidden = !reply.hint;
+  ui.lineNote.hidden = true;
+  markFailed(ui.listing, reply.error && reply.errorItem >= 0 ? reply.errorItem : -1);
   const translation = reply.status >= 1 && reply.status <= 3;
   if (!reply.error || !(translation || reply.errorLine > 0)) {
     editor.mark({ error: null });
@@ -78,6 +138,18 @@ function showError(reply) {
   const line = reply.errorLine > 0 ? reply.errorLine : lastTextLine();
   editor.mark({ error: { line, column: reply.errorColumn ?? 0 } });
   editor.reveal(line);
+  explainLineDifference(reply.error, line);
+}
+
+// poliz notices a mistake when it reads the word after it (a missing ';' at the next line's
+// first word), while the mark stands where the mistake most likely is.
+function explainLineDifference(message, markedLine) {
+  const named = Number(message.match(/\(line (\d+)\)/)?.[1] ?? 0);
+  if (!named || named === markedLine) return;
+  ui.lineNote.textContent =
+    `The message names line ${named}, where poliz was reading when it noticed the mistake; ` +
+    `the mark is on line ${markedLine}, where the mistake most likely is.`;
+  ui.lineNote.hidden = false;
 }
 
 function lastTextLine() {
@@ -89,6 +161,13 @@ function lastTextLine() {
 
 async function translate() {
   const source = editor.text();
+  if (source.length * 3 > maxTextBytes && encoder.encode(source).length > maxTextBytes) {
+    ui.listing.replaceChildren(Object.assign(document.createElement('div'), {
+      className: 'pg-cut',
+      textContent: `No POLIZ: the program is larger than ${maxTextLabel}.`,
+    }));
+    return;
+  }
   let reply;
   try {
     reply = await translator.call('playgroundTranslate', source);
@@ -107,7 +186,7 @@ async function translate() {
     return;
   }
   colours = lineColours(reply.items);
-  renderListing(ui.listing, reply.items, source, colours);
+  renderListing(ui.listing, reply.items, source, colours, reply.itemCount);
   editor.mark({ colours });
 }
 
@@ -118,17 +197,35 @@ function setRunning(running) {
   ui.stepBack.disabled = running || !stepping || !canGoBack;
 }
 
+// Shows the output and keeps its last line in view.
+function showOutput(text) {
+  ui.output.textContent = text;
+  ui.output.scrollTop = ui.output.scrollHeight;
+}
+
+function appendOutput(piece) {
+  ui.output.append(piece);
+  ui.output.scrollTop = ui.output.scrollHeight;
+}
+
+// The output arrives while the program runs and stays when it is stopped.
 async function run() {
   leaveStepMode();
   ui.output.textContent = '';
   showError({});
+  showInputUsed(ui.inputUsed, '', -1);
+  const source = editor.text();
+  const input = inputBox.value;
+  if (!fitsTheModule('program', source) || !fitsTheModule('input', input)) return;
   setStatus('Running...');
   setRunning(true);
   try {
-    const reply = await runner.call('playgroundRun', editor.text(), ui.input.value);
-    ui.output.textContent = reply.output;
+    const reply = await runner.callStreaming('playgroundRun', appendOutput, source, input);
+    showOutput(reply.output);
     showError(reply);
-    setStatus(`Exit status ${reply.status} (${reply.milliseconds.toFixed(0)} ms)`);
+    showInputUsed(ui.inputUsed, input, reply.inputUsed);
+    const time = `(${reply.milliseconds.toFixed(0)} ms)`;
+    setStatus(reply.outputLimit ? `Stopped after 1 MB of output ${time}` : `Exit status ${reply.status} ${time}`);
   } catch (error) {
     setStatus(error instanceof StoppedError ? 'Stopped.' : `Failed: ${error.message}`);
   } finally {
@@ -148,20 +245,24 @@ function leaveStepMode() {
   document.body.classList.remove('stepping');
   editor.mark({ current: 0 });
   markCurrent(ui.listing, -1);
+  markFailed(ui.listing, -1);
+  showInputUsed(ui.inputUsed, '', -1);
   ui.stepBack.disabled = true;
   ui.stepExit.disabled = true;
 }
 
 function showMachine(state) {
-  ui.output.textContent = state.output;
+  showOutput(state.output);
   showError(state);
+  showInputUsed(ui.inputUsed, inputBox.value, state.inputUsed);
   renderStack(ui.stack, state.stack);
   renderVariables(ui.variables, state.variables);
   markCurrent(ui.listing, state.finished ? -1 : state.pc);
   editor.mark({ current: state.finished ? 0 : state.line });
   if (!state.finished) editor.reveal(state.line);
   canGoBack = state.canGoBack;
-  if (state.status !== 0) setStatus(`Step mode: stopped by an error at item ${state.pc}`);
+  if (state.outputLimit) setStatus('Step mode: stopped after 1 MB of output');
+  else if (state.status !== 0) setStatus(`Step mode: stopped by an error at item ${state.pc}`);
   else if (state.finished) setStatus('Step mode: the program has finished');
   else setStatus(`Step mode: item ${state.pc}, line ${state.line}`);
 }
@@ -172,7 +273,8 @@ async function step(move) {
   try {
     if (!stepping) {
       if (move === 2) return;
-      const start = await runner.call('playgroundStepStart', editor.text(), ui.input.value);
+      if (!fitsTheModule('program', editor.text()) || !fitsTheModule('input', inputBox.value)) return;
+      const start = await runner.call('playgroundStepStart', editor.text(), inputBox.value);
       if (start.pc === undefined) {
         ui.output.textContent = start.output;
         showError(start);
@@ -220,15 +322,16 @@ function linkListingToSource() {
 }
 
 async function loadExamples() {
-  const examples = await (await fetch('examples.json')).json();
+  examples = await (await fetch('examples.json')).json();
   for (const example of examples) ui.examples.append(new Option(example.name, example.name));
   ui.examples.addEventListener('change', () => {
+    for (const option of ui.examples.options) if (option.value) option.textContent = option.value;
     const example = examples.find((e) => e.name === ui.examples.value);
     if (!example) return;
-    ui.input.value = example.input;
+    inputBox.set(example.input);
     editor.setText(example.source);
+    showExampleEdited();
   });
-  return examples;
 }
 
 async function main() {
@@ -239,24 +342,20 @@ async function main() {
   ui.stepBack.addEventListener('click', () => step(2));
   ui.runToLine.addEventListener('click', () => step(3));
   ui.stepExit.addEventListener('click', leaveStepMode);
-  ui.input.addEventListener('input', () => {
-    leaveStepMode();
-    saveLater();
+  ui.share.addEventListener('click', share);
+  ui.inputFile.addEventListener('change', () => {
+    if (ui.inputFile.files[0]) inputBox.load(ui.inputFile.files[0]);
+    ui.inputFile.value = '';
   });
-  document.addEventListener('keydown', (event) => {
-    if (event.key === 'Enter' && (event.ctrlKey || event.metaKey)) {
-      event.preventDefault();
-      if (!ui.run.disabled) run();
-    }
-  });
+  bindShortcuts(byTestId);
   linkListingToSource();
   setRunning(false);
   ui.stepExit.disabled = true;
 
-  const examples = await loadExamples();
+  await loadExamples();
   const shared = readFragment();
   const first = shared ?? examples[0];
-  ui.input.value = first.input;
+  inputBox.set(first.input);
   editor.setText(first.source);
   if (!shared) ui.examples.value = first.name;
   document.body.dataset.ready = 'true';

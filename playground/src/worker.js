@@ -1,32 +1,37 @@
 // The Web Worker that runs the WebAssembly build of poliz, so that a long run never blocks the
-// page. Each request names one function of the module; the reply is its parsed JSON answer.
-/* global importScripts, createPolizModule */
-importScripts('poliz.js');
+// page. Each request names one function of the module; the reply is its parsed JSON answer, and
+// a run's output comes ahead of it in pieces. When the module fails in any way of its own (a
+// trap, a stack that ran out, an exception no one caught), the page is told to start a fresh
+// worker: a module left in the middle of a call cannot be trusted with the next one.
+/* global importScripts, createPolizModule, callPolizModule */
+importScripts('poliz.js', 'moduleCalls.js');
 
 const ready = createPolizModule();
-const stackExhausted = "the browser's stack is too small for nesting this deep; the console poliz runs it";
 
-const signatures = {
-  playgroundRun: ['string', 'string'],
-  playgroundTranslate: ['string'],
-  playgroundStepStart: ['string', 'string'],
-  playgroundStep: ['number', 'number'],
-};
+// The browser's own call stack holds fewer levels of nesting than poliz's translator allows;
+// the count is the one the page's tests find in Chromium.
+const stackExhausted =
+  "the browser's stack is too small for nesting this deep (it holds about 550 levels of parentheses); " +
+  'the console poliz takes up to 1,098';
+
+function describe(error) {
+  if (error instanceof RangeError) return stackExhausted;
+  if (typeof WebAssembly !== 'undefined' && error instanceof WebAssembly.RuntimeError)
+    return `the WebAssembly machine stopped (${error.message}); the page has started a fresh one`;
+  if (error instanceof Error) return `${error.message}; the page has started a fresh machine`;
+  return 'the WebAssembly machine stopped unexpectedly; the page has started a fresh one';
+}
 
 self.onmessage = async (event) => {
   const { id, name, args } = event.data;
   try {
     const module = await ready;
     const started = performance.now();
-    const text = module.ccall(name, 'string', signatures[name], args);
-    const reply = JSON.parse(text);
+    const onOutput = name === 'playgroundRun' ? (output) => self.postMessage({ id, output }) : null;
+    const reply = callPolizModule(module, name, args, onOutput);
     reply.milliseconds = performance.now() - started;
     self.postMessage({ id, reply });
   } catch (error) {
-    // A RangeError is the browser's own call stack running out: the parser descends once per
-    // level of nesting, and poliz allows deeper nesting than a browser's stack holds. The
-    // module is left mid-call, so the page starts a fresh worker.
-    if (error instanceof RangeError) self.postMessage({ id, failure: stackExhausted, restart: true });
-    else self.postMessage({ id, failure: String(error) });
+    self.postMessage({ id, failure: describe(error), restart: true });
   }
 };

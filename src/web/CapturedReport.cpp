@@ -24,7 +24,14 @@ public:
 
 void CapturedReport::writeMembers(Json& json) const {
     json.key("output").value(output);
+    json.key("inputUsed").value(inputUsed);
     writeError(json);
+}
+
+void CapturedReport::stopForOutputLimit() {
+    error = kOutputLimitMessage;
+    outputLimit = true;
+    hint.clear();
 }
 
 void CapturedReport::writeError(Json& json) const {
@@ -33,19 +40,23 @@ void CapturedReport::writeError(Json& json) const {
     json.key("errorLine").value(errorLine);
     json.key("errorColumn").value(errorColumn);
     json.key("hint").value(hint);
+    json.key("errorItem").value(errorItem);
+    json.key("outputLimit").value(outputLimit);
 }
 
-CapturedReport captureReport(const std::function<int()>& body) {
+CapturedReport captureReport(const std::function<int()>& body, PageOutput* pageOutput) {
     std::ostringstream output;
     std::ostringstream error;
     CapturedReport report;
     {
-        const Redirect out(std::cout, output.rdbuf());
+        const Redirect out(std::cout, pageOutput ? static_cast<std::streambuf*>(pageOutput) : output.rdbuf());
         const Redirect err(std::cerr, error.rdbuf());
         report.status = reportErrors(body, &report.caught);
     }
     report.errorLine = report.caught.line;
-    report.output = output.str();
+    report.output = pageOutput ? pageOutput->text() : output.str();
     report.error = error.str();
+    if (pageOutput && pageOutput->limitReached() && report.caught.kind == CaughtError::Kind::OUTPUT)
+        report.stopForOutputLimit();
     return report;
 }

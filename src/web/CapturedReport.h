@@ -2,11 +2,13 @@
 // standard error caught in strings, so that the page shows exactly what poliz prints.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "common/CaughtError.h"
 #include "web/Json.h"
+#include "web/PageOutput.h"
 
 struct CapturedReport {
     std::string output;  // what went to standard output
@@ -18,13 +20,21 @@ struct CapturedReport {
     int errorLine = 0;
     int errorColumn = 0;
     std::string hint;
+    int errorItem = -1;          // the POLIZ item a runtime error came from, when it was found
+    bool outputLimit = false;    // stopped for writing more than the page keeps
+    std::int64_t inputUsed = 0;  // bytes of the input that "read" took
 
-    // Appends "status", "output", "error", "errorLine", "errorColumn" and "hint" to an open
-    // JSON object; writeError all but the output.
+    // Says the output limit was reached, in place of the failure to write that it caused.
+    void stopForOutputLimit();
+
+    // Appends "status", "output", "error", "errorLine", "errorColumn", "hint", "errorItem",
+    // "outputLimit" and "inputUsed" to an open JSON object; writeError all but the output and
+    // the input used.
     void writeMembers(Json& json) const;
     void writeError(Json& json) const;
 };
 
 // `body` writes to std::cout and reports errors by throwing, as the driver's run does. The
 // place of an error is only its line, when it has one; PageRun.h explains errors in full.
-CapturedReport captureReport(const std::function<int()>& body);
+// Standard output goes to `output` when one is given (bounded, streamed), else to a string.
+CapturedReport captureReport(const std::function<int()>& body, PageOutput* output = nullptr);

@@ -23,6 +23,13 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
 };
 
+// On the page, "read" takes the Input box, one value after another.
+std::string endOfInputHint(const CapturedReport& report, const Poliz& poliz, int failedAt) {
+    return "item " + std::to_string(failedAt) + " ('read', line " + std::to_string(poliz.lineOf(failedAt)) +
+           ") found no more input for '" + report.caught.subject +
+           "': every value the program reads comes from the Input box, in order; add one there";
+}
+
 void takeExplanation(CapturedReport& report, const Explanation& explanation) {
     report.errorLine = explanation.at.line;
     report.errorColumn = explanation.at.column;
@@ -59,19 +66,28 @@ void placeRuntimeError(CapturedReport& report, const std::string& fileName, cons
 
 }  // namespace
 
-CapturedReport runForPage(const std::string& fileName, const std::string& input, long searchSteps) {
+CapturedReport runForPage(const std::string& fileName, const std::string& input, long searchSteps,
+                          PageOutput* output) {
     ScanTrail trail;
     trail.keepHistory = true;
     std::istringstream in(input);
     RunSettings settings;
     settings.trail = &trail;
+    // Every write goes to the page's output at once: it streams it, and it stops the run at
+    // its limit.
     const auto fast = [](const Poliz& poliz, std::istream& programInput, std::ostream& out) {
-        runFast(poliz, programInput, out);
+        RunOptions options;
+        options.outputChunk = 1;
+        runFast(poliz, programInput, out, options);
     };
-    CapturedReport report =
-        captureReport([&] { return runProgram(fileName, in, std::cout, fast, settings); });
+    PageOutput ownOutput;
+    CapturedReport report = captureReport([&] { return runProgram(fileName, in, std::cout, fast, settings); },
+                                          output ? output : &ownOutput);
+    in.clear();
+    report.inputUsed = static_cast<std::int64_t>(in.tellg());
     switch (report.caught.kind) {
-        case CaughtError::Kind::NONE: break;
+        case CaughtError::Kind::NONE:
+        case CaughtError::Kind::OUTPUT: break;
         case CaughtError::Kind::RUNTIME: placeRuntimeError(report, fileName, input, searchSteps); break;
         default:
             takeExplanation(report,
@@ -98,4 +114,7 @@ CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::
 void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt,
                            const SourceText& source) {
     takeExplanation(report, explainRuntimeError(report.caught, poliz, failedAt, source));
+    report.errorItem = failedAt;
+    if (report.caught.fault == RuntimeFault::END_OF_INPUT)
+        report.hint = endOfInputHint(report, poliz, failedAt);
 }

@@ -10,20 +10,24 @@
 #include "poliz/Poliz.h"
 #include "show/SourceText.h"
 #include "web/CapturedReport.h"
+#include "web/PageOutput.h"
 
 // About a second of the reference machine in the browser.
 inline constexpr long kRuntimeSearchSteps = 20'000'000;
 
 // Runs the source file `fileName` as poliz does (translation, then the fast backend), "read"
 // taking `input`. A runtime error is placed by running the program again on the reference
-// machine, for at most `searchSteps` items; past them the error goes without a place.
+// machine, for at most `searchSteps` items; past them the error goes without a place. The
+// program writes to `output` when one is given (which may stream it to the page), else to a
+// PageOutput of its own; either way a run that writes more than the page keeps is stopped.
 CapturedReport runForPage(const std::string& fileName, const std::string& input,
-                          long searchSteps = kRuntimeSearchSteps);
+                          long searchSteps = kRuntimeSearchSteps, PageOutput* output = nullptr);
 
 // Translates `fileName` into `poliz`, the items keeping their positions; `parser` keeps the
 // lexemes they point to alive afterwards.
 CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::unique_ptr<Parser>& parser);
 
-// Fills the place and hint of `report` for a runtime error raised by the item at `failedAt`.
+// Fills the place, the item and the hint of `report` for a runtime error raised by the item at
+// `failedAt`. The hint for input speaks of the page's Input box.
 void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt,
                            const SourceText& source);

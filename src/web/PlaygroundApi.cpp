@@ -1,29 +1,44 @@
-// The functions the playground's page calls in the WebAssembly module. Each takes and returns
-// text; a reply is JSON, valid until the next call.
+// The functions the playground's page calls in the WebAssembly module. Text comes in as bytes
+// and a size, so that it may be of any length and hold NUL bytes (the page copies it into the
+// module's heap); a reply is JSON, valid until the next call. A run's output also goes to the
+// page while the program runs, through Module.onOutput (see playground/src/moduleCalls.js).
 #include <emscripten/emscripten.h>
 
+#include <exception>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <string>
+#include <string_view>
 
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "poliz/PolizItemText.h"
 #include "web/CapturedReport.h"
 #include "web/Json.h"
+#include "web/PageOutput.h"
 #include "web/PageRun.h"
 #include "web/StepSession.h"
+
+// Hands a piece of output to the page's handler, if it set one.
+EM_JS(void, sendOutput, (const char* data, int size), {
+    if (Module['onOutput']) Module['onOutput'](HEAPU8.slice(data, data + size));
+});
 
 namespace {
 
 // The one source file, in the module's in-memory file system, which the parser reads.
 constexpr const char* kSourceFile = "/program.ppp";
+// The listing shows this many items at most: a huge program must not make a huge reply.
+constexpr int kMaxListedItems = 20000;
 
 std::string reply;
 std::unique_ptr<StepSession> session;
 
-const char* writeSourceFile(const std::string& source) {
-    std::ofstream(kSourceFile, std::ios::binary | std::ios::trunc) << source;
+std::string text(const char* data, int size) { return std::string(data, static_cast<std::size_t>(size)); }
+
+const char* writeSourceFile(const char* data, int size) {
+    std::ofstream(kSourceFile, std::ios::binary | std::ios::trunc).write(data, size);
     return kSourceFile;
 }
 
@@ -32,11 +47,32 @@ const char* answer(std::string json) {
     return reply.c_str();
 }
 
-// Every item with its address, source line, kind, text, type and, for a label, its target.
+// Whatever escapes a call (memory running out while the reply is made, say) is answered as a
+// failure, so that the page never meets a bare WebAssembly exception.
+template <class Body>
+const char* answerSafely(Body body) {
+    std::string message;
+    try {
+        return answer(body());
+    } catch (const std::bad_alloc&) {
+        message = "Error: out of memory!\n";
+    } catch (const std::exception& e) {
+        message = std::string("Error: ") + e.what() + "\n";
+    }
+    reply.clear();
+    Json json;
+    json.beginObject().key("status").value(5).key("output").value("").key("error").value(message);
+    json.endObject();
+    return answer(json.str());
+}
+
+// Every item with its address, source line, kind, text, type and, for a label, its target;
+// "itemCount" says how many there are when not all are listed.
 void appendListing(Json& json, const Poliz& poliz) {
     const PolizItemText names(poliz);
+    json.key("itemCount").value(poliz.size());
     json.key("items").beginArray();
-    for (int address = 0; address < poliz.size(); ++address) {
+    for (int address = 0; address < poliz.size() && address < kMaxListedItems; ++address) {
         const Lex* item = poliz.at(address);
         json.beginObject();
         json.key("line").value(poliz.lineOf(address));
@@ -52,49 +88,67 @@ void appendListing(Json& json, const Poliz& poliz) {
 
 extern "C" {
 
-// Translates and runs `source` as poliz does, "read" taking `input`: {status, output, error,
-// errorLine, errorColumn, hint}.
-EMSCRIPTEN_KEEPALIVE const char* playgroundRun(const char* source, const char* input) {
-    session.reset();
-    const CapturedReport report = runForPage(writeSourceFile(source), input);
-    Json json;
-    json.beginObject();
-    report.writeMembers(json);
-    json.endObject();
-    return answer(json.str());
+// Translates and runs the source as poliz does, "read" taking the input: {status, output,
+// error, errorLine, errorColumn, hint, errorItem, outputLimit, inputUsed}. The output is also
+// streamed to the page as it is written.
+EMSCRIPTEN_KEEPALIVE const char* playgroundRun(const char* source, int sourceSize, const char* input,
+                                               int inputSize) {
+    return answerSafely([&] {
+        session.reset();
+        PageOutput output;
+        output.streamTo(
+            [](std::string_view piece) { sendOutput(piece.data(), static_cast<int>(piece.size())); },
+            [] { return emscripten_get_now(); });
+        CapturedReport report = runForPage(writeSourceFile(source, sourceSize), text(input, inputSize),
+                                           kRuntimeSearchSteps, &output);
+        output.deliver();
+        Json json;
+        json.beginObject();
+        report.writeMembers(json);
+        json.endObject();
+        return json.str();
+    });
 }
 
-// Translates `source` only: the error as in playgroundRun, or the POLIZ listing as "items".
-EMSCRIPTEN_KEEPALIVE const char* playgroundTranslate(const char* source) {
-    Poliz poliz;
-    std::unique_ptr<Parser> parser;
-    const CapturedReport report = translateForPage(writeSourceFile(source), poliz, parser);
-    Json json;
-    json.beginObject();
-    report.writeMembers(json);
-    if (report.status == 0) appendListing(json, poliz);
-    json.endObject();
-    return answer(json.str());
+// Translates the source only: the error as in playgroundRun, or the POLIZ listing as "items".
+EMSCRIPTEN_KEEPALIVE const char* playgroundTranslate(const char* source, int sourceSize) {
+    return answerSafely([&] {
+        Poliz poliz;
+        std::unique_ptr<Parser> parser;
+        const CapturedReport report = translateForPage(writeSourceFile(source, sourceSize), poliz, parser);
+        Json json;
+        json.beginObject();
+        report.writeMembers(json);
+        if (report.status == 0) appendListing(json, poliz);
+        json.endObject();
+        return json.str();
+    });
 }
 
-// Starts step mode on `source` with `input`; replies with the machine's state (or the
+// Starts step mode on the source with the input; replies with the machine's state (or the
 // translation error, with no "pc").
-EMSCRIPTEN_KEEPALIVE const char* playgroundStepStart(const char* source, const char* input) {
-    session = std::make_unique<StepSession>(writeSourceFile(source), input);
-    return answer(session->stateJson());
+EMSCRIPTEN_KEEPALIVE const char* playgroundStepStart(const char* source, int sourceSize, const char* input,
+                                                     int inputSize) {
+    return answerSafely([&] {
+        session.reset();
+        session = std::make_unique<StepSession>(writeSourceFile(source, sourceSize), text(input, inputSize));
+        return session->stateJson();
+    });
 }
 
 // One move in step mode: 0 an item, 1 a source line, 2 back, 3 run to `line`.
 EMSCRIPTEN_KEEPALIVE const char* playgroundStep(int move, int line) {
-    if (!session) return answer("{}");
-    switch (move) {
-        case 0: session->stepItem(); break;
-        case 1: session->stepLine(); break;
-        case 2: session->back(); break;
-        case 3: session->runToLine(line); break;
-        default: break;
-    }
-    return answer(session->stateJson());
+    return answerSafely([&] {
+        if (!session) return std::string("{}");
+        switch (move) {
+            case 0: session->stepItem(); break;
+            case 1: session->stepLine(); break;
+            case 2: session->back(); break;
+            case 3: session->runToLine(line); break;
+            default: break;
+        }
+        return session->stateJson();
+    });
 }
 
 }  // extern "C"

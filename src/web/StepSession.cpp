@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "driver/RunProgram.h"
 #include "runtime/NumberText.h"
@@ -45,7 +46,7 @@ StepSession::StepSession(const std::string& fileName, const std::string& text)
 void StepSession::remember() {
     Snapshot snapshot;
     snapshot.machine = machine_->save();
-    snapshot.outputSize = static_cast<std::size_t>(output_.tellp());
+    snapshot.outputSize = outputText.text().size();
     snapshot.inputState = input.rdstate();
     input.clear();
     snapshot.inputPosition = input.tellg();
@@ -56,66 +57,100 @@ void StepSession::remember() {
     before = history.back().machine.values;
 }
 
+void StepSession::restore(const Snapshot& snapshot) {
+    machine_->restore(snapshot.machine);
+    outputText.truncate(snapshot.outputSize);
+    output_.clear();
+    input.clear();
+    input.seekg(snapshot.inputPosition);
+    input.setstate(snapshot.inputState);
+    failure_ = snapshot.failure;
+}
+
+// The error, when there is one, is turned into poliz's message only then: most items succeed,
+// and a long run to a line steps through millions of them.
 bool StepSession::advance() {
     if (!canStep()) return false;
-    const CapturedReport report = captureReport([this] {
+    try {
         machine_->step();
-        return 0;
-    });
-    if (report.status != 0) {
-        failure_ = report;
-        if (report.caught.kind == CaughtError::Kind::RUNTIME)
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        failure_ = captureReport([&]() -> int { std::rethrow_exception(error); });
+        if (failure_.caught.kind == CaughtError::Kind::RUNTIME)
             explainRuntimeFailure(failure_, poliz, machine_->pc(), source);
+        if (failure_.caught.kind == CaughtError::Kind::OUTPUT && outputText.limitReached())
+            failure_.stopForOutputLimit();
         return false;
     }
     if (machine_->finished()) output_ << kFinishedMessage;
     return !machine_->finished();
 }
 
+// A failing item has already taken its operands off the stack when it throws. The move is run
+// again from its start up to that item, which is deterministic: the input and the output are
+// rewound with the machine.
+template <class GoOn>
+void StepSession::runWhile(GoOn goOn) {
+    remember();
+    long itemsRun = 0;
+    while (advance()) {
+        ++itemsRun;
+        if (!goOn()) return;
+    }
+    if (failure_.status == 0 || failure_.caught.kind != CaughtError::Kind::RUNTIME) return;
+    const CapturedReport failure = failure_;
+    restore(history.back());
+    for (long k = 0; k < itemsRun; ++k) machine_->step();
+    failure_ = failure;
+}
+
 void StepSession::stepItem() {
     if (!canStep()) return;
-    remember();
-    advance();
+    runWhile([] { return false; });
 }
 
 void StepSession::stepLine() {
     if (!canStep()) return;
-    remember();
     const int line = poliz.lineOf(machine_->pc());
     int previous = machine_->pc();
-    while (advance()) {
+    runWhile([&] {
         const int pc = machine_->pc();
-        if (poliz.lineOf(pc) != line || pc <= previous) return;
+        if (poliz.lineOf(pc) != line || pc <= previous) return false;
         previous = pc;
-    }
+        return true;
+    });
 }
 
 void StepSession::runToLine(int line) {
     if (!canStep()) return;
-    remember();
+    // A line without items (blank, a comment, a lone brace) stands for the next one that has some.
+    int target = 0;
+    for (int address = 0; address < poliz.size(); ++address) {
+        const int itemLine = poliz.lineOf(address);
+        if (itemLine >= line && (target == 0 || itemLine < target)) target = itemLine;
+    }
+    // Before the first item has run, the machine stands at the start of its line: it has
+    // arrived there.
+    if (history.empty() && machine_->pc() == 0 && poliz.lineOf(0) == target) return;
     int previous = machine_->pc();
-    while (advance()) {
+    runWhile([&] {
         const int pc = machine_->pc();
         // Entering the line: from another line, or by a jump back to its start.
-        if (poliz.lineOf(pc) == line && (poliz.lineOf(previous) != line || pc <= previous)) return;
+        if (poliz.lineOf(pc) == target && (poliz.lineOf(previous) != target || pc <= previous)) return false;
         previous = pc;
-    }
+        return true;
+    });
 }
 
 void StepSession::back() {
     if (history.empty()) return;
-    const Snapshot& snapshot = history.back();
-    machine_->restore(snapshot.machine);
-    std::string text = output_.str();
-    text.resize(snapshot.outputSize);
-    output_.str(text);
-    output_.seekp(0, std::ios::end);
-    input.clear();
-    input.seekg(snapshot.inputPosition);
-    input.setstate(snapshot.inputState);
-    failure_ = snapshot.failure;
+    restore(history.back());
     history.pop_back();
     before = history.empty() ? machine_->save().values : history.back().machine.values;
+}
+
+std::int64_t StepSession::inputUsed() const {
+    return static_cast<std::int64_t>(input.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in));
 }
 
 std::string StepSession::stateJson() const {
@@ -130,7 +165,8 @@ std::string StepSession::stateJson() const {
         json.key("line").value(finished ? 0 : poliz.lineOf(pc));
         json.key("finished").value(finished);
         json.key("canGoBack").value(!history.empty());
-        json.key("output").value(output_.str());
+        json.key("output").value(outputText.text());
+        json.key("inputUsed").value(inputUsed());
         failure_.writeError(json);
         appendStack(json);
         appendVariables(json);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "poliz/PolizItemText.h"
 #include "show/SourceText.h"
 #include "web/CapturedReport.h"
+#include "web/PageOutput.h"
 
 class StepSession {
 public:
@@ -27,15 +29,18 @@ public:
     // Null when the program did not translate.
     const StackMachine* machine() const { return machine_.get(); }
     // What the program wrote so far, with the congratulations poliz writes around it.
-    std::string output() const { return output_.str(); }
+    std::string output() const { return outputText.text(); }
     // The runtime error that stopped the program; status 0 while none has.
     const CapturedReport& failure() const { return failure_; }
 
+    // Each move stops at an item that fails without running it, so that the stack still holds
+    // the operands it failed on.
     void stepItem();
     // Runs until the machine reaches another source line, or jumps back within this one (the
     // next turn of a loop written on one line).
     void stepLine();
-    // Runs until the machine enters `line`, or the program ends or fails.
+    // Runs until the machine next enters `line` (or, when `line` has no items, the first line
+    // after it that has some), or the program ends or fails.
     void runToLine(int line);
     // Undoes the last step, of whatever size.
     void back();
@@ -55,7 +60,8 @@ private:
 
     std::istringstream input;
     SourceText source;  // for explaining a runtime error
-    std::ostringstream output_;
+    PageOutput outputText;
+    std::ostream output_{&outputText};
     Poliz poliz;
     std::unique_ptr<Parser> parser;  // owns the lexemes the items point to
     std::unique_ptr<StackMachine> machine_;
@@ -68,8 +74,15 @@ private:
 
     bool canStep() const { return machine_ && !machine_->finished() && failure_.status == 0; }
     void remember();
+    // Puts the machine, its variables and the streams back as `snapshot` holds them.
+    void restore(const Snapshot& snapshot);
     // One item; false when the machine cannot go on.
     bool advance();
+    // Runs items while `goOn` says so after each; an item that fails is left unrun.
+    template <class GoOn>
+    void runWhile(GoOn goOn);
+    // Where the input stands: the bytes "read" has taken.
+    std::int64_t inputUsed() const;
     void appendStack(Json& json) const;
     void appendVariables(Json& json) const;
 };

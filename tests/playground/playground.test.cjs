@@ -3,75 +3,13 @@
 // listing and the source point at each other. Needs PLAYGROUND (the built folder) and POLIZ.
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
-const os = require('node:os');
 const path = require('node:path');
 const { serve, launch, openPlayground } = require('./browser.cjs');
+const { poliz, byTestId, runAndWait, press, editorType, sourceLine, variables, stackCells, closeClean } = require('./helpers.cjs');
 
 const folder = path.resolve(process.env.PLAYGROUND);
 const examples = JSON.parse(fs.readFileSync(path.join(folder, 'examples.json'), 'utf8'));
-
-// What the console interpreter prints for `source` with `input`.
-function poliz(source, input = '') {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'playground-'));
-  const file = path.join(dir, 'program.ppp');
-  fs.writeFileSync(file, source);
-  const result = spawnSync(process.env.POLIZ, [file], { input, encoding: 'utf8', timeout: 60000 });
-  fs.rmSync(dir, { recursive: true });
-  return { output: result.stdout, error: result.stderr.replace(/\n$/, ''), status: result.status };
-}
-
-const byTestId = (page, id) => page.locator(`[data-testid="${id}"]`);
-
-async function runAndWait(page) {
-  await byTestId(page, 'run').click();
-  await page.waitForFunction(() => /^Exit status/.test(document.querySelector('[data-testid="status"]').textContent));
-  return {
-    output: await byTestId(page, 'output').textContent(),
-    error: await byTestId(page, 'error').textContent(),
-    status: Number((await byTestId(page, 'status').textContent()).match(/^Exit status (\d+)/)[1]),
-  };
-}
-
-// Clicks a step button and waits until the worker has answered.
-async function press(page, id) {
-  const before = await byTestId(page, 'status').textContent();
-  await byTestId(page, id).click();
-  await page.waitForFunction(
-    (old) => {
-      const status = document.querySelector('[data-testid="status"]').textContent;
-      return status.startsWith('Step mode') && (status !== old || !document.querySelector('[data-testid="run"]').disabled);
-    },
-    before,
-  );
-  await page.waitForFunction(() => !document.querySelector('[data-testid="run"]').disabled);
-}
-
-// Replaces the editor's whole text by typing, as a user would.
-async function editorType(page, text) {
-  await page.locator('.cm-content').click();
-  await page.keyboard.press('Control+a');
-  await page.keyboard.type(text);
-}
-
-// The editor's line, whether marked or not (marked lines also carry data-line).
-const sourceLine = (page, line) => page.locator('.cm-line').nth(line - 1);
-
-async function variables(page) {
-  return page.$$eval('[data-testid="variables"] tbody tr', (rows) =>
-    Object.fromEntries(rows.map((row) => [row.dataset.name, { value: row.querySelector('.value').textContent, changed: row.classList.contains('changed') }])));
-}
-
-async function stackCells(page) {
-  return page.$$eval('[data-testid="stack"] .pg-cell', (cells) =>
-    cells.map((cell) => [...cell.children].map((part) => part.textContent).join(' ')));
-}
-
-async function closeClean(page) {
-  assert.deepEqual(page.scriptErrors, []);
-  await page.close();
-}
 
 let browser;
 let server;
@@ -205,13 +143,6 @@ test('step mode goes forward and back through a loop', { timeout: 120000 }, asyn
   assert.match(await byTestId(page, 'status').textContent(), /finished/);
   assert.equal(await byTestId(page, 'output').textContent(), poliz(loop).output);
 
-  if (process.env.SCREENSHOT) {
-    // For the README: inside the loop's body, s = s + i just stored.
-    await press(page, 'step-back');
-    for (let k = 0; k < 6; ++k) await press(page, 'step-item');
-    await page.mouse.move(0, 0);
-    await page.screenshot({ path: process.env.SCREENSHOT });
-  }
   await closeClean(page);
 });
 

@@ -9,6 +9,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { isDeepStrictEqual } = require('node:util');
+const { callPolizModule } = require('../../playground/src/moduleCalls.js');
 
 const casesFile = path.join(__dirname, '..', 'input', 'read_cases.txt');
 const compiled = '\nTotal congratulations! Your program has compiled successfully!\n';
@@ -60,16 +61,16 @@ function runConsole(source, input) {
 async function loadModule() {
   const folder = path.resolve(process.env.WASM);
   const createPolizModule = require(path.join(folder, 'poliz.js'));
-  const module = await createPolizModule({ wasmBinary: fs.readFileSync(path.join(folder, 'poliz.wasm')) });
-  const call = (name, types, args) => JSON.parse(module.ccall(name, 'string', types, args));
+  const polizModule = await createPolizModule({ wasmBinary: fs.readFileSync(path.join(folder, 'poliz.wasm')) });
+  const call = (name, args) => callPolizModule(polizModule, name, args);
   const outcome = ({ output, error, status }) => ({ output, error, status });
   return {
-    run: (source, input) => outcome(call('playgroundRun', ['string', 'string'], [source, input])),
-    // Step mode, on the reference machine, run through to the end: to line 0, which it never
-    // enters.
+    run: (source, input) => outcome(call('playgroundRun', [source, input])),
+    // Step mode, on the reference machine, run through to the end: to a line past the last,
+    // which it never enters.
     step: (source, input) => {
-      call('playgroundStepStart', ['string', 'string'], [source, input]);
-      return outcome(call('playgroundStep', ['number', 'number'], [3, 0]));
+      call('playgroundStepStart', [source, input]);
+      return outcome(call('playgroundStep', [3, 1000000]));
     },
   };
 }

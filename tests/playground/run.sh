@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the playground and runs its browser tests in headless Chromium.
-# Usage: run.sh BUILD_DIR POLIZ [SCREENSHOT]. Exits 77, which CTest is told means "skipped",
+# Usage: run.sh BUILD_DIR POLIZ [SCREENSHOTS], the folder for the pictures at each width
+# (default BUILD_DIR/playground-test). Exits 77, which CTest is told means "skipped",
 # on a machine without Emscripten, Chromium or Node.js, or without the npm registry.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -27,6 +28,7 @@ bash "$root/playground/install.sh" --optional "$npm_dir" >/dev/null
 bash "$root/playground/build.sh" "$build" >/dev/null
 export PLAYGROUND=$build/playground POLIZ=$poliz CHROMIUM=$chromium
 export NODE_PATH=$npm_dir/node_modules
-export SCREENSHOT=${3:-$build/playground-test/step-mode.png}
-mkdir -p "$(dirname "$SCREENSHOT")"
-exec node --test --test-concurrency=1 "$here/playground.test.cjs"
+export SCREENSHOTS=${3:-$build/playground-test}
+mkdir -p "$SCREENSHOTS"
+exec node --test --test-concurrency=1 "$here/playground.test.cjs" "$here/robust.test.cjs" \
+    "$here/controls.test.cjs" "$here/screens.test.cjs"

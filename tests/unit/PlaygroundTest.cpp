@@ -10,6 +10,7 @@
 #include "fast/FastRun.h"
 #include "web/CapturedReport.h"
 #include "web/Json.h"
+#include "web/PageOutput.h"
 #include "web/PageRun.h"
 #include "web/StepSession.h"
 
@@ -211,6 +212,80 @@ TEST(StepSession, StateMarksWhatTheLastMoveChanged) {
             R"({"name":"b","temporary":false,"type":"int","assigned":true,"value":"2","changed":false})"),
         std::string::npos)
         << state;
+}
+
+TEST(PageRun, StopsARunThatWritesPastTheLimitWithAPlainMessage) {
+    const SourceFile file("program {\n    while (1) write(\"an endless line \");\n}\n");
+    const CapturedReport shown = runForPage(file.name(), "");
+    EXPECT_TRUE(shown.outputLimit);
+    EXPECT_EQ(shown.error, kOutputLimitMessage);
+    EXPECT_EQ(shown.hint, "");
+    EXPECT_EQ(shown.output.size(), kPageOutputLimit);
+    EXPECT_EQ(shown.output.rfind(kCompiledMessage, 0), 0U);
+}
+
+TEST(PageRun, SaysHowMuchInputWasReadAndWhereItComesFrom) {
+    const SourceFile file("program {\n    int a, b;\n    read(a);\n    read(b);\n}\n");
+    const CapturedReport some = runForPage(file.name(), "12\n");
+    EXPECT_EQ(some.status, 4);
+    EXPECT_EQ(some.inputUsed, 3);
+    EXPECT_EQ(some.errorItem, 3);  // a read read b read
+    EXPECT_NE(some.hint.find("found no more input for 'b'"), std::string::npos) << some.hint;
+    EXPECT_NE(some.hint.find("Input box"), std::string::npos) << some.hint;
+    EXPECT_EQ(some.hint.find("poliz prog.ppp"), std::string::npos) << some.hint;
+
+    const CapturedReport both = runForPage(file.name(), "12 5 rest");
+    EXPECT_EQ(both.status, 0);
+    EXPECT_EQ(both.inputUsed, 4);
+    EXPECT_EQ(both.errorItem, -1);
+}
+
+TEST(StepSession, AFailingItemStaysUnrunWithItsOperandsOnTheStack) {
+    const SourceFile file("program {\n  int a, b = 0;\n  write(\"x\");\n  a = 7 / b;\n}\n");
+    for (const bool byItems : {false, true}) {
+        StepSession session(file.name(), "");
+        if (byItems)
+            while (session.failure().status == 0 && !session.machine()->finished()) session.stepItem();
+        else
+            session.runToLine(100);
+        ASSERT_EQ(session.failure().status, 4);
+        EXPECT_EQ(session.failure().errorItem, session.machine()->pc());
+        const auto& stack = session.machine()->stack();
+        ASSERT_EQ(stack.size(), 4U);  // the temporary, a, 7 and b
+        EXPECT_EQ(stack[2].kind, StackEntry::Kind::INT);
+        EXPECT_EQ(stack[2].i, 7);
+        EXPECT_EQ(stack[3].kind, StackEntry::Kind::VARIABLE);
+        EXPECT_EQ(session.output(), std::string(kCompiledMessage) + "x");
+        EXPECT_NE(session.stateJson().find(R"("kind":"variable","name":"b")"), std::string::npos);
+    }
+}
+
+TEST(StepSession, RunToALineWithoutItemsGoesToTheNextLineThatHasSome) {
+    const SourceFile file(kLoop);
+    StepSession session(file.name(), "7\n");
+    session.runToLine(4);
+    session.runToLine(5);  // the loop ends first: the read comes after it
+    EXPECT_EQ(valueOf(session, "s"), "6");
+    session.back();
+    const SourceFile blank("program {\n  int a = 1;\n  a = 2;\n\n  /* a comment */\n  a = 3;\n}\n");
+    StepSession gap(blank.name(), "");
+    gap.runToLine(4);  // blank, then a comment: on to line 6
+    EXPECT_FALSE(gap.machine()->finished());
+    EXPECT_EQ(valueOf(gap, "a"), "2");
+    EXPECT_NE(gap.stateJson().find(R"("line":6)"), std::string::npos) << gap.stateJson();
+}
+
+TEST(StepSession, StopsAnEndlessWriterAtTheOutputLimitAndGoesBack) {
+    const SourceFile file("program {\n  while (1) write(\"ab\");\n}\n");
+    StepSession session(file.name(), "");
+    session.runToLine(100);
+    EXPECT_TRUE(session.failure().outputLimit);
+    EXPECT_EQ(session.failure().error, kOutputLimitMessage);
+    EXPECT_EQ(session.output().size(), kPageOutputLimit);
+    session.back();
+    EXPECT_EQ(session.output(), kCompiledMessage);
+    session.stepLine();
+    EXPECT_EQ(session.failure().status, 0);
 }
 
 TEST(Json, EscapesWhatWouldEndOrBreakAString) {
