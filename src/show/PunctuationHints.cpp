@@ -10,6 +10,13 @@ namespace {
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
+std::string quoted(std::string_view text) {
+    std::string out = "'";
+    out += text;
+    out += '\'';
+    return out;
+}
+
 std::string where(SourcePosition at) {
     return "line " + std::to_string(at.line) + ", column " + std::to_string(at.column);
 }
@@ -130,17 +137,16 @@ Hint punctuationHint(const std::string& message, const LexemeHistory& lexemes, c
     if (startsWith(message, msg::kExpectConstant) && off.is("else")) {
         const int brace = innermostOpenBrace(lexemes);
         if (brace >= 0 && openerName(lexemes, brace) == "the '{' of this if")
-            return {{},
-                    "the then part of the if at " + where(lexemes.at(brace).start) +
-                        " is still open: close it with '}' before this else"};
+            return {lexemes.at(brace).start, "the then part that opens here is still open at the else on " +
+                                                 where(off.start) + ": close it with '}' before the else"};
     }
     if (startsWith(message, msg::kExpectElse) && !off.is(";")) {
         const SourcePosition at = ifWithoutElse(lexemes);
         if (at.known())
-            return {{},
-                    "the if at " + where(at) +
-                        " has no else part: every if has one (else {} when nothing is to be done), "
-                        "and several statements in its then part need braces { ... }"};
+            return {at, "this if has no else part, and poliz found " + quoted(off.text) + " on " +
+                            where(off.start) +
+                            " instead: every if has one (else {} when nothing is to be done), and several "
+                            "statements in its then part need braces { ... }"};
     }
     return {};
 }
