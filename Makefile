@@ -157,6 +157,10 @@ fuzz: $(FUZZ_DIR)/CMakeCache.txt $(BUILD_DIR)/CMakeCache.txt
 	@cmake --build --preset release -j $(JOBS) --target poliz poliz_reference
 	python3 tools/progen/differ.py $(BUILD_DIR)/poliz $(BUILD_DIR)/poliz_reference --seconds $(SECONDS) \
 		--jobs $(JOBS) --save $(FUZZ_DIR)/findings/generated
+	@if [ -e $(BUILD_DIR)/libpoliz_native.so ]; then \
+		python3 tools/progen/differ.py "env POLIZ_NATIVE=always $(BUILD_DIR)/poliz" $(BUILD_DIR)/poliz_reference \
+			--seconds $(SECONDS) --jobs $(JOBS) --save $(FUZZ_DIR)/findings/native; \
+	else echo "note: the native tier is not built (LLVM 14 missing): native code is not fuzzed"; fi
 
 # Mutation check of the fast backend: each mutation of tests/mutants/mutants.txt is built on its
 # own in $(MUTANTS_DIR) and must make a unit or golden test fail; ends with "killed K of N".

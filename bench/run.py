@@ -42,6 +42,9 @@ LUAJIT_HINT = "luajit is missing: install it with 'apt-get install luajit'; goin
 OURS, LUA, PYTHON, C = "poliz", "lua5.4", "python3", "C -O2"
 # Our reference stack machine, the one written to be read (build/poliz_reference).
 REFERENCE = "reference"
+# poliz as it runs by default, going on in native code once a loop is hot (POLIZ_NATIVE=auto);
+# the OURS column is the fast backend alone (POLIZ_NATIVE=off).
+NATIVE = "native"
 # LuaJIT's interpreter alone, and with its trace compiler as it runs by default.
 LUAJIT_INTERP, LUAJIT = "luajit -joff", "luajit"
 
@@ -305,7 +308,10 @@ def run_programs(args, tools, work):
         if tools["python"] and "py" in sources:
             got[PYTHON] = measure(PYTHON, [tools["python"], sources["py"]], args)
         if tools["ours"] and "ppp" in sources:
-            got[OURS] = measure(OURS, [tools["ours"], sources["ppp"]], args, ours=True)
+            got[OURS] = measure(OURS, ["env", "POLIZ_NATIVE=off", tools["ours"], sources["ppp"]], args, ours=True)
+            if tools["native"]:
+                got[NATIVE] = measure(NATIVE, ["env", "POLIZ_NATIVE=auto", tools["ours"], sources["ppp"]], args,
+                                      ours=True)
         if tools["reference"] and "ppp" in sources:
             got[REFERENCE] = measure(REFERENCE, [tools["reference"], sources["ppp"]], args, ours=True)
         print(" ".join("  %s %s" % (k, fmt_time(v)) for k, v in got.items()), flush=True)
@@ -336,9 +342,23 @@ def print_main_table(results):
                     + [fmt_time(ref), fmt_ratio(ref, ours), fmt_ratio(ref, got.get(LUA))])
     print()
     print("Run time: best CPU seconds (user + system) of each interpreter")
-    print("(poliz: the fast backend; reference: the reference stack machine, poliz_reference;")
-    print(" ljoff: luajit -joff, its interpreter alone; ljit: luajit with its compiler)")
+    print("(poliz: the fast backend alone, POLIZ_NATIVE=off; reference: the reference stack machine,")
+    print(" poliz_reference; ljoff: luajit -joff, its interpreter alone; ljit: luajit with its compiler)")
     table(rows, header)
+    if not any(NATIVE in got for got in results.values()):
+        return
+    # The native tier: poliz as it runs by default, compiling once a loop is hot (compile time
+    # and the interpreted start included), beside the fast backend alone, LuaJIT's compiler and C.
+    rows = []
+    for name, got in results.items():
+        native = got.get(NATIVE)
+        peak = "-" if native is None or native.failure else "%.1f" % (native.peak_kb / 1024)
+        rows.append([name, fmt_time(native), fmt_time(got.get(OURS)), fmt_time(got.get(LUAJIT)), fmt_time(got.get(C)),
+                     fmt_ratio(native, got.get(OURS)), fmt_ratio(native, got.get(LUAJIT)),
+                     fmt_ratio(native, got.get(C)), peak])
+    print()
+    print("Native tier: poliz with POLIZ_NATIVE=auto (its default), compile time included")
+    table(rows, ["benchmark", NATIVE, OURS, LUAJIT, C, "native/poliz", "native/ljit", "native/C", "native peak MB"])
 
 
 def memory_check(args, tools, work, results):
@@ -477,6 +497,9 @@ def main():
     lua, luac = find_lua()
     tools = {
         "ours": args.poliz if os.access(args.poliz, os.X_OK) else None,
+        # The native tier's plugin beside poliz (built where LLVM 14 is installed).
+        "native": None if args.check or not os.path.exists(os.path.join(os.path.dirname(args.poliz),
+                                                                        "libpoliz_native.so")) else True,
         "reference": args.reference if not args.no_reference and os.access(args.reference, os.X_OK) else None,
         "lua": None if args.check else lua,
         "luac": None if args.check else luac,
@@ -538,6 +561,10 @@ def main():
                  "; slower on " + ", ".join(slower) if slower else ""))
     if tools["reference"]:
         mean_line(results, LUA, None, mine=REFERENCE)
+    if tools["native"]:
+        mean_line(results, OURS, None, mine=NATIVE)
+        mean_line(results, LUAJIT, 1.0, mine=NATIVE)
+        mean_line(results, C, 2.0, mine=NATIVE)
     mean_line(results, LUAJIT, None)
     mean_line(results, LUAJIT_INTERP, 1.0)
     mean_line(results, LUA, 0.6, worst_target=2.0)

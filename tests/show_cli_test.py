@@ -20,7 +20,7 @@ import tempfile
 
 from run_programs import golden_programs
 
-USAGE_HEAD = b"Usage: poliz-show [--plain | --trace[=N]] FILE\n"
+USAGE_HEAD = b"Usage: poliz-show [--plain | --native | --trace[=N]] FILE\n"
 TRY_HELP = b"Try 'poliz-show --help' for usage.\n"
 TRACED_STEPS = 40
 

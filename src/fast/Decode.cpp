@@ -142,6 +142,7 @@ void fuseAt(std::vector<Instr>& plain, std::size_t k, const Temporaries& temps, 
     if (fits(k, {kLabel, Op::JUMP}) || fits(k, {kLabel, Op::JUMPFALSE})) {
         ins.op = plain[k + 1].op == Op::JUMP ? Op::JUMP_TO : Op::JUMPFALSE_TO;
         ins.target = plain[k].a.i + 1;  // a taken jump continues after the marker
+        ins.next = ins.target;          // the item, kept when target becomes an instruction
     } else if (fitsWord(Shape::CONDITION)) {
         // Every two-operand word on ints gives an int.
         ins.privateTemp = temps.isPrivate(ins.a, Slot::VAR_INT);
@@ -224,9 +225,10 @@ void layOutItems(const Poliz& poliz, Program& program, bool fuse) {
 // label breaks the translator's promise that control enters units only at their first items.
 class UnitLayout {
 public:
-    UnitLayout(const Poliz& poliz, Program& program)
+    UnitLayout(const Poliz& poliz, Program& program, bool countLoops)
         : poliz(poliz),
           program(program),
+          countLoops(countLoops),
           starts(poliz.facts().unitStarts()),
           n(poliz.size()),
           placed(starts.size()),
@@ -281,6 +283,8 @@ public:
 private:
     const Poliz& poliz;
     Program& program;
+    // The jumps back to a loop's head stay instructions of their own, which the machine counts.
+    const bool countLoops;
     const std::vector<int>& starts;
     const std::int32_t n;
     Temporaries temps;
@@ -349,7 +353,9 @@ private:
                 const std::int32_t lead = leadFrom(p);
                 p = lead != kNoLead ? lead : p + 1;
             } else if (item->getKind() == LABEL && p + 1 < n && isWordItem(poliz.at(p + 1), Op::JUMP)) {
-                p = static_cast<const Label*>(item)->getAddress() + 1;
+                const std::int32_t to = static_cast<const Label*>(item)->getAddress() + 1;
+                if (countLoops && to <= p) break;
+                p = to;
             } else {
                 break;
             }
@@ -383,11 +389,11 @@ private:
 
 }  // namespace
 
-Program decode(const Poliz& poliz, bool fuse) {
+Program decode(const Poliz& poliz, bool fuse, bool countLoops) {
     Program program;
     collectOwners(poliz, program);
     if (fuse && poliz.facts().known()) {
-        UnitLayout layout(poliz, program);
+        UnitLayout layout(poliz, program, countLoops);
         if (layout.run()) return program;
         program.cells.clear();
     }

@@ -1,15 +1,47 @@
 // The entry point of a run: decode the items once, then hand them to the stack machine.
 #include "fast/FastRun.h"
 
+#include <ctime>
+
 #include "fast/Instr.h"
 #include "fast/Machine.h"
+#include "fast/NativeTier.h"
 #include "poliz/Poliz.h"
 
 void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunOptions& options) {
     Machine machine(in, out, options.outputChunk);
     try {
-        Program program = decode(poliz, options.fuse);
+        const NativeMode mode = options.fuse ? nativeMode() : NativeMode::OFF;
+        if (mode == NativeMode::ALWAYS) {
+            if (const auto native = NativeProgram::compile(poliz)) {
+                native->run(0, in, out);
+                return;
+            }
+        }
+        // Processor time, not the clock on the wall: waiting for input or for a busy machine's
+        // processor makes no loop hot.
+        const std::clock_t start = std::clock();
+        Program program = decode(poliz, options.fuse, mode == NativeMode::AUTO);
+        if (mode == NativeMode::AUTO) machine.watchLoops(kBackwardJumpsPerCheck);
         machine.run(program, 0);
+        // The run stops at a backward jump now and then: once it has run long enough, the
+        // program goes on in native code from that loop's head, or, where the native tier is
+        // missing or declines the program, here, no longer counting.
+        for (Machine::HotLoop hot = machine.hotLoop(); hot.item >= 0; hot = machine.hotLoop()) {
+            if (std::clock() - start < kHotMilliseconds * (CLOCKS_PER_SEC / 1000)) {
+                machine.watchLoops(kBackwardJumpsPerCheck);
+                machine.run(program, hot.resume);
+                continue;
+            }
+            machine.watchLoops(0);
+            const auto native = NativeProgram::compile(poliz);
+            if (native && native->canEnter(hot.item)) {
+                machine.flushOutput();
+                native->run(hot.item, in, out);
+                break;
+            }
+            machine.run(program, hot.resume);
+        }
     } catch (const MalformedItem& bad) {
         machine.flushOutput();
         // Only a program without the translator's record is malformed, and its instructions

@@ -68,5 +68,7 @@ struct Program {
 // Decodes the program. Plain: instruction i stands for item i, every item runs as its own step
 // (traces and tests use it). Fused: frequent item shapes become fused instructions, and, where
 // the translator recorded its units, numeric units become cell forms and instructions are
-// numbered in the order they are laid out.
-Program decode(const Poliz& poliz, bool fuse);
+// numbered in the order they are laid out. countLoops keeps every jump back to a loop's head an
+// instruction of its own (JUMP_TO, whose `next` holds the item it goes to), for the machine to
+// count.
+Program decode(const Poliz& poliz, bool fuse, bool countLoops = false);

@@ -35,6 +35,19 @@ public:
     // Writes buffered output to the stream and flushes it.
     void flushOutput();
 
+    // Where a run stopped because a loop got hot: the item to go on at (the first after the
+    // loop head's marker) and the instruction that runs it; item -1 when the run ended.
+    struct HotLoop {
+        int item = -1;
+        int resume = 0;
+    };
+    // From now on, run() stops at the backward jump that makes `backwardJumps` of them (0: never).
+    void watchLoops(int backwardJumps) {
+        loopsLeft = backwardJumps;
+        hot = HotLoop{};
+    }
+    const HotLoop& hotLoop() const { return hot; }
+
 private:
     const Program* program = nullptr;  // the one running
     int items = 0;                     // its instructions before HALT, where a label may lead
@@ -51,6 +64,8 @@ private:
     std::string outBuf;
     std::size_t outputChunk;
     std::string lineBuf;  // a string read's line, swapped into the variable
+    int loopsLeft = 0;    // backward jumps until a loop is hot; 0 when not watching
+    HotLoop hot;
 
     void loop(Instr* prog, int pc);
 

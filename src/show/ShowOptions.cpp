@@ -5,7 +5,7 @@
 #include <string_view>
 
 const char* const kShowUsage =
-    "Usage: poliz-show [--plain | --trace[=N]] FILE\n"
+    "Usage: poliz-show [--plain | --native | --trace[=N]] FILE\n"
     "       poliz-show --step [--input IN] FILE\n"
     "       poliz-show --explain [--color=WHEN] FILE\n"
     "Shows how poliz translates the program in FILE into POLIZ, and how it runs it.\n"
@@ -14,6 +14,8 @@ const char* const kShowUsage =
     "               address, kind, text and type, under the source line it came from\n"
     "  --plain      print the listing as one item per line, kind and text only, for\n"
     "               comparing it with another translator's\n"
+    "  --native     print the machine code the native tier compiles the program to,\n"
+    "               disassembled, under the source line each instruction came from\n"
     "  --trace      run the program as poliz does, and write every executed item with\n"
     "               the operand stack after it to standard error\n"
     "  --trace=N    trace the first N steps only, then let the program run on\n"
@@ -54,6 +56,7 @@ std::int64_t stepCount(std::string_view text) {
 ShowOptions::Mode modeOf(std::string_view arg) {
     if (arg == "--trace" || arg.starts_with(kTracePrefix)) return ShowOptions::Mode::TRACE;
     if (arg == "--plain") return ShowOptions::Mode::PLAIN;
+    if (arg == "--native") return ShowOptions::Mode::NATIVE;
     if (arg == "--explain") return ShowOptions::Mode::EXPLAIN;
     if (arg == "--step") return ShowOptions::Mode::STEP;
     return ShowOptions::Mode::LIST;
@@ -94,6 +97,8 @@ ShowOptions parseShowOptions(int argc, const char* const* argv) {
             options.traceSteps = ShowOptions::kNoLimit;
         } else if (isOption && arg == "--plain") {
             options.mode = ShowOptions::Mode::PLAIN;
+        } else if (isOption && arg == "--native") {
+            options.mode = ShowOptions::Mode::NATIVE;
         } else if (isOption && arg == "--explain") {
             options.mode = ShowOptions::Mode::EXPLAIN;
         } else if (isOption && arg.starts_with(kTracePrefix)) {

@@ -5,7 +5,7 @@
 #include <string>
 
 struct ShowOptions {
-    enum class Mode { LIST, PLAIN, TRACE, STEP, HELP, EXPLAIN };
+    enum class Mode { LIST, PLAIN, NATIVE, TRACE, STEP, HELP, EXPLAIN };
     Mode mode = Mode::LIST;
     // TRACE: the number of steps to trace, or kNoLimit; the program runs on after them.
     static constexpr std::int64_t kNoLimit = -1;

@@ -3,15 +3,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "common/CheckedOutput.h"
 #include "common/Errors.h"
 #include "common/ReportErrors.h"
 #include "driver/RunProgram.h"
+#include "fast/NativeTier.h"
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
@@ -32,6 +35,7 @@ namespace {
 // A wrong command line gets the conventional usage status, distinct from the translation
 // statuses 1 to 5 that poliz-show shares with poliz.
 constexpr int kUsageStatus = 64;
+constexpr int kInternalStatus = 5;
 
 // The translator keeps the text it reads, so that the listing and the stepper show the source
 // without reading it a second time: a FIFO or a pipe gives it only once.
@@ -49,7 +53,33 @@ struct Translation {
     std::vector<std::string> sourceLines() { return splitSourceLines(parser.source().keptText()); }
 };
 
+// The machine code of each source line, its header completed with the line's text as the
+// POLIZ listing shows it. Without the native tier (or for a program it declines) a message and
+// the status of an internal failure.
+int nativeCode(const ShowOptions& options) {
+    Translation translation(options.file);
+    std::string why;
+    const std::string code = nativeListing(translation.poliz, why);
+    if (code.empty()) {
+        std::cerr << "poliz-show: no machine code: " << why << "\n";
+        return kInternalStatus;
+    }
+    const std::vector<std::string> lines = translation.sourceLines();
+    std::istringstream in(code);
+    for (std::string text; std::getline(in, text);) {
+        std::size_t line = 0;
+        if (std::sscanf(text.c_str(), "line %zu:", &line) == 1 && line >= 1 && line <= lines.size() &&
+            text.back() == ':')
+            text += " " + lines[line - 1];
+        std::cout << text << "\n";
+    }
+    std::cout << std::flush;
+    checkWritten(std::cout);
+    return 0;
+}
+
 int list(const ShowOptions& options) {
+    if (options.mode == ShowOptions::Mode::NATIVE) return nativeCode(options);
     Translation translation(options.file);
     if (options.mode == ShowOptions::Mode::PLAIN)
         std::cout << plainListing(translation.poliz);

@@ -1,0 +1,49 @@
+// The native tier as the fast backend sees it: the POLIZ_NATIVE setting, the plugin loaded on
+// first need, and a program compiled to machine code that runs on poliz's own runtime. Used by
+// runFast and by poliz-show --native.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+class Poliz;
+
+// POLIZ_NATIVE in the environment: "off" never compiles, "always" compiles before the first
+// item, anything else (auto, the default) compiles once a loop gets hot.
+enum class NativeMode { OFF, AUTO, ALWAYS };
+NativeMode nativeMode();
+
+// Every this many backward jumps (all loops counted together) the run looks at the clock, and
+// its loops are hot once it has run for kHotMilliseconds of processor time: about what loading the plugin and
+// compiling cost (60 ms of CPU time for a small program, see bench/README.md), so that a program that ends
+// before that never pays, and one that ends just after pays at most about twice its time.
+inline constexpr int kBackwardJumpsPerCheck = 4096;
+inline constexpr int kHotMilliseconds = 50;
+
+// A program compiled by the plugin, or nothing when the plugin is missing (or this build has
+// none) or declines the program.
+class NativeProgram {
+public:
+    // Compiles the translated program (the plugin is loaded on first use).
+    static std::unique_ptr<NativeProgram> compile(const Poliz& poliz);
+    ~NativeProgram();
+    NativeProgram(const NativeProgram&) = delete;
+    NativeProgram& operator=(const NativeProgram&) = delete;
+
+    // Whether control may pass to the compiled code at this item (a loop's head or the start).
+    bool canEnter(int address) const;
+    // Runs from the item at `address` to the end, "read" taking `in` and "write" going to
+    // `out` (buffered, flushed at the end and before an error leaves). Errors leave as the
+    // exceptions of common/Errors.h, as on the other machines.
+    void run(int address, std::istream& in, std::ostream& out) const;
+
+private:
+    struct State;
+    explicit NativeProgram(std::unique_ptr<State> state);
+    std::unique_ptr<State> state;
+};
+
+// The machine code of each source line, under "line N:" headers; empty with `why` set when
+// the plugin is missing or declines the program.
+std::string nativeListing(const Poliz& poliz, std::string& why);

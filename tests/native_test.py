@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""The native tier as a user meets it: loaded only for a hot loop, switched on and off by
+POLIZ_NATIVE, the same bytes as the fast backend before and after the switch, never writable and
+executable memory, a missing plugin that nobody notices, and poliz-show --native.
+
+Usage: native_test.py POLIZ POLIZ_SHOW
+POLIZ_NATIVE_TRACE=1 makes poliz say on standard error whether it compiled the program.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+failures = []
+
+SHORT = 'program { write("Hello, world!\n"); }'
+# Loops that run long enough to get hot (some 300 ms on the fast backend), with output, strings and reals on both sides of
+# the switch, and a division by zero once the run is native.
+HOT = """program {
+    int i, n = 20000000; real r = 0.5; string s = "<", t;
+    write("before ");
+    for (i = 0; i < n; i = i + 1) {
+        r = r * 0.5 + i / 3;
+        if (i == 100 or i == n - 1) { t = s + "mark"; write(t, i, " ", r, "\n"); } else continue;
+    }
+    while (i > 0) i = i - 7;
+    write("after ", i, " ", r > 1, "\n");
+    write(n / (i + 1));
+}
+"""
+HOT_STDOUT_END = b"after -1 1\n"
+HOT_ERROR = b"Runtime error: Division by zero!\n"
+
+
+def check(name, condition, detail=""):
+    if not condition:
+        failures.append(name)
+        print(f"FAIL {name}: {detail}")
+
+
+def run(poliz, path, mode, stdin=b"", trace=True):
+    env = dict(os.environ, POLIZ_NATIVE=mode, POLIZ_NATIVE_TRACE="1" if trace else "0")
+    return subprocess.run([poliz, path], input=stdin, capture_output=True, env=env, timeout=120)
+
+
+def write(tmp, name, text):
+    path = os.path.join(tmp, name)
+    with open(path, "w") as f:
+        f.write(text)
+    return path
+
+
+def links_no_llvm(poliz):
+    if shutil.which("ldd") is None:
+        print("note: ldd not found, the link check is skipped")
+        return
+    libraries = subprocess.run(["ldd", poliz], capture_output=True, text=True).stdout
+    check("poliz links no LLVM", "LLVM" not in libraries, libraries)
+
+
+def tiers(poliz, tmp):
+    short = write(tmp, "short.ppp", SHORT)
+    for mode in ("auto", "off"):
+        r = run(poliz, short, mode)
+        check(f"a short program is never compiled ({mode})", b"native:" not in r.stderr and r.returncode == 0,
+              repr(r.stderr))
+    r = run(poliz, short, "always")
+    check("always compiles before the first item", r.stderr == b"native: compiled\n", repr(r.stderr))
+
+    hot = write(tmp, "hot.ppp", HOT)
+    off = run(poliz, hot, "off")
+    check("the fast backend ends the hot program as made", off.returncode == 4 and off.stderr == HOT_ERROR and
+          off.stdout.endswith(HOT_STDOUT_END), repr((off.returncode, off.stdout[-200:], off.stderr)))
+    for mode in ("auto", "always"):
+        r = run(poliz, hot, mode)
+        check(f"{mode}: a hot program is compiled", r.stderr.startswith(b"native: compiled\n"), repr(r.stderr))
+        check(f"{mode}: the same output, error and status as the fast backend",
+              (r.stdout, r.stderr.replace(b"native: compiled\n", b""), r.returncode) ==
+              (off.stdout, off.stderr, off.returncode), repr((r.stdout[-200:], r.stderr, r.returncode)))
+
+
+def missing_plugin(poliz, tmp):
+    """A poliz without its plugin beside it runs every program on the fast backend, silently."""
+    alone = os.path.join(tmp, "alone")
+    os.mkdir(alone)
+    copy = os.path.join(alone, "poliz")
+    shutil.copy2(poliz, copy)
+    hot = write(tmp, "hot.ppp", HOT)
+    want = run(poliz, hot, "off")
+    for mode in ("auto", "always"):
+        r = run(copy, hot, mode)
+        check(f"{mode} without the plugin runs on silently", (r.stdout, r.stderr, r.returncode) ==
+              (want.stdout, want.stderr, want.returncode), repr((r.stderr, r.returncode)))
+
+
+def no_writable_code(poliz, tmp):
+    """While native code runs (here waiting in a read), no mapping is writable and executable."""
+    path = write(tmp, "wait.ppp", "program { int x, i; for (i = 0; i < 3; i = i + 1) read(x); write(x); }")
+    env = dict(os.environ, POLIZ_NATIVE="always", POLIZ_NATIVE_TRACE="1")
+    proc = subprocess.Popen([poliz, path], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=env)
+    proc.stdin.write(b"1\n")
+    proc.stdin.flush()
+    time.sleep(1.0)
+    with open(f"/proc/{proc.pid}/maps") as f:
+        maps = f.read()
+    out, err = proc.communicate(b"2\n3\n", timeout=60)
+    check("compiled before waiting", err == b"native: compiled\n", repr(err))
+    check("no page is writable and executable", not any(line.split()[1].startswith("rwx")
+                                                        for line in maps.splitlines()), maps)
+    check("the reads go on after the check", out.endswith(b"3\nMore total congratulations! Your program has "
+                                                          b"runned and worked successfully!\n"), repr(out))
+
+
+def listing(show, tmp):
+    path = write(tmp, "count.ppp", "program {\n    int i = 0;\n    while (i < 10)\n        i = i + 1;\n"
+                 "    write(i);\n}\n")
+    r = subprocess.run([show, "--native", path], capture_output=True, text=True, timeout=60)
+    check("poliz-show --native succeeds", r.returncode == 0 and r.stderr == "", repr((r.returncode, r.stderr)))
+    lines = r.stdout.splitlines()
+    check("the loop's line has its header with the source text", "line 4:         i = i + 1;" in lines, r.stdout)
+    check("instructions stand under the headers, with their offsets",
+          any(line.startswith("  0x") or line.startswith("  0") for line in lines) and
+          any(line.strip().split()[1:2] == ["ret"] for line in lines if line.startswith("  ")), r.stdout)
+    r = subprocess.run([show, "--native", os.path.join(tmp, "missing.ppp")], capture_output=True, text=True)
+    check("a missing file is reported as for the listing", r.returncode == 1, repr((r.returncode, r.stderr)))
+
+
+def main():
+    poliz, show = sys.argv[1:3]
+    with tempfile.TemporaryDirectory() as tmp:
+        links_no_llvm(poliz)
+        tiers(poliz, tmp)
+        missing_plugin(poliz, tmp)
+        no_writable_code(poliz, tmp)
+        listing(show, tmp)
+    print(f"{'FAILED: ' + ', '.join(failures) if failures else 'all native tier checks passed'}")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
