@@ -10,6 +10,7 @@ program of about 200,000 lines. The last line is the geometric mean of our time 
 """
 
 import argparse
+import contextlib
 import math
 import os
 import re
@@ -198,6 +199,20 @@ def measure(name, argv, args, ours=False, parse=None):
     return m
 
 
+@contextlib.contextmanager
+def native_mode(mode):
+    """POLIZ_NATIVE for the children started inside, as the runner's own environment."""
+    before = os.environ.get("POLIZ_NATIVE")
+    os.environ["POLIZ_NATIVE"] = mode
+    try:
+        yield
+    finally:
+        if before is None:
+            del os.environ["POLIZ_NATIVE"]
+        else:
+            os.environ["POLIZ_NATIVE"] = before
+
+
 def scaled_copy(src, dst, factor):
     """Copies a program with its size constant N multiplied by factor (at least 1)."""
     with open(src) as f:
@@ -308,10 +323,11 @@ def run_programs(args, tools, work):
         if tools["python"] and "py" in sources:
             got[PYTHON] = measure(PYTHON, [tools["python"], sources["py"]], args)
         if tools["ours"] and "ppp" in sources:
-            got[OURS] = measure(OURS, ["env", "POLIZ_NATIVE=off", tools["ours"], sources["ppp"]], args, ours=True)
+            with native_mode("off"):
+                got[OURS] = measure(OURS, [tools["ours"], sources["ppp"]], args, ours=True)
             if tools["native"]:
-                got[NATIVE] = measure(NATIVE, ["env", "POLIZ_NATIVE=auto", tools["ours"], sources["ppp"]], args,
-                                      ours=True)
+                with native_mode("auto"):
+                    got[NATIVE] = measure(NATIVE, [tools["ours"], sources["ppp"]], args, ours=True)
         if tools["reference"] and "ppp" in sources:
             got[REFERENCE] = measure(REFERENCE, [tools["reference"], sources["ppp"]], args, ours=True)
         print(" ".join("  %s %s" % (k, fmt_time(v)) for k, v in got.items()), flush=True)
