@@ -309,9 +309,11 @@ void StackMachine::read() {
     } else if (type == ValueType::REAL) {
         target->assign(readRealInput(in, target->getString()));
     } else if (type == ValueType::STRING) {
-        std::string line;  // the variable keeps its value when the read fails
-        readLineInput(in, line, target->getString());
-        target->assign(std::move(line));
+        // Read aside, so that the variable keeps its value when the read fails; the buffers
+        // then change places, so a loop of reads allocates nothing.
+        readLineInput(in, lineBuffer_, target->getString());
+        target->stringSlot().swap(lineBuffer_);
+        target->markAssigned();
     } else {
         mismatch();
     }

@@ -77,6 +77,7 @@ private:
     // string: a loop that appends to a string reuses the same few buffers.
     std::deque<std::string> slots_;
     std::vector<std::uint32_t> freeSlots_;
+    std::string lineBuffer_;  // a string read's line, before it becomes the variable's value
 
     int itemCount() const { return static_cast<int>(items_.size()); }
     inline void execute(const Item& item);

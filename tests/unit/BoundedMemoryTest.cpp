@@ -24,7 +24,7 @@ struct LoopRun {
 };
 
 // while (i < n) { i = i + 1; r = r * 0.5 + i; s = t + "...", s < t; (strings made and
-// consumed); write(i, s); } write(i, r)
+// consumed); read(k); read(x); read(line); write(i, s); } write(i, r)
 // with every statement's temporary removed by "backspace". Output goes to a stream that
 // discards it, so only the interpreter's own buffers could grow.
 LoopRun runLoop(std::int32_t n, Engine engine) {
@@ -33,6 +33,9 @@ LoopRun runLoop(std::int32_t n, Engine engine) {
     Ident* r = p.var("r", "real", 1.0f);
     Ident* s = p.var("s", "string", std::string());
     Ident* t = p.var("t", "string", std::string("a string longer than the short-string buffer"));
+    Ident* k = p.var("k", "int");
+    Ident* x = p.var("x", "real");
+    Ident* line = p.var("line", "string");
     int head = p.mark();
     p.emit({p.temp("int"), i, p.n(n), "<", "="});
     int leave = p.mark();
@@ -46,10 +49,14 @@ LoopRun runLoop(std::int32_t n, Engine engine) {
             "<", "=", "backspace"});
     p.emit({p.temp("int"), s, p.s("d"), "+", "dup", "==", "=", "backspace"});
     p.emit({s, p.s("w"), "+", "backspace"});
+    p.emit({k, "read", x, "read", line, "read", i, "dup", "backspace", "backspace"});
     p.emit({p.temp("int"), i, "=", p.temp("string"), s, "=", p.n(2), "write"});
     p.emit({p.label(head), "jump"});
     p.patch(leave, p.mark());
-    std::istringstream in;
+    std::string input;
+    for (std::int32_t turn = 0; turn < n; ++turn)
+        input += "7 2.5\na line longer than the short-string buffer\n";
+    std::istringstream in(input);
     DiscardBuffer nowhere;
     std::ostream discard(&nowhere);
     const std::size_t lexemesBefore = p.poliz.store().size();
