@@ -7,6 +7,8 @@
 
 #include "native/ProgramCompilerState.h"
 
+#include <llvm/IR/MDBuilder.h>
+
 namespace native {
 namespace compiler {
 
@@ -143,7 +145,11 @@ Value* Compiler::cellOf(const PolizNativeItem* var) {
 // Stops the run with "Using value of ... was not assigned!" when the cell was never assigned.
 // A named variable shares one failing block; key is null for a cell known only at run time.
 void Compiler::checkAssigned(Value* cell, Value* owner, const void* key) {
-    Value* flag = b.CreateLoad(i8(), b.CreateStructGEP(cellType, cell, 2));
+    // The flag is a C++ bool, 0 or 1: said so, the optimiser knows that a variable just tested is
+    // marked already and drops the store that would mark it again.
+    llvm::LoadInst* flag = b.CreateLoad(i8(), b.CreateStructGEP(cellType, cell, 2));
+    flag->setMetadata(llvm::LLVMContext::MD_range,
+                      llvm::MDBuilder(ctx).createRange(llvm::APInt(8, 0), llvm::APInt(8, 2)));
     BasicBlock* ok = newBlock("assigned");
     BasicBlock* fail = key ? unassignedBlocks[key] : nullptr;
     if (!fail) {
