@@ -138,13 +138,14 @@ function showError(reply) {
   const line = reply.errorLine > 0 ? reply.errorLine : lastTextLine();
   editor.mark({ error: { line, column: reply.errorColumn ?? 0 } });
   editor.reveal(line);
-  explainLineDifference(reply.error, line);
+  explainLineDifference(reply, line);
 }
 
 // poliz notices a mistake when it reads the word after it (a missing ';' at the next line's
-// first word), while the mark stands where the mistake most likely is.
-function explainLineDifference(message, markedLine) {
-  const named = Number(message.match(/\(line (\d+)\)/)?.[1] ?? 0);
+// first word), while the mark stands where the mistake most likely is. (The explanation's own
+// note speaks of the place shown above it on a console, so the page words it for the editor.)
+function explainLineDifference(reply, markedLine) {
+  const named = Number(reply.error.match(/\(line (\d+)\)/)?.[1] ?? 0);
   if (!named || named === markedLine) return;
   ui.lineNote.textContent =
     `The message names line ${named}, where poliz was reading when it noticed the mistake; ` +
@@ -287,6 +288,8 @@ async function step(move) {
     }
     showMachine(await runner.call('playgroundStep', move, editor.cursorLine()));
   } catch (error) {
+    // A failed worker is replaced, and the session it held is gone with it.
+    leaveStepMode();
     setStatus(error instanceof StoppedError ? 'Stopped.' : `Failed: ${error.message}`);
   } finally {
     setRunning(false);

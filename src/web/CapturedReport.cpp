@@ -32,6 +32,7 @@ void CapturedReport::stopForOutputLimit() {
     error = kOutputLimitMessage;
     outputLimit = true;
     hint.clear();
+    note.clear();
 }
 
 void CapturedReport::writeError(Json& json) const {
@@ -40,6 +41,7 @@ void CapturedReport::writeError(Json& json) const {
     json.key("errorLine").value(errorLine);
     json.key("errorColumn").value(errorColumn);
     json.key("hint").value(hint);
+    json.key("note").value(note);
     json.key("errorItem").value(errorItem);
     json.key("outputLimit").value(outputLimit);
 }

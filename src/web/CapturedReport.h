@@ -20,6 +20,7 @@ struct CapturedReport {
     int errorLine = 0;
     int errorColumn = 0;
     std::string hint;
+    std::string note;            // why the place is on another line than the message names, or empty
     int errorItem = -1;          // the POLIZ item a runtime error came from, when it was found
     bool outputLimit = false;    // stopped for writing more than the page keeps
     std::int64_t inputUsed = 0;  // bytes of the input that "read" took
@@ -27,7 +28,7 @@ struct CapturedReport {
     // Says the output limit was reached, in place of the failure to write that it caused.
     void stopForOutputLimit();
 
-    // Appends "status", "output", "error", "errorLine", "errorColumn", "hint", "errorItem",
+    // Appends "status", "output", "error", "errorLine", "errorColumn", "hint", "note", "errorItem",
     // "outputLimit" and "inputUsed" to an open JSON object; writeError all but the output and
     // the input used.
     void writeMembers(Json& json) const;

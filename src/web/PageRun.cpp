@@ -6,6 +6,7 @@
 #include <ostream>
 #include <sstream>
 #include <streambuf>
+#include <vector>
 
 #include "common/Errors.h"
 #include "driver/RunProgram.h"
@@ -13,6 +14,7 @@
 #include "machine/StackMachine.h"
 #include "scanner/ScanTrail.h"
 #include "show/Explain.h"
+#include "show/InputWitness.h"
 
 namespace {
 
@@ -24,16 +26,17 @@ protected:
 };
 
 // On the page, "read" takes the Input box, one value after another.
-std::string endOfInputHint(const CapturedReport& report, const Poliz& poliz, int failedAt) {
-    return "item " + std::to_string(failedAt) + " ('read', line " + std::to_string(poliz.lineOf(failedAt)) +
-           ") found no more input for '" + report.caught.subject +
-           "': every value the program reads comes from the Input box, in order; add one there";
-}
+constexpr const char* kInputBoxEnded = "the Input box has no more: put a value there for each read, in order";
 
 void takeExplanation(CapturedReport& report, const Explanation& explanation) {
     report.errorLine = explanation.at.line;
     report.errorColumn = explanation.at.column;
     report.hint = explanation.hint;
+    report.note = explanation.note;
+}
+
+bool isInputFault(RuntimeFault fault) {
+    return fault == RuntimeFault::INVALID_INPUT || fault == RuntimeFault::END_OF_INPUT;
 }
 
 // Runs the program again on the reference machine to find the item that fails: both machines
@@ -45,19 +48,34 @@ void placeRuntimeError(CapturedReport& report, const std::string& fileName, cons
     poliz.keepPositions();
     std::unique_ptr<Parser> parser;
     std::istringstream in(input);
+    // What the reads met, so that an input error can show it.
+    InputWitness witness(*in.rdbuf(), kInputBoxEnded);
+    std::istream watched(&witness);
     DiscardBuffer discard;
     std::ostream out(&discard);
     try {
         parser = std::make_unique<Parser>(fileName.c_str(), poliz);
         parser->go();
-        StackMachine machine(poliz, in, out);
+        StackMachine machine(poliz, watched, out);
+        std::vector<bool> reads(static_cast<std::size_t>(poliz.size()));
+        for (int a = 0; a < poliz.size(); ++a)
+            reads[static_cast<std::size_t>(a)] = poliz.at(a)->isEqual("read");
         for (long steps = 0; steps < searchSteps && !machine.finished(); ++steps) {
+            const bool read = reads[static_cast<std::size_t>(machine.pc())];
+            if (read && !machine.stack().empty() &&
+                machine.stack().back().kind == StackEntry::Kind::VARIABLE) {
+                const Ident* target = machine.stack().back().variable;
+                witness.readBegins(target->getString(), target->valueType() == ValueType::STRING);
+            }
             try {
                 machine.step();
             } catch (const RuntimeError&) {
-                explainRuntimeFailure(report, poliz, machine.pc(), SourceText::fromFile(fileName));
+                const InputFacts facts = isInputFault(report.caught.fault) ? witness.facts() : InputFacts{};
+                explainRuntimeFailure(report, poliz, machine.pc(), SourceText::fromFile(fileName),
+                                      isInputFault(report.caught.fault) ? &facts : nullptr);
                 return;
             }
+            if (read) witness.readEnded();
         }
     } catch (const std::exception&) {
         // Out of memory, say: the error goes without a place, as when the search gives up.
@@ -111,10 +129,12 @@ CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::
     return report;
 }
 
-void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt,
-                           const SourceText& source) {
-    takeExplanation(report, explainRuntimeError(report.caught, poliz, failedAt, source));
+void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt, const SourceText& source,
+                           const InputFacts* input) {
+    // Without what the reads met, the end of the input can still say where the input was.
+    InputFacts inputBox;
+    inputBox.where = kInputBoxEnded;
+    if (input == nullptr && report.caught.fault == RuntimeFault::END_OF_INPUT) input = &inputBox;
+    takeExplanation(report, explainRuntimeError(report.caught, poliz, failedAt, source, input));
     report.errorItem = failedAt;
-    if (report.caught.fault == RuntimeFault::END_OF_INPUT)
-        report.hint = endOfInputHint(report, poliz, failedAt);
 }

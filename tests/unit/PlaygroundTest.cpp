@@ -234,6 +234,16 @@ TEST(PageRun, SaysHowMuchInputWasReadAndWhereItComesFrom) {
     EXPECT_NE(some.hint.find("Input box"), std::string::npos) << some.hint;
     EXPECT_EQ(some.hint.find("poliz prog.ppp"), std::string::npos) << some.hint;
 
+    // An invalid number shows the text the read met, as --explain does.
+    const CapturedReport invalid = runForPage(file.name(), "12 x5\n");
+    EXPECT_EQ(invalid.status, 4);
+    EXPECT_NE(invalid.hint.find("it met \"x5\""), std::string::npos) << invalid.hint;
+
+    // Step mode says the same of the end of the input.
+    StepSession session(file.name(), "12\n");
+    session.runToLine(100);
+    EXPECT_NE(session.failure().hint.find("Input box"), std::string::npos) << session.failure().hint;
+
     const CapturedReport both = runForPage(file.name(), "12 5 rest");
     EXPECT_EQ(both.status, 0);
     EXPECT_EQ(both.inputUsed, 4);
