@@ -22,6 +22,8 @@ const char* const kKeywordWords[] = {"program", "int",      "real", "string", "n
 
 }  // namespace
 
+std::span<const char* const> languageKeywords() { return kKeywordWords; }
+
 Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
     : source(fileName), unlisted(unlisted), trail(given != nullptr ? *given : ownTrail) {
     for (const char* word : kDelimWords) delimTab.tryToAdd(new Delim(word));

@@ -3,6 +3,7 @@
 // the identifier table doubles as the symbol table.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "lexemes/Buffer.h"
@@ -11,6 +12,10 @@
 #include "scanner/HashMapLex.h"
 #include "scanner/ScanTrail.h"
 #include "scanner/SourceReader.h"
+
+// The language's keywords, as the keyword table receives them; for tools that recognise them
+// in other text (a string constant, a word spelt in capitals).
+std::span<const char* const> languageKeywords();
 
 class Scanner {
     SourceReader source;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "parser/Messages.h"
+#include "scanner/Scanner.h"
 #include "show/TranslationHints.h"
 
 namespace {
@@ -36,12 +37,9 @@ std::string foreignWordHint(std::string_view name) {
     };
     for (const auto& w : kWords)
         if (name == w.word) return w.hint;
-    static const char* const kKeywords[] = {"program", "int",      "real", "string", "not", "and",
-                                            "or",      "if",       "else", "case",   "of",  "while",
-                                            "for",     "continue", "read", "write",  "end"};
     std::string lower(name);
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* keyword : kKeywords)
+    for (const char* keyword : languageKeywords())
         if (lower == keyword && name != keyword)
             return "words are case-sensitive: the keyword is " + lower + ", in small letters";
     return {};

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "parser/Messages.h"
+#include "scanner/Scanner.h"
 
 namespace {
 
@@ -147,10 +148,7 @@ std::string wordVariableName(std::string_view word) {
                   {"{", "brace"},    {"}", "closeBrace"}};
     for (const auto& sign : kSigns)
         if (word == sign.text) return sign.name;
-    static const char* const kKeywords[] = {"program", "int",      "real", "string", "not", "and",
-                                            "or",      "if",       "else", "case",   "of",  "while",
-                                            "for",     "continue", "read", "write",  "end"};
-    for (const char* keyword : kKeywords)
+    for (const char* keyword : languageKeywords())
         if (word == keyword) return std::string(word) + "Word";
     return {};
 }
