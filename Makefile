@@ -60,6 +60,13 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
+# A Debian package of what `make install` installs, under /usr, made by CPack:
+# $(BUILD_DIR)/poliz_1.0.0_ARCH.deb, for `apt install ./poliz_1.0.0_ARCH.deb` on lab machines.
+.PHONY: package
+package: build
+	@command -v dpkg-deb >/dev/null || { echo "dpkg-deb is missing: install it with 'apt-get install dpkg'"; exit 1; }
+	cd $(BUILD_DIR) && cpack -G DEB
+
 # The whole suite under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer; any
 # report fails the test that provoked it.
 SANITIZE_DIR := build-sanitize
@@ -154,6 +161,11 @@ fuzz: $(FUZZ_DIR)/CMakeCache.txt $(BUILD_DIR)/CMakeCache.txt
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
 	cd $(FUZZ_DIR) && ./poliz_fuzz -max_total_time=$(SECONDS) -timeout=10 -rss_limit_mb=2048 \
 		-artifact_prefix=findings/ -dict=../fuzz/poliz.dict -print_final_stats=1 corpus seeds ../fuzz/findings
+	@if cmake --build $(FUZZ_DIR) --target help | grep -q poliz_lsp_fuzz; then \
+		cmake --build $(FUZZ_DIR) -j $(JOBS) --target poliz_lsp_fuzz && mkdir -p $(FUZZ_DIR)/lsp-corpus && \
+		cd $(FUZZ_DIR) && ./poliz_lsp_fuzz -max_total_time=$(LSP_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+			-artifact_prefix=findings/lsp- -dict=../fuzz/lsp.dict -print_final_stats=1 lsp-corpus ../fuzz/lsp-seeds; \
+	else echo "poliz_lsp_fuzz is not built (apt-get install nlohmann-json3-dev): poliz-lsp is not fuzzed"; fi
 	@cmake --build --preset release -j $(JOBS) --target poliz poliz_reference
 	python3 tools/progen/differ.py $(BUILD_DIR)/poliz $(BUILD_DIR)/poliz_reference --seconds $(SECONDS) \
 		--jobs $(JOBS) --save $(FUZZ_DIR)/findings/generated

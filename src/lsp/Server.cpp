@@ -2,6 +2,7 @@
 #include "lsp/Server.h"
 
 #include <atomic>
+#include <exception>
 #include <new>
 #include <utility>
 
@@ -36,6 +37,13 @@ const std::string& uriOf(const json& params) {
 }
 
 bool validId(const json& id) { return id.is_string() || id.is_number_integer(); }
+
+// The member `key` of an object, or null; found in place, never copied.
+const json* member(const json* object, const char* key) {
+    if (object == nullptr || !object->is_object()) return nullptr;
+    const auto found = object->find(key);
+    return found == object->end() ? nullptr : &*found;
+}
 
 }  // namespace
 
@@ -121,9 +129,14 @@ void Server::receive(const FramedMessage& message) {
             return fail(nullptr, rpc::kInvalidRequest, "a message larger than the server takes, skipped");
         case FramedMessage::Status::END_OF_INPUT: return;
     }
-    const json parsed = json::parse(message.body, nullptr, false);
-    if (parsed.is_discarded()) return fail(nullptr, rpc::kParseError, "the message is not valid JSON");
-    dispatch(parsed);
+    try {
+        const json parsed = json::parse(message.body, nullptr, false);
+        if (parsed.is_discarded()) return fail(nullptr, rpc::kParseError, "the message is not valid JSON");
+        dispatch(parsed);
+    } catch (const std::bad_alloc&) {
+        // A message too big to hold twice: the server drops it and goes on.
+        log("a message was dropped: out of memory");
+    }
 }
 
 void Server::dispatch(const json& message) {
@@ -146,7 +159,9 @@ void Server::dispatch(const json& message) {
     const auto params = message.find("params");
     if (params != message.end() && !params->is_object() && !params->is_array())
         return fail(answerId, rpc::kInvalidRequest, "\"params\" must be an object or an array");
-    const json& given = params != message.end() ? *params : json::object();
+    // Both branches lvalues: a copy of the parameters would recurse as deep as they nest.
+    static const json kNoParams = json::object();
+    const json& given = params != message.end() ? *params : kNoParams;
     const std::string& name = method->get_ref<const std::string&>();
 
     if (!hasId) {
@@ -171,8 +186,8 @@ void Server::dispatch(const json& message) {
         fail(answerId, e.code, e.message);
     } catch (const json::exception& e) {
         fail(answerId, rpc::kInvalidParams, std::string("invalid params: ") + e.what());
-    } catch (const std::bad_alloc&) {
-        fail(answerId, rpc::kInternalError, "out of memory");
+    } catch (const std::exception& e) {
+        fail(answerId, rpc::kInternalError, e.what());
     }
 }
 
@@ -202,12 +217,12 @@ std::shared_ptr<const Analysis> Server::analysisOf(const json& params) {
 
 json Server::initialize(const json& params) {
     if (state != State::WAITING) throw RequestError{rpc::kInvalidRequest, "initialize came twice"};
-    state = State::RUNNING;
-    const json offered = params.value("/capabilities/general/positionEncodings"_json_pointer, json::array());
     encoding = PositionEncoding::UTF16;
-    if (offered.is_array())
-        for (const json& e : offered)
+    const json* offered = member(member(member(&params, "capabilities"), "general"), "positionEncodings");
+    if (offered != nullptr && offered->is_array())
+        for (const json& e : *offered)
             if (e == "utf-8") encoding = PositionEncoding::UTF8;
+    state = State::RUNNING;
     return {{"capabilities",
              {{"positionEncoding", encoding == PositionEncoding::UTF8 ? "utf-8" : "utf-16"},
               {"textDocumentSync", {{"openClose", true}, {"change", lsp::kSyncFull}}},

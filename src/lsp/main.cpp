@@ -28,6 +28,9 @@ int main(int argc, char** argv) {
         }
     }
     std::ios::sync_with_stdio(false);
+    // Reading must not flush the output, as a tied stream does: the analysing threads write to
+    // it too, and only under the lock below.
+    std::cin.tie(nullptr);
     std::mutex writing;
     const auto send = [&](const nlohmann::json& message) {
         // Invalid UTF-8 in a source (allowed inside comments) must not stop an answer.
@@ -45,6 +48,9 @@ int main(int argc, char** argv) {
     }
     const int status = server.exited() ? server.exitStatus() : 1;
     // An analysis still at work on a huge text is not waited for: the editor asked to end.
-    std::cout.flush();
+    {
+        const std::lock_guard guard(writing);
+        std::cout.flush();
+    }
     std::_Exit(status);
 }
