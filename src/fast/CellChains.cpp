@@ -1,5 +1,7 @@
 // The short-circuit chains of "and" and "or" inside a compiled unit: the left operand's test
 // jumps to the chain's end, where the chain's value is delivered in one result cell.
+#include <cassert>
+
 #include "fast/StatementCompiler.h"
 
 namespace cellcompiler {
@@ -11,7 +13,9 @@ namespace cellcompiler {
 //   l or r:   [l]  JNZ l -> end     (l a comparison: its tested form, jumping when it holds)
 bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
     const std::size_t labelAt = p + (isAnd ? 1 : 2);
-    if (stack.empty() || stack.back().type != ValueType::INT || !isLabelAt(labelAt)) return false;
+    // The caller found the label; the left operand of "and" and "or" is an int, as the
+    // translator checks.
+    assert(isLabelAt(labelAt) && !stack.empty() && stack.back().type == ValueType::INT);
     const std::size_t marker = localAddress(plain(labelAt));
     if (marker >= items || marker <= labelAt + 1 || plain(marker).op != Op::NOP) return false;
     Join* join = nullptr;

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <unordered_set>
 #include <utility>
 
@@ -267,7 +268,7 @@ public:
                     fuseAt(unit, k, temps, static_cast<std::size_t>(n));
                 // A marker run in sequence jumps where the record says control may go on:
                 // [s] c1 t "!=" L(b) "jumpfalse" ... becomes a jump to past the case statement.
-                if (end - first == 1 && leadFrom(first) != kNoLead) {
+                if (end - first == 1 && leadFrom(first)) {
                     unit[0].op = Op::JUMP_TO;
                     unit[0].target = resolve(first);
                 }
@@ -293,11 +294,9 @@ private:
     std::int32_t halt = 0;
     // The markers where control that arrives in sequence may go on elsewhere, sorted.
     std::vector<std::pair<std::int32_t, std::int32_t>> leads;
-    static constexpr std::int32_t kNoLead = -1;
-
-    std::int32_t leadFrom(std::int32_t marker) const {
+    std::optional<std::int32_t> leadFrom(std::int32_t marker) const {
         auto at = std::lower_bound(leads.begin(), leads.end(), std::pair{marker, std::int32_t{0}});
-        return at != leads.end() && at->first == marker ? at->second : kNoLead;
+        return at != leads.end() && at->first == marker ? std::optional(at->second) : std::nullopt;
     }
 
     std::size_t unitOf(std::int32_t item) const {
@@ -350,8 +349,7 @@ private:
         for (int guard = 0; guard < 32 && p < n; ++guard) {
             const Lex* item = poliz.at(p);
             if (isWordItem(item, Op::NOP)) {
-                const std::int32_t lead = leadFrom(p);
-                p = lead != kNoLead ? lead : p + 1;
+                p = leadFrom(p).value_or(p + 1);
             } else if (item->getKind() == LABEL && p + 1 < n && isWordItem(poliz.at(p + 1), Op::JUMP)) {
                 const std::int32_t to = static_cast<const Label*>(item)->getAddress() + 1;
                 if (countLoops && to <= p) break;
