@@ -9,9 +9,10 @@ import subprocess
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
-# Tests of the tools around the interpreter (the browser page, editor files, packaging, the
-# manual's layout, this drawer) say nothing about a fault in its code, and some take minutes.
-TOOL_TESTS = r"^(playground_.*|editor_.*|vscode_.*|npm_.*|man_pages|install|mutant_drawer)$"
+# Tests of the tools around the interpreter (the browser page, editor files, the language
+# server, the conformance kit, packaging, the manual's layout, this drawer) say nothing about a
+# fault in its code that the programs' own tests miss, and some take minutes.
+TOOL_TESTS = r"^(playground_.*|editor_.*|vscode_.*|npm_.*|lsp/.*|conformance/.*|package.*|man_pages|install|mutant_drawer)$"
 TEST_TIMEOUT = 60  # seconds per test; a mutant that loops forever is killed by this
 
 
