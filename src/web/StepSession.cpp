@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "driver/RunProgram.h"
 #include "runtime/NumberText.h"
@@ -130,13 +131,23 @@ void StepSession::runToLine(int line) {
         if (itemLine >= line && (target == 0 || itemLine < target)) target = itemLine;
     }
     // Before the first item has run, the machine stands at the start of its line: it has
-    // arrived there.
-    if (history.empty() && machine_->pc() == 0 && poliz.lineOf(0) == target) return;
+    // arrived there. The move is remembered (it changes nothing), so that the next one goes on.
+    if (history.empty() && machine_->pc() == 0 && poliz.lineOf(0) == target) {
+        remember();
+        return;
+    }
+    // The machine comes to the line when it enters it from another line, or, in a loop written
+    // on the line itself, when it is back at an item of the line it has run in this move. A for
+    // header, whose condition and step are parts of one line, is thus come to once per turn.
+    std::vector<bool> runHere(static_cast<std::size_t>(poliz.size()));
     int previous = machine_->pc();
+    if (poliz.lineOf(previous) == target) runHere[static_cast<std::size_t>(previous)] = true;
     runWhile([&] {
         const int pc = machine_->pc();
-        // Entering the line: from another line, or by a jump back to its start.
-        if (poliz.lineOf(pc) == target && (poliz.lineOf(previous) != target || pc <= previous)) return false;
+        if (poliz.lineOf(pc) == target) {
+            if (poliz.lineOf(previous) != target || runHere[static_cast<std::size_t>(pc)]) return false;
+            runHere[static_cast<std::size_t>(pc)] = true;
+        }
         previous = pc;
         return true;
     });

@@ -285,6 +285,41 @@ TEST(StepSession, RunToALineWithoutItemsGoesToTheNextLineThatHasSome) {
     EXPECT_NE(gap.stateJson().find(R"("line":6)"), std::string::npos) << gap.stateJson();
 }
 
+TEST(StepSession, RunToTheFirstLineArrivesThereAndThenAtEachTurn) {
+    const SourceFile file("program {\n  int i = 0;\n  while (i < 3) i = i + 1;\n  write(i);\n}\n");
+    StepSession session(file.name(), "");
+    session.runToLine(3);  // already there: nothing runs
+    EXPECT_EQ(session.machine()->pc(), 0);
+    EXPECT_EQ(valueOf(session, "i"), "0");
+    for (const char* i : {"1", "2", "3"}) {
+        session.runToLine(3);
+        EXPECT_FALSE(session.machine()->finished());
+        EXPECT_EQ(valueOf(session, "i"), i);
+    }
+    session.runToLine(3);
+    EXPECT_TRUE(session.machine()->finished());
+}
+
+TEST(StepSession, RunToAForHeaderComesThereOncePerTurn) {
+    const char* const loops[] = {
+        "program {\n  int i, s = 0;\n  for (i = 1; i <= 3; i = i + 1)\n    s = s + i;\n  write(s);\n}\n",
+        "program {\n  int i, s = 0;\n  for (i = 1; i <= 3; i = i + 1) s = s + i;\n  write(s);\n}\n",
+    };
+    for (const char* source : loops) {
+        const SourceFile file(source);
+        StepSession session(file.name(), "");
+        session.runToLine(3);  // the machine starts on the line
+        EXPECT_EQ(session.machine()->pc(), 0);
+        for (const char* s : {"1", "3", "6"}) {
+            session.runToLine(3);
+            EXPECT_FALSE(session.machine()->finished()) << source;
+            EXPECT_EQ(valueOf(session, "s"), s) << source;
+        }
+        session.runToLine(3);
+        EXPECT_TRUE(session.machine()->finished()) << source;
+    }
+}
+
 TEST(StepSession, StopsAnEndlessWriterAtTheOutputLimitAndGoesBack) {
     const SourceFile file("program {\n  while (1) write(\"ab\");\n}\n");
     StepSession session(file.name(), "");
