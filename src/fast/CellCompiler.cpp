@@ -15,6 +15,7 @@
 // - A unit the translator recorded is compiled only as a whole, from its first item to the
 //   "backspace" or "jumpfalse" that ends it and leaves the stack as it found it; anything else
 //   (strings, labels elsewhere, words outside arithmetic) leaves it to the fused instructions.
+#include <cassert>
 #include <memory>
 
 #include "fast/CellCompiler.h"
@@ -166,14 +167,16 @@ bool StatementCompiler::compile(const std::vector<Instr>& code, std::int32_t fir
             case Op::GE:
             case Op::EQ:
             case Op::NE:
-                if (stack.size() < 2 || !binary(ins.op)) return false;
+                assert(stack.size() >= 2);  // the translator's operands come first
+                if (!binary(ins.op)) return false;
                 break;
             case Op::NOT:
             case Op::NEG:
-                if (stack.empty() || !unary(ins.op)) return false;
+                assert(!stack.empty());
+                if (!unary(ins.op)) return false;
                 break;
             case Op::ASSIGN: {
-                if (stack.size() < 2) return false;
+                assert(stack.size() >= 2);
                 // The statement's own T = v, where nothing but "backspace" or the condition's
                 // test follows: the store is left out when no one can see T and fetching v
                 // cannot fail.
@@ -193,7 +196,7 @@ bool StatementCompiler::compile(const std::vector<Instr>& code, std::int32_t fir
             }
             case Op::AND:
             case Op::OR: {
-                if (stack.size() < 2) return false;
+                assert(stack.size() >= 2);
                 const Entry r = stack.back();
                 stack.pop_back();
                 const Entry l = stack.back();
