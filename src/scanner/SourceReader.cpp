@@ -10,21 +10,16 @@
 
 #include "common/Errors.h"
 
-SourceReader::SourceReader(const char* fileName) : fileName(fileName) {
+// The chunk is allocated before the file is opened, so that a failed allocation leaves no
+// descriptor behind. Uninitialised, as std::make_unique_for_overwrite leaves it; the
+// WebAssembly toolchain's library lacks that function.
+SourceReader::SourceReader(const char* fileName) : fileName(fileName), chunk(new char[kChunk]) {
     descriptor = ::open(fileName, O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) throw OpenError(fileName);
     struct stat status {};
     if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
         ::close(descriptor);
         throw OpenError(fileName);
-    }
-    try {
-        // Uninitialised, as std::make_unique_for_overwrite leaves it; the WebAssembly
-        // toolchain's library lacks that function.
-        chunk = std::unique_ptr<char[]>(new char[kChunk]);
-    } catch (...) {
-        ::close(descriptor);
-        throw;
     }
 }
 

@@ -1,6 +1,8 @@
 // The lexeme stream of small snippets: kinds, texts, interning, lines and lexical errors.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "SourceFile.h"
@@ -123,4 +125,18 @@ TEST(Scanner, UnopenableFile) {
     LexStore store;
     EXPECT_THROW(Scanner("/nonexistent/file.ppp", store), OpenError);
     EXPECT_THROW(Scanner(std::filesystem::temp_directory_path().c_str(), store), OpenError);
+}
+
+// A directory is opened before it is refused: its descriptor must be closed again, or a tool
+// that translates many texts (the language server, the conformance kit's runs) runs out.
+TEST(Scanner, ARefusedSourceLeavesNoDescriptorOpen) {
+    auto openDescriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator());
+    };
+    LexStore store;
+    const auto before = openDescriptors();
+    for (int i = 0; i < 10; ++i)
+        EXPECT_THROW(Scanner(std::filesystem::temp_directory_path().c_str(), store), OpenError);
+    EXPECT_EQ(openDescriptors(), before);
 }
