@@ -7,16 +7,16 @@ set(CPACK_PACKAGE_VERSION 1.0.0)
 set(CPACK_PACKAGE_VENDOR "the poliz authors")
 set(CPACK_PACKAGE_CONTACT "the poliz authors <poliz@users.noreply.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interpreter of a small teaching language, with a language server")
-set(CPACK_PACKAGE_DESCRIPTION
-    "poliz translates a program of a small, statically typed teaching language into POLIZ, a\n"
-    "reverse-Polish sequence, and runs it. poliz-show lists, traces and steps through that\n"
-    "sequence and explains errors; poliz-lsp shows them in an editor as the program is typed.")
+# One string: a list of several would be joined with ';'.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "poliz translates a program of a small, statically typed teaching language into POLIZ, a\n"
+       "reverse-Polish sequence, and runs it. poliz-show lists, traces and steps through that\n"
+       "sequence and explains errors; poliz-lsp shows them in an editor as the program is typed.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.invalid/poliz")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "vim | neovim")
 # The libraries the programs link, found by dpkg-shlibdeps where it is installed (dpkg-dev).
 find_program(POLIZ_DPKG_SHLIBDEPS dpkg-shlibdeps)

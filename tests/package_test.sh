@@ -28,6 +28,7 @@ outside="$(grep -v -e '^\./$' -e '^\./usr/' <<<"$files" || true)"
 [ -z "$outside" ] || fail "the package installs outside /usr: $outside"
 [ "$(dpkg-deb -f "$deb" Package)" = poliz ] || fail "package name $(dpkg-deb -f "$deb" Package)"
 dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "no dependency on the C library: $(dpkg-deb -f "$deb" Depends)"
+! dpkg-deb -f "$deb" Description | grep -q '^ *;' || fail "the description's lines begin with ';' (a CMake list)"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
