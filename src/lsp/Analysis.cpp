@@ -69,14 +69,19 @@ void Analysis::readDeclarations() {
         ++k;
         do {
             if (k < lexemes.size() && lexemes[k].kind == IDENT) {
-                Declaration d{word(k), type, {}, static_cast<int>(k), lexemes[k].end};
+                Declaration d{word(k), type, {}, static_cast<int>(k), lexemes[k].end, {}};
                 ++k;
                 if (is(k, "=")) {
                     ++k;
-                    if (is(k, "+") || is(k, "-")) d.initial = word(k++);
+                    // A string variable takes a string constant as it is, even one spelt "-";
+                    // any other initial value may have a sign first.
+                    const bool stringValue =
+                        type == "string" && k < lexemes.size() && lexemes[k].kind == STRINGC;
+                    if (!stringValue && (is(k, "+") || is(k, "-"))) d.initial = word(k++);
                     if (k < lexemes.size() && (lexemes[k].kind == NUMBER || lexemes[k].kind == REAL ||
                                                lexemes[k].kind == STRINGC)) {
                         d.initial += word(k);
+                        d.initialAt = lexemes[k].start;
                         d.end = lexemes[k++].end;
                     }
                 }

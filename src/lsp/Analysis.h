@@ -22,9 +22,10 @@
 struct Declaration {
     std::string_view name;
     std::string_view type;
-    std::string initial;  // the constant as written, sign included; empty without one
-    int nameToken = 0;    // the index of the name among the lexemes
-    SourcePosition end;   // just after the name or its initial value
+    std::string initial;       // the constant as written, sign included; empty without one
+    int nameToken = 0;         // the index of the name among the lexemes
+    SourcePosition end;        // just after the name or its initial value
+    SourcePosition initialAt;  // where the constant starts (after its sign)
 };
 
 // The error that stopped the translation, and the range the editor underlines.

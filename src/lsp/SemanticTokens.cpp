@@ -1,6 +1,8 @@
 // Colouring the lexemes as the translator read them (see SemanticTokens.h).
 #include "lsp/SemanticTokens.h"
 
+#include <algorithm>
+#include <cctype>
 #include <vector>
 
 using nlohmann::json;
@@ -10,6 +12,10 @@ namespace {
 // ORDER LEGEND: the token types as semanticTokensLegend lists them.
 enum TokenType { KEYWORD_TYPE, OPERATOR_TYPE, VARIABLE_TYPE, NUMBER_TYPE, STRING_TYPE, COMMENT_TYPE };
 constexpr int kDeclarationModifier = 1;
+
+bool before(SourcePosition a, SourcePosition b) {
+    return a.line < b.line || (a.line == b.line && a.column < b.column);
+}
 
 int typeOf(KindOfLex kind) {
     switch (kind) {
@@ -92,9 +98,32 @@ json semanticTokensLegend() {
             {"tokenModifiers", {"declaration"}}};
 }
 
+// Where the translated program holds a string constant: a string constant lexeme elsewhere was
+// read as the word it spells ("{", "+", "string"), since words are compared by their text.
+std::vector<SourcePosition> stringConstantsKept(const Analysis& analysis) {
+    std::vector<SourcePosition> kept;
+    const Poliz& poliz = analysis.poliz();
+    for (int address = 0; address < poliz.size(); ++address)
+        if (poliz.at(address)->getKind() == STRINGC) kept.push_back(poliz.positionOf(address));
+    for (const Declaration& d : analysis.declarations())
+        if (!d.initial.empty() && d.initial.front() == '"') kept.push_back(d.initialAt);
+    std::sort(kept.begin(), kept.end(), before);
+    return kept;
+}
+
+int typeAsRead(const Analysis& analysis, const LexemeSpan& lexeme, const std::vector<SourcePosition>& kept) {
+    if (lexeme.kind != STRINGC || !analysis.translated() ||
+        std::binary_search(kept.begin(), kept.end(), lexeme.start, before))
+        return typeOf(lexeme.kind);
+    const std::string_view word = analysis.textOf(lexeme);
+    const bool letters = word.size() > 2 && std::isalpha(static_cast<unsigned char>(word[1])) != 0;
+    return letters ? KEYWORD_TYPE : OPERATOR_TYPE;
+}
+
 json semanticTokensOf(const Analysis& analysis, const EditorPlaces& places) {
     TokenData tokens(places);
     const std::vector<LexemeSpan>& lexemes = analysis.lexemes();
+    const std::vector<SourcePosition> kept = stringConstantsKept(analysis);
     SourcePosition previousEnd{1, 1};
     for (std::size_t k = 0; k < lexemes.size() && !tokens.full(); ++k) {
         const LexemeSpan& lexeme = lexemes[k];
@@ -102,7 +131,8 @@ json semanticTokensOf(const Analysis& analysis, const EditorPlaces& places) {
         const Declaration* d =
             lexeme.kind == IDENT ? analysis.declarationOf(analysis.textOf(lexeme)) : nullptr;
         const bool declaring = d != nullptr && static_cast<std::size_t>(d->nameToken) == k;
-        tokens.add(lexeme.start, lexeme.end, typeOf(lexeme.kind), declaring ? kDeclarationModifier : 0);
+        tokens.add(lexeme.start, lexeme.end, typeAsRead(analysis, lexeme, kept),
+                   declaring ? kDeclarationModifier : 0);
         previousEnd = lexeme.end;
     }
     return tokens.take();

@@ -1,6 +1,7 @@
 // Semantic tokens: the editor colours each lexeme by the kind the translator gave it (a word,
 // a sign, a variable, a number, a string constant) and the comments between them, so that the
-// colours show how poliz reads the text, not how a pattern guesses it.
+// colours show how poliz reads the text, not how a pattern guesses it: in a text that
+// translates, a string constant read as the word it spells ("{", "+") is coloured as that word.
 #pragma once
 
 #include <nlohmann/json.hpp>

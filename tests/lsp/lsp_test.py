@@ -216,6 +216,23 @@ def features_symbols_and_tokens(lsp):
     c.stop()
 
 
+@check
+def features_string_constants_read_as_words(lsp):
+    # Words are compared by their text: "{" and "+" stand for the signs here, while "-" is the
+    # initial value of a string variable; colours and hovers follow the translator.
+    text = 'program "{"\n  int a;\n  string op = "-";\n  a = 1 "+" 2;\n  write(op, a, "x");\n}'
+    c = server(lsp)
+    c.open(URI, text)
+    expect(c.diagnostics(URI) == [], "the text translates")
+    data = c.result("textDocument/semanticTokens/full", {"textDocument": {"uri": URI}})["data"]
+    strings = [(line, word, kind) for line, _, word, kind, _ in decode_tokens(data, text) if word.startswith('"')]
+    expect(strings == [(0, '"{"', "operator"), (2, '"-"', "string"), (3, '"+"', "operator"), (4, '"x"', "string")],
+           strings)
+    value = c.result("textDocument/hover", doc_position(URI, 4, 8))["contents"]["value"]
+    expect('string op = "-"' in value, value)
+    c.stop()
+
+
 # --- code actions ------------------------------------------------------------------------
 
 FIXES = [
