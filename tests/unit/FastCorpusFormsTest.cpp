@@ -2,7 +2,8 @@
 // as it decodes them and after one run, held in one golden listing (forms/corpus.forms). A
 // slower choice (a checked form where the translator knows the value is there, a statement
 // left unfused) changes no output, so only this listing shows it. After a deliberate change,
-// rewrite the listing with POLIZ_BLESS_FORMS=1 and read its diff.
+// rewrite the listing with POLIZ_BLESS_FORMS=1 and read its diff. A jump's target follows its
+// opcode (JUMP_TO>12).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,7 +43,12 @@ std::string readFile(const fs::path& path) {
 std::string listing(const char* heading, const Program& program) {
     std::string text = heading, line;
     for (const Instr& ins : program.code) {
-        const std::string name(opName(ins.op));
+        // A jump shows where it goes: threading a jump through others changes only that.
+        std::string name(opName(ins.op));
+        if (ins.target != 0) {
+            name += '>';
+            name += std::to_string(ins.target);
+        }
         if (!line.empty() && line.size() + 1 + name.size() > kWidth) {
             text.append("\n    ").append(line);
             line.clear();
