@@ -347,20 +347,22 @@ static_assert(uncheckedForm(Op::JZ) == Op::U_JZ && !info(Op::U_JZ).checked &&
               uncheckedForm(Op::AND_I) == Op::AND_I);
 static_assert(fused(Shape::CONDITION, Op::SUB) == Op::COND_SUB && cellForm(Forms::RR, Op::DIV) == Op::RR_DIV);
 // A one-operand cell form is marked checked exactly when it has an unchecked form ("and", "or"
-// and the jump to next are checked and have none).
+// and the jump to next are checked and have none); every plain and fused opcode checks what it
+// reads, and is marked so.
 static_assert(
     [] {
         for (int k = 0; k < kOpCount; ++k) {
             const auto op = static_cast<Op>(k);
             const OpInfo& i = info(op);
             const bool exempt = op == Op::AND_I || op == Op::OR_I || op == Op::GOTO;
+            if (i.family < Family::CELL && !i.checked) return false;
             if (i.family >= Family::CELL && i.forms == Forms::NONE && !exempt &&
                 i.checked != (uncheckedForm(op) != op))
                 return false;
         }
         return true;
     }(),
-    "the checked marks of the one-operand cell forms");
+    "the checked marks of the plain, fused and one-operand cell forms");
 
 // The plain opcode of a vocabulary operation: "empty" and words outside the vocabulary do nothing.
 constexpr Op plainOpOf(Operation op) {

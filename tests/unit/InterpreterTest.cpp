@@ -318,3 +318,21 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
 INSTANTIATE_TEST_SUITE_P(Machines, Interpreter,
                          testing::Values(Engine::REFERENCE, Engine::FAST, Engine::FAST_PLAIN),
                          [](const testing::TestParamInfo<Engine>& info) { return nameOf(info.param); });
+
+// The fast backend hands its output to the stream once a chunk is full, and the rest at the end:
+// a page that shows output as it comes asks for small chunks and gets each as soon as it fills.
+TEST(OutputChunks, OutputIsHandedOnOnceAChunkIsFull) {
+    struct Recorder : std::streambuf {
+        std::vector<std::string> pieces;
+        std::streamsize xsputn(const char* s, std::streamsize n) override {
+            pieces.emplace_back(s, static_cast<std::size_t>(n));
+            return n;
+        }
+    } recorder;
+    std::ostream out(&recorder);
+    std::istringstream in;
+    HandPoliz p;
+    p.emit({p.s("abc"), p.n(1), "write", p.s("d"), p.n(1), "write", p.s("ef"), p.n(1), "write"});
+    runFast(p.poliz, in, out, RunOptions{true, 4});
+    EXPECT_EQ(recorder.pieces, (std::vector<std::string>{"abcd", "ef"}));
+}
