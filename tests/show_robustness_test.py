@@ -5,7 +5,7 @@ largest --trace count, the colours of --explain, a trace sharing its terminal wi
 stepper's memory on a loop that
 appends to a string and its input at a terminal.
 
-Usage: show_robustness_test.py POLIZ_SHOW POLIZ
+Usage: show_robustness_test.py POLIZ_SHOW POLIZ [--sanitized]
 """
 import os
 import pty
@@ -150,9 +150,10 @@ GROWING = b"""program {
 """ % (b"x" * 200)
 
 
-def check_stepper_memory(show, tmp):
+def check_stepper_memory(show, tmp, sanitized):
     """A loop that appends to a string: the stepper keeps what each step changed, not copies of
-    the string, and stepping back still gives every value back."""
+    the string, and stepping back still gives every value back. Under the sanitizers, whose
+    quarantine alone holds up to 256 MiB of freed memory, the peak is not measured."""
     path = os.path.join(tmp, "growing.ppp")
     with open(path, "wb") as f:
         f.write(GROWING)
@@ -169,7 +170,9 @@ def check_stepper_memory(show, tmp):
     expect("back to the start, then to the end again", done.stdout.count(b'output: "3000"'), 2)
     forgotten = b"older ones were forgotten" in done.stdout or b"only the last" in done.stdout
     expect("forgotten steps are said to be forgotten", forgotten, True)
-    if peak_mib > 400:
+    if sanitized:
+        print("note: built with the sanitizers; the stepper's peak memory is not measured")
+    elif peak_mib > 400:
         failures.append("stepper memory")
         print(f"FAIL the stepper peaked at {peak_mib:.0f} MiB on a loop that appends to a string")
 
@@ -247,16 +250,17 @@ def check_stepper_at_terminal(show, tmp):
 
 
 def main():
-    if len(sys.argv) != 3:
+    sanitized = "--sanitized" in sys.argv[3:]
+    if len(sys.argv) - sanitized != 3:
         raise SystemExit(__doc__)
-    show, poliz = (os.path.abspath(a) for a in sys.argv[1:])
+    show, poliz = (os.path.abspath(a) for a in sys.argv[1:3])
     with tempfile.TemporaryDirectory() as tmp:
         check_sources(show, poliz, tmp)
         check_full_device(show, tmp)
         check_command_line(show, tmp)
         check_colour(show, tmp)
         check_trace_on_terminal(show, tmp)
-        check_stepper_memory(show, tmp)
+        check_stepper_memory(show, tmp, sanitized)
         check_stepper_at_terminal(show, tmp)
     print(f"{len(failures)} failed")
     return 1 if failures else 0
