@@ -2,6 +2,7 @@
 #include "lsp/EditorPlaces.h"
 
 #include <algorithm>
+#include <cstdint>
 
 using nlohmann::json;
 
@@ -18,9 +19,17 @@ json EditorPlaces::location(const std::string& uri, SourcePosition from, SourceP
     return {{"uri", uri}, {"range", range(from, to)}};
 }
 
+long long protocolInteger(const json& value) {
+    constexpr long long kLimit = 1LL << 31;
+    if (value.is_number_unsigned())
+        return static_cast<long long>(std::min<std::uint64_t>(value.get<std::uint64_t>(), kLimit));
+    if (value.is_number_integer()) return std::clamp(value.get<long long>(), -kLimit, kLimit);
+    return value.get_ref<const json::number_integer_t&>();  // throws: not an integer
+}
+
 SourcePosition EditorPlaces::place(const json& at) const {
-    const long long line = at.at("line").get<long long>();
-    const long long character = at.at("character").get<long long>();
+    const long long line = protocolInteger(at.at("line"));
+    const long long character = protocolInteger(at.at("character"));
     if (line < 0 || character < 0 || line >= source.lineCount() || character > (1LL << 30))
         return {static_cast<int>(std::clamp<long long>(line + 1, 1, 1LL << 30)), 1 << 30};
     const int n = static_cast<int>(line) + 1;

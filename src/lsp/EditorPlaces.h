@@ -9,6 +9,11 @@
 #include "lsp/PositionEncoding.h"
 #include "show/SourceText.h"
 
+// An integer of the protocol (a line, a character), saturated to 32 bits. Anything else, a
+// fraction or a number like 1e30 included, throws nlohmann::json's type error, as any
+// malformed parameter does; it is never converted.
+long long protocolInteger(const nlohmann::json& value);
+
 struct EditorPlaces {
     const SourceText& source;
     PositionEncoding encoding;

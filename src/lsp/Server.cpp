@@ -1,6 +1,7 @@
 // Dispatching messages and answering them (see Server.h).
 #include "lsp/Server.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <new>
@@ -322,7 +323,12 @@ json Server::codeAction(const json& params) {
     if (!analysis) return nullptr;
     const EditorPlaces places{analysis->source(), encoding};
     const json& range = params.at("range");
-    const int first = range.at("start").at("line").get<int>() + 1;
-    const int last = range.at("end").at("line").get<int>() + 1;
+    auto lineOf = [&](const char* end) {
+        return static_cast<int>(
+                   std::clamp<long long>(protocolInteger(range.at(end).at("line")), -1, 1 << 30)) +
+               1;
+    };
+    const int first = lineOf("start");
+    const int last = lineOf("end");
     return codeActionsFor(*analysis, places, uriOf(params), first, last);
 }

@@ -328,6 +328,17 @@ def robustness_malformed_and_invalid_messages(lsp):
                    {"position": at(0, 0)}):
         answer = c.request("textDocument/hover", params)
         expect(error_code(answer) == -32602, f"{params}: {answer}")
+    # A line that is not an integer (a fraction, or digits past 64 bits, which JSON readers
+    # take as a float) is a bad parameter, never converted; a huge integer is only far away.
+    for line in (33333333333333333333333333333, 1.5, -1e30):
+        answer = c.request("textDocument/hover", dict(doc_position(URI, 0, 0), position={"line": line, "character": 0}))
+        expect(error_code(answer) == -32602, f"hover at line {line}: {answer}")
+        answer = c.request("textDocument/codeAction", {
+            "textDocument": {"uri": URI}, "context": {"diagnostics": []},
+            "range": {"start": {"line": line, "character": 0}, "end": {"line": 0, "character": 0}}})
+        expect(error_code(answer) == -32602, f"code action from line {line}: {answer}")
+    answer = c.request("textDocument/hover", dict(doc_position(URI, 0, 0), position={"line": 2**64 - 1, "character": 2**63}))
+    expect("error" not in answer, answer)
     answer = c.request("initialize", {"capabilities": {}})
     expect(error_code(answer) == -32600, answer)
     # Still well after all of that.
