@@ -60,4 +60,20 @@ async function openPlayground(browser, url, source, input) {
   return page;
 }
 
-module.exports = { serve, launch, fragment, openPlayground };
+// One server of the page and one browser for a whole test file: started before its first test
+// and closed after its last; `session.browser` and `session.server` are set by then.
+function servePlayground(folder) {
+  const test = require('node:test');
+  const session = {};
+  test.before(async () => {
+    session.server = await serve(folder);
+    session.browser = await launch();
+  });
+  test.after(async () => {
+    await session.browser?.close();
+    session.server?.close();
+  });
+  return session;
+}
+
+module.exports = { serve, launch, fragment, openPlayground, servePlayground };

@@ -6,27 +6,16 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
-const { serve, launch, openPlayground } = require('./browser.cjs');
+const { servePlayground, openPlayground } = require('./browser.cjs');
 const { poliz, byTestId, statusText, runAndWait, press, editorType, sourceLine, variables, stackCells, closeClean } = require('./helpers.cjs');
 
 const folder = path.resolve(process.env.PLAYGROUND);
-let browser;
-let server;
-
-test.before(async () => {
-  server = await serve(folder);
-  browser = await launch();
-});
-
-test.after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const session = servePlayground(folder);
 
 const failing = 'program {\n    int a, b = 0;\n    write("x");\n    a = 7 / b;\n}\n';
 
 test('a runtime error marks its item; in step mode the stack keeps its operands', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url, failing);
+  const page = await openPlayground(session.browser, session.server.url, failing);
   const shown = await runAndWait(page);
   assert.deepEqual(shown, poliz(failing));
   const failed = await page.locator('[data-testid="listing"] .pg-failed').getAttribute('data-address');
@@ -55,7 +44,7 @@ const loop = [
 ].join('\n');
 
 test('variables: the named ones first, temporaries folded; run to a line arrives each time', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url, loop);
+  const page = await openPlayground(session.browser, session.server.url, loop);
   await sourceLine(page, 3).click();  // blank: the next line with items is the loop's
   await press(page, 'run-to-line');
   assert.equal(await page.locator('.cm-line.pg-current-line').getAttribute('data-line'), '4');
@@ -79,7 +68,7 @@ test('variables: the named ones first, temporaries folded; run to a line arrives
 
 test('hints speak of the Input box, and the input read so far is marked', { timeout: 60000 }, async () => {
   const source = 'program {\n    int a, b;\n    read(a);\n    read(b);\n    write(a + b);\n}\n';
-  const page = await openPlayground(browser, server.url, source, '12\n');
+  const page = await openPlayground(session.browser, session.server.url, source, '12\n');
   const shown = await runAndWait(page);
   assert.deepEqual(shown, poliz(source, '12\n'));
   const hint = await byTestId(page, 'hint').textContent();
@@ -99,7 +88,7 @@ test('hints speak of the Input box, and the input read so far is marked', { time
 
 test('a missing ; is marked at the end of its line, and the page says why the lines differ', { timeout: 60000 }, async () => {
   const source = 'program {\n    int a;\n    a = 1\n    write(a);\n}\n';
-  const page = await openPlayground(browser, server.url, source);
+  const page = await openPlayground(session.browser, session.server.url, source);
   const shown = await runAndWait(page);
   assert.deepEqual(shown, poliz(source));
   const marked = await page.$$eval('.cm-line.pg-error-line', (lines) => lines.map((l) => Number(l.dataset.line)));
@@ -112,7 +101,7 @@ test('a missing ; is marked at the end of its line, and the page says why the li
 });
 
 test('Share copies the link; keyboard shortcuts work and tooltips name them; the examples menu shows an edit', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url);
+  const page = await openPlayground(session.browser, session.server.url);
   await page.context().grantPermissions(['clipboard-read', 'clipboard-write']);
   const picked = await byTestId(page, 'examples').inputValue();
   assert.equal(await byTestId(page, 'examples').locator('option:checked').textContent(), picked);
@@ -122,7 +111,7 @@ test('Share copies the link; keyboard shortcuts work and tooltips name them; the
   await byTestId(page, 'share').click();
   await page.waitForFunction(() => /^Link copied/.test(document.querySelector('[data-testid="status"]').textContent));
   const link = await page.evaluate(() => navigator.clipboard.readText());
-  const shared = await openPlayground(browser, link);
+  const shared = await openPlayground(session.browser, link);
   assert.equal(await shared.evaluate(() => document.querySelector('.cm-content').innerText.trim()), 'program { int a = 1; write(a + 1); }');
   await closeClean(shared);
 

@@ -5,27 +5,16 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { serve, launch, openPlayground } = require('./browser.cjs');
+const { servePlayground, openPlayground } = require('./browser.cjs');
 const { poliz, byTestId, runAndWait, press, editorType, sourceLine, variables, stackCells, closeClean } = require('./helpers.cjs');
 
 const folder = path.resolve(process.env.PLAYGROUND);
 const examples = JSON.parse(fs.readFileSync(path.join(folder, 'examples.json'), 'utf8'));
 
-let browser;
-let server;
-
-test.before(async () => {
-  server = await serve(folder);
-  browser = await launch();
-});
-
-test.after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const session = servePlayground(folder);
 
 test('every example prints exactly what poliz prints', { timeout: 240000 }, async () => {
-  const page = await openPlayground(browser, server.url);
+  const page = await openPlayground(session.browser, session.server.url);
   const names = await byTestId(page, 'examples').locator('option').evaluateAll((options) => options.map((o) => o.value).filter(Boolean));
   assert.deepEqual(names, examples.map((e) => e.name));
   assert.ok(names.includes('proga1.ppp') && names.length >= 5);
@@ -40,7 +29,7 @@ test('every example prints exactly what poliz prints', { timeout: 240000 }, asyn
 
 test('reading past the end of the input fails as in poliz', { timeout: 60000 }, async () => {
   const read = examples.find((e) => e.name === 'examples/read.ppp');
-  const page = await openPlayground(browser, server.url, read.source, 'Ada\n3\n1\n');
+  const page = await openPlayground(session.browser, session.server.url, read.source, 'Ada\n3\n1\n');
   const shown = await runAndWait(page);
   const expected = poliz(read.source, 'Ada\n3\n1\n');
   assert.match(expected.error, /^Runtime error: /);
@@ -51,13 +40,13 @@ test('reading past the end of the input fails as in poliz', { timeout: 60000 }, 
 test('nesting deeper than the browser\'s stack holds is reported, and the page runs on', { timeout: 60000 }, async () => {
   const programs = path.join(__dirname, '..', 'programs');
   const tooDeep = fs.readFileSync(path.join(programs, 'syntax/expressions/nesting_too_deep.ppp'), 'utf8');
-  let page = await openPlayground(browser, server.url, tooDeep);
+  let page = await openPlayground(session.browser, session.server.url, tooDeep);
   assert.deepEqual(await runAndWait(page), poliz(tooDeep));
   await closeClean(page);
 
   // A thousand parentheses take more of the browser's own stack than it has (poliz takes them).
   const deep = fs.readFileSync(path.join(programs, 'ok/nesting/thousand_levels.ppp'), 'utf8');
-  page = await openPlayground(browser, server.url, deep);
+  page = await openPlayground(session.browser, session.server.url, deep);
   assert.match(await byTestId(page, 'listing').textContent(), /No POLIZ: the browser's stack is too small/);
   await byTestId(page, 'run').click();
   await page.waitForFunction(() => /^Failed/.test(document.querySelector('[data-testid="status"]').textContent));
@@ -78,7 +67,7 @@ test('an error is shown with its exact message, marked at its spot, with its hin
     { source: 'program {\n    int a;\n    a = 1 / 0;\n}\n', line: 3, mark: '/', hint: /divided by zero/ },                 // runtime
   ];
   for (const { source, line, mark, hint } of cases) {
-    const page = await openPlayground(browser, server.url, source);
+    const page = await openPlayground(session.browser, session.server.url, source);
     const shown = await runAndWait(page);
     assert.deepEqual(shown, poliz(source), source);
     assert.ok(shown.error.length > 0);
@@ -101,7 +90,7 @@ const loop = [
 ].join('\n');
 
 test('step mode goes forward and back through a loop', { timeout: 120000 }, async () => {
-  const page = await openPlayground(browser, server.url, loop);
+  const page = await openPlayground(session.browser, session.server.url, loop);
   // The first item of the program: the temporary of i = 1 goes on the stack (temporaries start
   // at 0), then i, which has no value yet, and the constant.
   await press(page, 'step-item');
@@ -147,7 +136,7 @@ test('step mode goes forward and back through a loop', { timeout: 120000 }, asyn
 });
 
 test('Stop ends an endless loop and the page runs on', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url, 'program {\n    int i;\n    while (1) i = 1;\n}\n');
+  const page = await openPlayground(session.browser, session.server.url, 'program {\n    int i;\n    while (1) i = 1;\n}\n');
   await byTestId(page, 'run').click();
   await page.waitForTimeout(500);
   assert.equal(await byTestId(page, 'status').textContent(), 'Running...');
@@ -163,7 +152,7 @@ test('Stop ends an endless loop and the page runs on', { timeout: 60000 }, async
 });
 
 test('the listing and the source share colours and point at each other', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url, loop);
+  const page = await openPlayground(session.browser, session.server.url, loop);
   const groups = await page.$$eval('[data-testid="listing"] .pg-group', (all) =>
     all.map((g) => ({ line: Number(g.dataset.line), colour: g.className.match(/pg-colour-\d/)[0] })));
   assert.deepEqual([...new Set(groups.map((g) => g.line))].sort(), [3, 4, 5]);
@@ -196,13 +185,13 @@ test('the listing and the source share colours and point at each other', { timeo
 });
 
 test('the address keeps the program, so that a link shares it', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url, 'program { write(1); }', '7\n');
+  const page = await openPlayground(session.browser, session.server.url, 'program { write(1); }', '7\n');
   assert.equal(await byTestId(page, 'input').inputValue(), '7\n');
   await page.locator('.cm-content').click();
   await page.keyboard.press('Control+End');
   await page.keyboard.type(' /* shared */');
   await page.waitForFunction(() => location.hash.length > 0 && atob(new URLSearchParams(location.hash.slice(1)).get('code').replace(/-/g, '+').replace(/_/g, '/')).includes('shared'));
-  const again = await openPlayground(browser, server.url + (await page.evaluate(() => location.hash)));
+  const again = await openPlayground(session.browser, session.server.url + (await page.evaluate(() => location.hash)));
   assert.equal(await again.evaluate(() => document.querySelector('.cm-content').innerText.trim()), 'program { write(1); } /* shared */');
   assert.equal(await byTestId(again, 'input').inputValue(), '7\n');
   await closeClean(again);

@@ -5,22 +5,11 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
-const { serve, launch, openPlayground } = require('./browser.cjs');
+const { servePlayground, openPlayground } = require('./browser.cjs');
 const { poliz, byTestId, statusText, runAndWait, editorType, sourceLine, closeClean } = require('./helpers.cjs');
 
 const folder = path.resolve(process.env.PLAYGROUND);
-let browser;
-let server;
-
-test.before(async () => {
-  server = await serve(folder);
-  browser = await launch();
-});
-
-test.after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const session = servePlayground(folder);
 
 // Loads the Input box from a file, as a user with megabytes of input would.
 async function loadInput(page, text) {
@@ -41,7 +30,7 @@ const slowWriter = [
 ].join('\n');
 
 test('output streams while the program runs, and stays after Stop', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url, slowWriter);
+  const page = await openPlayground(session.browser, session.server.url, slowWriter);
   await byTestId(page, 'run').click();
   await page.waitForFunction(() => document.querySelector('[data-testid="output"]').textContent.includes(' 3 '));
   // Sampled every 100 ms for a second: the output grows between nearly every two samples.
@@ -65,7 +54,7 @@ test('output streams while the program runs, and stays after Stop', { timeout: 6
 });
 
 test('an endless writer stops at the output limit with a plain message, and the page runs on', { timeout: 120000 }, async () => {
-  const page = await openPlayground(browser, server.url, 'program {\n    while (1) write("endless ");\n}\n');
+  const page = await openPlayground(session.browser, session.server.url, 'program {\n    while (1) write("endless ");\n}\n');
   await byTestId(page, 'run').click();
   await page.waitForFunction(() => /^Stopped after 1 MB/.test(document.querySelector('[data-testid="status"]').textContent), null, { timeout: 60000 });
   const output = await byTestId(page, 'output').textContent();
@@ -87,7 +76,7 @@ test('an endless writer stops at the output limit with a plain message, and the 
 });
 
 test('a module that fails in any way leaves a plain message and a fresh worker', { timeout: 60000 }, async () => {
-  const page = await openPlayground(browser, server.url);
+  const page = await openPlayground(session.browser, session.server.url);
   // The worker answers a failure it cannot place with a message and asks to be replaced.
   const answer = await page.evaluate(() => new Promise((resolve) => {
     const worker = new Worker('worker.js');
@@ -115,7 +104,7 @@ function summing(bytes) {
 
 test('a 20 MB input and a 20 MB source are answered as poliz answers them', { timeout: 300000 }, async () => {
   const { source, input } = summing(20 * 1024 * 1024);
-  const page = await openPlayground(browser, server.url, source);
+  const page = await openPlayground(session.browser, session.server.url, source);
   await loadInput(page, input);
   await page.waitForFunction(() => !document.querySelector('[data-testid="input-large"]').hidden);
   assert.match(await byTestId(page, 'input-large').textContent(), /A large input: 20\.0 MB in 2,621,441 lines/);
@@ -152,7 +141,7 @@ test('NUL bytes in the source and the input are read as poliz reads them', { tim
     { source: 'program {\n    write(1);\0\n}\n', input: '' },
   ];
   for (const { source, input } of cases) {
-    const page = await openPlayground(browser, server.url, source, input);
+    const page = await openPlayground(session.browser, session.server.url, source, input);
     assert.deepEqual(await runAndWait(page), poliz(source, input), JSON.stringify(source));
     await closeClean(page);
   }

@@ -5,22 +5,11 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
-const { serve, launch, openPlayground } = require('./browser.cjs');
+const { servePlayground, openPlayground } = require('./browser.cjs');
 const { byTestId, press, sourceLine, closeClean } = require('./helpers.cjs');
 
 const folder = path.resolve(process.env.PLAYGROUND);
-let browser;
-let server;
-
-test.before(async () => {
-  server = await serve(folder);
-  browser = await launch();
-});
-
-test.after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const session = servePlayground(folder);
 
 const program = [
   'program {',
@@ -43,7 +32,7 @@ async function box(locator) {
 
 for (const width of [800, 1024, 1400]) {
   test(`every panel stays readable at ${width} px`, { timeout: 120000 }, async () => {
-    const page = await openPlayground(browser, server.url, program);
+    const page = await openPlayground(session.browser, session.server.url, program);
     await page.setViewportSize({ width, height: 820 });
     await byTestId(page, 'run').click();
     await page.waitForFunction(() => /^Exit status 0/.test(document.querySelector('[data-testid="status"]').textContent));
