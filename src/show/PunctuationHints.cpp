@@ -8,8 +8,6 @@
 
 namespace {
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
 std::string quoted(std::string_view text) {
     std::string out = "'";
     out += text;
@@ -111,13 +109,13 @@ int innermostOpenBrace(const LexemeHistory& lexemes) {
 
 Hint punctuationHint(const std::string& message, const LexemeHistory& lexemes, const SourceText& source) {
     const Token& off = *lexemes.back(0);
-    if (startsWith(message, msg::kExpectOpenParen)) return missingOpenParenHint(lexemes);
-    if ((startsWith(message, msg::kExpectCloseParen) || startsWith(message, msg::kExpectOperandParen)) &&
+    if (message.starts_with(msg::kExpectOpenParen)) return missingOpenParenHint(lexemes);
+    if ((message.starts_with(msg::kExpectCloseParen) || message.starts_with(msg::kExpectOperandParen)) &&
         !off.is(","))
         return missingCloseParenHint(lexemes);
-    if (startsWith(message, msg::kExpectDeclaredName) && off.kind == NUMBER && decimalComma(lexemes, 1))
+    if (message.starts_with(msg::kExpectDeclaredName) && off.kind == NUMBER && decimalComma(lexemes, 1))
         return {lexemes.back(1)->start, decimalCommaHint(*lexemes.back(2), off)};
-    if (startsWith(message, msg::kExpectSemicolon) && off.is(",") && lexemes.size() >= 2) {
+    if (message.starts_with(msg::kExpectSemicolon) && off.is(",") && lexemes.size() >= 2) {
         // The number after the comma is not read yet: look at the text.
         const Token& whole = *lexemes.back(1);
         const std::string_view line = source.line(off.end.line);
@@ -130,17 +128,17 @@ Hint punctuationHint(const std::string& message, const LexemeHistory& lexemes, c
             return {off.start, decimalCommaHint(whole, fraction)};
         }
     }
-    if (startsWith(message, msg::kExpectConstant) && off.kind == IDENT && off.text == "default")
+    if (message.starts_with(msg::kExpectConstant) && off.kind == IDENT && off.text == "default")
         return {{},
                 "there is no default in a case statement: every variant names its labels, and a value "
                 "without one is an error at run time; test such values with an if before the case"};
-    if (startsWith(message, msg::kExpectConstant) && off.is("else")) {
+    if (message.starts_with(msg::kExpectConstant) && off.is("else")) {
         const int brace = innermostOpenBrace(lexemes);
         if (brace >= 0 && openerName(lexemes, brace) == "the '{' of this if")
             return {lexemes.at(brace).start, "the then part that opens here is still open at the else on " +
                                                  where(off.start) + ": close it with '}' before the else"};
     }
-    if (startsWith(message, msg::kExpectElse) && !off.is(";")) {
+    if (message.starts_with(msg::kExpectElse) && !off.is(";")) {
         const SourcePosition at = ifWithoutElse(lexemes);
         if (at.known())
             return {at, "this if has no else part, and poliz found " + quoted(off.text) + " on " +

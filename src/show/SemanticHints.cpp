@@ -9,8 +9,6 @@
 
 namespace {
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
 // Words learners bring from other languages, and what this one has instead.
 std::string foreignWordHint(std::string_view name) {
     static const struct {
@@ -97,11 +95,11 @@ SourcePosition previousStart(const LexemeHistory& lexemes) {
 Hint semanticHint(const std::string& message, const LexemeHistory& lexemes, const SourceText& source) {
     if (lexemes.back(0) == nullptr) return {};
     const Token& off = *lexemes.back(0);
-    if (startsWith(message, msg::kUndeclared)) {
+    if (message.starts_with(msg::kUndeclared)) {
         std::string hint = foreignWordHint(off.text);
         return {{}, hint.empty() ? declarationFor(off.text, off, source) : hint};
     }
-    if (startsWith(message, msg::kRedeclaration))
+    if (message.starts_with(msg::kRedeclaration))
         return {{}, "a name is declared once: the whole program is one scope"};
     const std::string m = message;
     if (m == msg::kPlusNeedsNumber || m == msg::kMinusNeedsNumber || m == msg::kNotNeedsInt) {

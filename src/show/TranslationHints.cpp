@@ -10,8 +10,6 @@
 
 namespace {
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
 // Built by appending: g++ 12 warns falsely about "'" + std::string(...).
 std::string quoted(std::string_view text) {
     std::string out = "'";
@@ -208,7 +206,7 @@ Hint syntaxHint(const std::string& message, const LexemeHistory& lexemes, const 
     if (Hint h = chainedComparisonHint(lexemes, source); !h.text.empty()) return h;
     const Token& off = *lexemes.back(0);
     if (Hint h = punctuationHint(message, lexemes, source); !h.text.empty()) return h;
-    if (startsWith(message, msg::kExpectConstant)) {
+    if (message.starts_with(msg::kExpectConstant)) {
         if (Hint h = signLikeStringHint(lexemes, 2); !h.text.empty()) return h;
         for (Hint (*rule)(const LexemeHistory&) :
              {doubledSignHint, declarationAfterStatementHint, initialiserHint, caseWithoutEndHint})
@@ -222,31 +220,31 @@ Hint syntaxHint(const std::string& message, const LexemeHistory& lexemes, const 
                 "an operand (a variable, a constant or an expression in parentheses) is missing before " +
                     quoted(off.text)};
     }
-    if (startsWith(message, msg::kExpectSemicolon)) {
+    if (message.starts_with(msg::kExpectSemicolon)) {
         if (Hint h = signLikeStringHint(lexemes, 1); !h.text.empty()) return h;
         return missingSemicolonHint(lexemes, trail);
     }
-    if (startsWith(message, msg::kExpectOperandParen)) return signLikeStringHint(lexemes, 2);
-    if (startsWith(message, msg::kExpectCloseParen) && off.is(",")) {
+    if (message.starts_with(msg::kExpectOperandParen)) return signLikeStringHint(lexemes, 2);
+    if (message.starts_with(msg::kExpectCloseParen) && off.is(",")) {
         const Token* read = lexemes.back(3);
         if (read != nullptr && read->kind == KEYWORD && read->text == "read")
             return {{}, "read takes exactly one variable: read(a); read(b);"};
     }
-    if (startsWith(message, msg::kExpectIdentifier))
+    if (message.starts_with(msg::kExpectIdentifier))
         return {{}, "read takes exactly one declared variable, as in read(x);"};
-    if (startsWith(message, msg::kExpectElse))
+    if (message.starts_with(msg::kExpectElse))
         return {{},
                 off.is(";") ? "the ';' after the '}' of the then part ends the if too early: remove it"
                             : "an if always has an else part (else {} when nothing is to be done); several "
                               "statements in the then "
                               "part need braces { ... }"};
-    if (startsWith(message, msg::kExpectDeclaredName))
+    if (message.starts_with(msg::kExpectDeclaredName))
         return {{}, "a declaration names its variables after the type, as in int count, total = 0;"};
-    if (startsWith(message, msg::kBadProgramStart))
+    if (message.starts_with(msg::kBadProgramStart))
         return {{}, "a program has the form program { declarations statements }"};
-    if (startsWith(message, msg::kExpectLabelSeparator))
+    if (message.starts_with(msg::kExpectLabelSeparator))
         return {{}, "the labels of a variant are separated by ',' and end with ':', as in 1, 2: write(x);"};
-    if (startsWith(message, msg::kExpectOf)) return {{}, "a case statement reads case (x) of 1: ...; end;"};
-    if (startsWith(message, msg::kExpectEnd)) return {{}, "a case statement ends with end;"};
+    if (message.starts_with(msg::kExpectOf)) return {{}, "a case statement reads case (x) of 1: ...; end;"};
+    if (message.starts_with(msg::kExpectEnd)) return {{}, "a case statement ends with end;"};
     return {};
 }
