@@ -120,12 +120,32 @@ def listing(show, tmp):
     r = subprocess.run([show, "--native", path], capture_output=True, text=True, timeout=60)
     check("poliz-show --native succeeds", r.returncode == 0 and r.stderr == "", repr((r.returncode, r.stderr)))
     lines = r.stdout.splitlines()
+    check("the function's entry (saving registers) stands under the program's first line",
+          lines[:1] == ["line 1: program {"], r.stdout)
     check("the loop's line has its header with the source text", "line 4:         i = i + 1;" in lines, r.stdout)
     check("instructions stand under the headers, with their offsets",
           any(line.startswith("  0x") or line.startswith("  0") for line in lines) and
           any(line.strip().split()[1:2] == ["ret"] for line in lines if line.startswith("  ")), r.stdout)
     r = subprocess.run([show, "--native", os.path.join(tmp, "missing.ppp")], capture_output=True, text=True)
     check("a missing file is reported as for the listing", r.returncode == 1, repr((r.returncode, r.stderr)))
+
+
+def generated_programs_compile(poliz, tmp):
+    """Native code that declines a program only costs speed, so the differential runs would not see
+    a compiler that declines everything: every generated program must compile."""
+    progen = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "progen", "progen.py")
+    folder = os.path.join(tmp, "generated")
+    subprocess.run([sys.executable, progen, "--seed", "7001", "--count", "40", "--out", folder],
+                   check=True, capture_output=True)
+    declined = []
+    for name in sorted(f for f in os.listdir(folder) if f.endswith(".ppp")):
+        path = os.path.join(folder, name)
+        stdin_path = path[: -len(".ppp")] + ".in"
+        stdin = open(stdin_path, "rb").read() if os.path.exists(stdin_path) else b""
+        first = run(poliz, path, "always", stdin).stderr.split(b"\n", 1)[0]
+        if first != b"native: compiled":
+            declined.append(f"{name}: {first.decode('utf-8', 'replace')}")
+    check("every generated program compiles", not declined, "; ".join(declined[:5]))
 
 
 def main():
@@ -136,6 +156,7 @@ def main():
         missing_plugin(poliz, tmp)
         no_writable_code(poliz, tmp)
         listing(show, tmp)
+        generated_programs_compile(poliz, tmp)
     print(f"{'FAILED: ' + ', '.join(failures) if failures else 'all native tier checks passed'}")
     return 1 if failures else 0
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs golden programs through the interpreter and compares stdout, stderr and exit status.
 
-Usage: run_programs.py POLIZ DIR [--bless]
+Usage: run_programs.py POLIZ DIR [--bless] [--native-compiled]
 
 Every NAME.ppp below DIR is run from its own folder as `POLIZ NAME.ppp`, with NAME.in (if any)
 as standard input and the words of NAME.args (if any) as arguments before the file name.
@@ -9,6 +9,9 @@ NAME.out and NAME.err hold the exact expected standard output and error (absent 
 The expected exit status comes from the nearest folder of the program's path named for it
 (as in tests/programs): ok 0, lexical 1, syntax 2, semantic 3, runtime 4. --bless rewrites the
 golden files from what the interpreter does now; review the diff before committing.
+--native-compiled (with POLIZ_NATIVE=always) also asks the native tier to say whether it compiled
+each program (POLIZ_NATIVE_TRACE=1): every program that gets to run must have been compiled, for
+native code that declines a program is never wrong, only slow, and so would pass unseen.
 
 A folder with a SOURCES file also holds the golden files of programs kept elsewhere (the bundled
 examples): each line names, relative to the folder, a program or a folder of programs, which run
@@ -76,7 +79,21 @@ def golden_programs(root):
     return sorted(programs), orphans
 
 
-def run_one(poliz, program, base, bless):
+NATIVE_COMPILED = b"native: compiled\n"
+
+
+def take_native_trace(program, status, err):
+    """The trace line the native tier writes before a run, checked and taken off standard error."""
+    if status not in (STATUS["ok"], STATUS["runtime"]):
+        return True, err
+    line, _, rest = err.partition(b"\n")
+    if line + b"\n" == NATIVE_COMPILED:
+        return True, rest
+    print(f"FAIL {program}: the native tier did not compile it ({line.decode('utf-8', 'replace')!r})")
+    return False, err
+
+
+def run_one(poliz, program, base, bless, native_compiled=False):
     if not os.path.isfile(program):
         print(f"FAIL {program}: no such program")
         return False
@@ -84,11 +101,16 @@ def run_one(poliz, program, base, bless):
     stdin = read(base + ".in")
     args = read(base + ".args").decode().split()
     try:
-        run = subprocess.run([poliz, *args, name], cwd=folder or ".", input=stdin, capture_output=True, timeout=TIMEOUT_SECONDS)
+        env = dict(os.environ, POLIZ_NATIVE_TRACE="1") if native_compiled else None
+        run = subprocess.run([poliz, *args, name], cwd=folder or ".", input=stdin, capture_output=True,
+                             timeout=TIMEOUT_SECONDS, env=env)
         status, out, err = run.returncode, run.stdout, run.stderr
     except subprocess.TimeoutExpired:
         print(f"FAIL {program}: timed out after {TIMEOUT_SECONDS} s")
         return False
+    ok = True
+    if native_compiled:
+        ok, err = take_native_trace(program, status, err)
     if bless:
         for suffix, data in ((".out", out), (".err", err)):
             if data:
@@ -97,7 +119,6 @@ def run_one(poliz, program, base, bless):
             elif os.path.exists(base + suffix):
                 os.remove(base + suffix)
     want_status = expected_status(base)
-    ok = True
     if status != want_status:
         print(f"FAIL {program}: exit status {status}, expected {want_status}")
         ok = False
@@ -112,15 +133,16 @@ def run_one(poliz, program, base, bless):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if a != "--bless"]
+    args = [a for a in sys.argv[1:] if a not in ("--bless", "--native-compiled")]
     bless = "--bless" in sys.argv[1:]
+    native_compiled = "--native-compiled" in sys.argv[1:]
     if len(args) != 2:
         raise SystemExit(__doc__)
     poliz, root = os.path.abspath(args[0]), args[1]
     programs, orphans = golden_programs(root)
     passed = failed = 0
     for program, base in programs:
-        if run_one(poliz, program, base, bless):
+        if run_one(poliz, program, base, bless, native_compiled):
             passed += 1
         else:
             failed += 1

@@ -239,9 +239,12 @@ CompiledShape Compiler::run() {
         debug = std::make_unique<llvm::DIBuilder>(module);
         llvm::DIFile* file = debug->createFile("program.ppp", ".");
         debug->createCompileUnit(llvm::dwarf::DW_LANG_C, file, "poliz", true, "", 0);
-        subprogram = debug->createFunction(file, "program", "program", file, 1,
-                                           debug->createSubroutineType(debug->getOrCreateTypeArray({})), 1,
-                                           llvm::DINode::FlagZero, llvm::DISubprogram::SPFlagDefinition);
+        // The entry's own code (saving registers) is listed under the program's first line.
+        const unsigned entryLine = 1;
+        subprogram =
+            debug->createFunction(file, "program", "program", file, entryLine,
+                                  debug->createSubroutineType(debug->getOrCreateTypeArray({})), entryLine,
+                                  llvm::DINode::FlagZero, llvm::DISubprogram::SPFlagDefinition);
         fn->setSubprogram(subprogram);
     }
     entryBlock = newBlock("entry");
