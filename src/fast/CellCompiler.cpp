@@ -179,10 +179,10 @@ bool StatementCompiler::compile(const std::vector<Instr>& code, std::int32_t fir
                 assert(stack.size() >= 2);
                 // The statement's own T = v, where nothing but "backspace" or the condition's
                 // test follows: the store is left out when no one can see T and fetching v
-                // cannot fail.
+                // cannot fail. (The HALT after the last item is there to be looked at.)
                 const bool last = stack.size() == 2 && privateTemp && p + 1 < items &&
                                   (plain(p + 1).op == Op::BACKSPACE ||
-                                   (isLabelAt(p + 1) && p + 2 < items && plain(p + 2).op == Op::JUMPFALSE));
+                                   (isLabelAt(p + 1) && plain(p + 2).op == Op::JUMPFALSE));
                 const Entry& v = stack.back();
                 const Entry& t = stack[0];
                 if (last && t.kind == Entry::Kind::VAR && t.cell == &first.var->cell() && t.type == v.type &&

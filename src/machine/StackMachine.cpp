@@ -215,8 +215,8 @@ void StackMachine::arithmetic(Operation operation) {
         }
         const float left = realOf(op2);
         push(StackEntry::ofReal(combine(operation, left, realOf(op1))));
-    } else if (operation == Operation::ADD && t1 == ValueType::STRING && t2 == ValueType::STRING) {
-        concatenate(op1, op2);
+    } else if (operation == Operation::ADD && t1 == ValueType::STRING) {
+        concatenate(op1, op2);  // which finds an op2 that is no string
     } else {
         mismatch();
     }
@@ -254,9 +254,9 @@ void StackMachine::comparison(Operation operation) {
     } else if (isNumeric(t1) && isNumeric(t2)) {
         const float left = realOf(op2);
         result = holds(operation, left, realOf(op1));
-    } else if (t1 == ValueType::STRING && t2 == ValueType::STRING) {
+    } else if (t1 == ValueType::STRING) {
         const std::string& right = stringOf(op1);
-        result = holds(operation, stringOf(op2), right);
+        result = holds(operation, stringOf(op2), right);  // stringOf finds an op2 that is no string
         release(op1);
         release(op2);
     } else {
@@ -279,7 +279,7 @@ void StackMachine::assign() {
         target->assign(intOf(op1));
     } else if (isNumeric(t1) && isNumeric(t2)) {
         target->assign(realOf(op1));
-    } else if (t1 == ValueType::STRING && t2 == ValueType::STRING) {
+    } else if (t2 == ValueType::STRING) {  // stringOf finds an op1 that is no string
         if (op1.ownsText()) {
             target->stringSlot().swap(slots_[op1.slot]);
             release(op1);

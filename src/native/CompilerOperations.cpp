@@ -171,7 +171,8 @@ void Compiler::comparison(Operation op) {
     push(intEntry(b.CreateZExt(holds, i32())));
 }
 
-// "=": op1 into the variable op2, converted to its type; the variable is the result.
+// "=": op1 into the variable op2, converted to its type; the variable is the result. The
+// translator lets a number into numeric variables only, and a string into strings only.
 void Compiler::assign() {
     const Entry op1 = pop();
     const Entry target = pop();
@@ -180,7 +181,7 @@ void Compiler::assign() {
     const std::uint8_t tv = typeOf(op1);
     // A temporary that no one else reads keeps its value in a register: the value, converted to
     // the temporary's type, stands for it.
-    if (target.var->privateTemp && isNumeric(tt) && isNumeric(tv)) {
+    if (target.var->privateTemp && isNumeric(tv)) {
         if (tt == PN_TYPE_INT)
             push(intEntry(tv == PN_TYPE_INT ? intOf(op1) : truncate(realOf(op1))));
         else
@@ -190,13 +191,13 @@ void Compiler::assign() {
     Value* cell = cellOf(target.var);
     if (tt == PN_TYPE_INT && tv == PN_TYPE_INT) {
         b.CreateStore(intOf(op1), b.CreateStructGEP(cellType, cell, 0));
-    } else if (isNumeric(tt) && isNumeric(tv)) {
+    } else if (isNumeric(tv)) {
         Value* v = realOf(op1);
         if (tt == PN_TYPE_INT)
             b.CreateStore(truncate(v), b.CreateStructGEP(cellType, cell, 0));
         else
             b.CreateStore(v, b.CreateStructGEP(cellType, cell, 1));
-    } else if (tt == PN_TYPE_STRING && tv == PN_TYPE_STRING) {
+    } else if (tv == PN_TYPE_STRING) {
         Value* text = textOf(op1);
         const bool movable = op1.kind == Entry::Kind::TEXT && op1.owned;
         call(program.hooks.assignText, b.getVoidTy(),
