@@ -287,13 +287,33 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     EXPECT_EQ(failure({"jump"}, justPast), "Jump to address 2 outside the program at address 1!");
     EXPECT_EQ(failure({"jump"}, before), "Jump to address -1 outside the program at address 1!");
     EXPECT_EQ(failure({"dup", "="}, one), "'=' at address 2 needs a variable as its target!");
+    {  // T x a b "+" "=" "=" "backspace", with a constant where T belongs: the second "=" fails
+        HandPoliz t(engine());
+        Ident* x = t.var("x", "int");
+        t.emit({t.n(5), x, t.n(1), t.n(2), "+", "=", "=", "backspace"});
+        EXPECT_EQ(error(t), "'=' at address 6 needs a variable as its target!");
+    }
     EXPECT_EQ(failure({"read"}, one), "'read' at address 1 needs a variable!");
     HandPoliz p(engine());
     p.emit({p.n(1), p.n(3), "write"});
     EXPECT_EQ(error(p), "Too few operands for 'write' at address 2!");
-    HandPoliz q(engine());
-    q.emit({q.s("a"), q.n(1), "+"});
-    EXPECT_EQ(error(q), "Operand types match no form of '+' at address 2!");
+    // A string with a number, whichever side each stands on, fits no form of any word.
+    for (const bool stringFirst : {true, false})
+        for (const char* word : {"+", "<", "==", "!="}) {
+            HandPoliz q(engine());
+            if (stringFirst)
+                q.emit({q.s("a"), q.n(1), word});
+            else
+                q.emit({q.n(1), q.s("a"), word});
+            EXPECT_EQ(error(q), std::string("Operand types match no form of '") + word + "' at address 2!");
+        }
+    for (const char* type : {"int", "string"}) {
+        HandPoliz q(engine());
+        Ident* target = q.var("v", type);
+        q.emit({target});
+        q.emit({type[0] == 'i' ? q.s("a") : q.n(1), "="});
+        EXPECT_EQ(error(q), "Operand types match no form of '=' at address 2!");
+    }
     HandPoliz w(engine());
     w.emit({w.n(-1), "write"});
     EXPECT_EQ(error(w), "'write' at address 1 has a negative item count!");
@@ -335,4 +355,13 @@ TEST(OutputChunks, OutputIsHandedOnOnceAChunkIsFull) {
     p.emit({p.s("abc"), p.n(1), "write", p.s("d"), p.n(1), "write", p.s("ef"), p.n(1), "write"});
     runFast(p.poliz, in, out, RunOptions{true, 4});
     EXPECT_EQ(recorder.pieces, (std::vector<std::string>{"abcd", "ef"}));
+    // By default a long output goes out in pieces of 32 KiB, so that the buffer stays small.
+    recorder.pieces.clear();
+    HandPoliz many;
+    const std::string line(1000, 'x');
+    for (int i = 0; i < 100; ++i) many.emit({many.s(line), many.n(1), "write"});
+    runFast(many.poliz, in, out);
+    ASSERT_EQ(recorder.pieces.size(), 4u);
+    EXPECT_EQ(recorder.pieces[0].size(), 33000u);  // the first write past 32768 bytes
+    EXPECT_EQ(recorder.pieces[3].size(), 1000u);
 }

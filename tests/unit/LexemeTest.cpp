@@ -84,7 +84,21 @@ TEST(Lexeme, RealTruncatesTowardZeroAndSaturates) {
     EXPECT_EQ(Real(3e9f).getIntVal(), 2147483647);
     EXPECT_EQ(Real(-3e9f).getIntVal(), -2147483647 - 1);
     EXPECT_EQ(Real(std::nanf("")).getIntVal(), 0);
-    EXPECT_TRUE(std::isinf(Real(Buffer(std::string(50, '9') + ".0")).getRealVal()));
+    Buffer huge;  // fifty nines and ".0", built up as the scanner does
+    for (int i = 0; i < 50; ++i) huge.add('9');
+    huge.add('.');
+    huge.add('0');
+    EXPECT_TRUE(std::isinf(Real(huge).getRealVal()));
+}
+
+// The accumulator, emptied between lexemes, is the lookup key of what was scanned since.
+TEST(Lexeme, ClearedBufferHoldsOnlyWhatCameAfter) {
+    Buffer text;
+    text.add('<');
+    text.clear();
+    text.add('=');
+    EXPECT_TRUE(Delim("=").isEqual(text));
+    EXPECT_FALSE(Delim("<=").isEqual(text));
 }
 
 TEST(Lexeme, WordsCompareWholeTextAndIgnoreKind) {
