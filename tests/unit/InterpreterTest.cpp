@@ -287,11 +287,14 @@ TEST_P(Interpreter, MalformedSequencesStopWithAClearError) {
     EXPECT_EQ(failure({"jump"}, justPast), "Jump to address 2 outside the program at address 1!");
     EXPECT_EQ(failure({"jump"}, before), "Jump to address -1 outside the program at address 1!");
     EXPECT_EQ(failure({"dup", "="}, one), "'=' at address 2 needs a variable as its target!");
-    {  // T x a b "+" "=" "=" "backspace", with a constant where T belongs: the second "=" fails
+    {  // T x a b "+" "=" "=" "backspace", with a constant where T or x belongs
         HandPoliz t(engine());
         Ident* x = t.var("x", "int");
         t.emit({t.n(5), x, t.n(1), t.n(2), "+", "=", "=", "backspace"});
         EXPECT_EQ(error(t), "'=' at address 6 needs a variable as its target!");
+        HandPoliz u(engine());
+        u.emit({u.temp("int"), u.n(5), u.n(1), u.n(2), "+", "=", "=", "backspace"});
+        EXPECT_EQ(error(u), "'=' at address 5 needs a variable as its target!");
     }
     EXPECT_EQ(failure({"read"}, one), "'read' at address 1 needs a variable!");
     HandPoliz p(engine());
