@@ -25,7 +25,8 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         joins.push_back({marker, stack.size(), newReg(), stored.size(), {}});
         join = &joins.back();
     }
-    if (join->reached || join->depth != stack.size()) return false;
+    // (A join already reached lies behind the label, which the test above turns away.)
+    if (join->depth != stack.size()) return false;
     Entry& e = stack.back();
     Shortcut cut{ops.size(), Shortcut::Value::OPERAND, e.cell};
     if (lastMade(e) && isCellComparison(ops.back().op)) {
@@ -36,7 +37,7 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         test.onTrue = !isAnd;
         cut.branch = ops.size() - 1;
         cut.value = isAnd ? Shortcut::Value::ZERO : Shortcut::Value::ONE;
-        e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true, true};
+        e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0), true, true};
     } else {
         emit(isAnd ? Op::JZ : Op::JNZ, e.cell, nullptr, nullptr);
         safe.back() = knownAssigned(e);
@@ -44,8 +45,7 @@ bool StatementCompiler::shortcut(std::size_t& p, bool isAnd) {
         // Past the jump a result that no one can change is known: 0 for "or", and 1 for "and"
         // when it is 0 or 1. A variable may still change before the operator reads it.
         if (e.kind == Entry::Kind::REG && (!isAnd || e.truth))
-            e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0, isAnd ? 1.0f : 0.0f), true,
-                 true};
+            e = {Entry::Kind::CONST, ValueType::INT, newConst(isAnd ? 1 : 0), true, true};
     }
     join->shortcuts.push_back(cut);
     p = labelAt + 1;  // the "jumpfalse"
@@ -119,8 +119,7 @@ void StatementCompiler::finish() {
             stubs = true;
             const NumCell* value = cut.value == Shortcut::Value::OPERAND
                                        ? cut.operand
-                                       : newConst(cut.value == Shortcut::Value::ONE,
-                                                  cut.value == Shortcut::Value::ONE ? 1.0f : 0.0f);
+                                       : newConst(cut.value == Shortcut::Value::ONE);
             localTarget[cut.branch] = static_cast<std::int32_t>(ops.size());
             emit(Op::MOV_I, value, nullptr, join->result).next = local(at);
         }

@@ -25,9 +25,7 @@ namespace cellcompiler {
 
 bool StatementCompiler::operand(const Value& a, Entry& e) {
     switch (a.slot) {
-        case Slot::INT:
-            e = {Entry::Kind::CONST, ValueType::INT, newConst(a.i, static_cast<float>(a.i)), true};
-            return true;
+        case Slot::INT: e = {Entry::Kind::CONST, ValueType::INT, newConst(a.i), true}; return true;
         case Slot::REAL:
             e = {Entry::Kind::CONST, ValueType::REAL, newConst(truncToInt(a.r), a.r), true};
             return true;

@@ -95,6 +95,7 @@ private:
         cells.push_back(NumCell{i, r, true});
         return &cells.back();
     }
+    NumCell* newConst(std::int32_t i) { return newConst(i, static_cast<float>(i)); }
     bool operand(const Value& a, Entry& e);
     Instr& emit(Op op, const NumCell* x, const NumCell* y, NumCell* z) {
         Instr ins;

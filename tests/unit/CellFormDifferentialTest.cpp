@@ -302,6 +302,52 @@ TEST(CellFormsByHand, JumpsIntoAStatementAgree) {
     }
 }
 
+// The translator ends each "and" and "or" at an "empty" of its own, reached at the depth its jump
+// left. A chain shaped otherwise is none the compiled forms know: its unit runs item by item.
+HandPoliz::Outcome runOtherChain(Engine engine, bool twoDepths, int value) {
+    HandPoliz p(engine);
+    Ident* x = p.var("x", "int");
+    Ident* y = p.var("y", "int");
+    p.unit();
+    if (!twoDepths) {  // the jump lands on the "=", not on an "empty"
+        p.emit({p.temp("int"), x, p.n(value), "dup"});
+        const int hole = p.mark();
+        p.emit({"jumpfalse", p.n(5), "and"});
+        p.patch(hole, p.emit({"="}));
+        p.emit({"=", "backspace"});
+    } else {  // two jumps to one end, the second from one item deeper (which then fails)
+        p.emit({p.temp("int"), x, y, p.n(3), "dup"});
+        const int first = p.mark();
+        p.emit({"jumpfalse", p.n(value), "dup"});
+        const int second = p.mark();
+        p.emit({"jumpfalse", p.n(7), "and", "and"});
+        const int end = p.mark();
+        p.patch(first, end);
+        p.patch(second, end);
+        p.emit({"=", "=", "backspace"});
+    }
+    p.unit();
+    p.emit({x, p.n(1), "write"});
+    return p.run();
+}
+
+TEST(CellFormsByHand, ChainsOfOtherShapesRunItemByItem) {
+    EXPECT_EQ(runOtherChain(Engine::REFERENCE, false, 0).out, "0");
+    EXPECT_EQ(runOtherChain(Engine::REFERENCE, false, 4).out, "1");
+    EXPECT_EQ(runOtherChain(Engine::REFERENCE, true, 0).error,
+              "'=' at address 15 needs a variable as its target!");
+    EXPECT_EQ(runOtherChain(Engine::REFERENCE, true, 4).out, "1");
+    for (const bool twoDepths : {false, true})
+        for (const int value : {0, 4}) {
+            const HandPoliz::Outcome reference = runOtherChain(Engine::REFERENCE, twoDepths, value);
+            for (Engine engine : {Engine::FAST, Engine::FAST_PLAIN}) {
+                const HandPoliz::Outcome fast = runOtherChain(engine, twoDepths, value);
+                EXPECT_EQ(fast.out, reference.out) << twoDepths << value << nameOf(engine);
+                EXPECT_EQ(fast.error, reference.error) << twoDepths << value << nameOf(engine);
+            }
+        }
+}
+
 // A record may put a named variable where the translator only ever puts an expression's
 // temporary: the condition must still store into it, whether its operands are strings (a fused
 // condition) or numbers (a compiled one).
