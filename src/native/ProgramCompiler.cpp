@@ -7,6 +7,8 @@
 
 #include "native/ProgramCompilerState.h"
 
+#include <cassert>
+
 #include <llvm/IR/MDBuilder.h>
 
 namespace native {
@@ -16,13 +18,12 @@ void Compiler::scanTargets() {
     entries.insert(0);
     for (std::int32_t k = 0; k < count; ++k) {
         if (items[k].kind != PN_LABEL) continue;
-        at = k;
-        const bool followed = k + 1 < count && items[k + 1].kind == PN_OPERATOR &&
-                              (items[k + 1].operation == static_cast<std::uint8_t>(Operation::JUMP) ||
-                               items[k + 1].operation == static_cast<std::uint8_t>(Operation::JUMPFALSE));
-        if (!followed) unsupported("a label that no jump takes");
+        // The translator puts each label right before the jump that takes it.
+        assert(k + 1 < count && items[k + 1].kind == PN_OPERATOR &&
+               (items[k + 1].operation == static_cast<std::uint8_t>(Operation::JUMP) ||
+                items[k + 1].operation == static_cast<std::uint8_t>(Operation::JUMPFALSE)));
         const std::int32_t label = items[k].i;
-        if (label < 0 || label >= count) unsupported("a jump outside the program");
+        assert(label >= 0 && label < count);  // and it jumps within the program
         const std::int32_t target = label + 1;
         targets.insert(target);
         if (target <= k + 1) entries.insert(target);  // a loop: control comes back with an empty stack
