@@ -1,8 +1,9 @@
-# The README's commands. `make` builds the two programs (Release), `make run` runs the bundled demo
-# program, `make test` builds everything and runs every test, `make install PREFIX=dir` installs
-# the programs. Builds are configured from CMakePresets.json: release in build/, debug in
-# build-debug/, sanitize in build-sanitize/, fuzz in build-fuzz/; CMAKE_FLAGS adds cache entries
-# (and reconfigures), as .ci/run does with -DPOLIZ_WARNINGS_AS_ERRORS=ON.
+# The README's commands. `make` builds the programs (Release), `make run` builds poliz alone and
+# runs the bundled demo program, `make test` builds everything and runs every test,
+# `make install PREFIX=dir` installs the programs. Builds are configured from CMakePresets.json:
+# release in build/, debug in build-debug/, sanitize in build-sanitize/, fuzz in build-fuzz/;
+# CMAKE_FLAGS adds cache entries (and reconfigures), as .ci/run does with
+# -DPOLIZ_WARNINGS_AS_ERRORS=ON.
 BUILD_DIR := build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
@@ -36,7 +37,10 @@ $(BUILD_DIR)/CMakeCache.txt: $(RECONFIGURE) | tools
 build: $(BUILD_DIR)/CMakeCache.txt
 	@cmake --build --preset release -j $(JOBS) --target poliz_programs
 
-run: build
+# Only what the demo needs: poliz itself, without the native tier's plugin (its first build is
+# most of a fresh clone's time, and the demo never gets hot).
+run: $(BUILD_DIR)/CMakeCache.txt
+	@cmake --build --preset release -j $(JOBS) --target poliz
 	./$(BUILD_DIR)/poliz
 
 test: $(BUILD_DIR)/CMakeCache.txt | test-tools
@@ -169,7 +173,7 @@ fuzz: $(FUZZ_DIR)/CMakeCache.txt $(BUILD_DIR)/CMakeCache.txt
 		cd $(FUZZ_DIR) && ./poliz_lsp_fuzz -max_total_time=$(LSP_SECONDS) -timeout=10 -rss_limit_mb=2048 \
 			-artifact_prefix=findings/lsp- -dict=../fuzz/lsp.dict -print_final_stats=1 lsp-corpus ../fuzz/lsp-seeds; \
 	else echo "poliz_lsp_fuzz is not built (apt-get install nlohmann-json3-dev): poliz-lsp is not fuzzed"; fi
-	@cmake --build --preset release -j $(JOBS) --target poliz poliz_reference
+	@cmake --build --preset release -j $(JOBS) --target poliz_programs poliz_reference
 	python3 tools/progen/differ.py $(BUILD_DIR)/poliz $(BUILD_DIR)/poliz_reference --seconds $(SECONDS) \
 		--jobs $(JOBS) --save $(FUZZ_DIR)/findings/generated
 	@if [ -e $(BUILD_DIR)/libpoliz_native.so ]; then \
