@@ -10,9 +10,11 @@
 #include <unordered_set>
 #include <utility>
 
-#include "fast/CellCompiler.h"
 #include "fast/FusedLayout.h"
 #include "fast/Instr.h"
+#include "fast/ItemDecoding.h"
+#include "fast/LazyUnits.h"
+#include "fast/UnitLayout.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
@@ -21,27 +23,6 @@
 #include "poliz/Poliz.h"
 
 namespace {
-
-// The kind of a lexeme fixes its class: each kind is set by exactly one class's constructors.
-Instr decodeItem(Lex* item) {
-    Instr ins;
-    ins.op = Op::PUSH;
-    switch (item->getKind()) {
-        case IDENT: {
-            auto* var = static_cast<Ident*>(item);
-            // A variable's type is settled before the run, so its slot kind is fixed here.
-            ins.a = Value::ofVar(variableSlot(var->valueType()), var);
-            break;
-        }
-        case NUMBER: ins.a = Value::ofInt(static_cast<const Number*>(item)->getIntVal()); break;
-        case REAL: ins.a = Value::ofReal(static_cast<const Real*>(item)->getRealVal()); break;
-        case STRINGC: ins.a = Value::ofStrConst(&static_cast<const StringC*>(item)->text()); break;
-        case LABEL: ins.a = Value::ofLabel(static_cast<const Label*>(item)->getAddress()); break;
-        case KEYWORD:
-        case DELIM: ins.op = plainOpOf(operationOf(static_cast<const Word*>(item)->text())); break;
-    }
-    return ins;
-}
 
 bool isOperand(const Instr& ins) { return ins.op == Op::PUSH && ins.a.slot != Slot::LABEL; }
 
@@ -109,21 +90,31 @@ bool matchesLayout(const std::vector<Instr>& plain, std::size_t k, const FusedLa
     return true;
 }
 
-// What the decoder knows of the expression temporaries: the sorted list of those pushed more
-// than once, when the translator recorded it.
-struct Temporaries {
-    bool known = false;
-    std::vector<const Ident*> shared;
+}  // namespace
 
-    // T, pushed only by its expression, is a variable that holds the type `other` gives it.
-    bool isPrivate(const Value& t, Slot other) const {
-        if (!known || !isVariable(t.slot) || t.slot != other || t.var->isLvalue()) return false;
-        return !std::binary_search(shared.begin(), shared.end(), t.var, std::less<const Ident*>{});
+namespace decoding {
+
+// The kind of a lexeme fixes its class: each kind is set by exactly one class's constructors.
+Instr decodeItem(Lex* item) {
+    Instr ins;
+    ins.op = Op::PUSH;
+    switch (item->getKind()) {
+        case IDENT: {
+            auto* var = static_cast<Ident*>(item);
+            // A variable's type is settled before the run, so its slot kind is fixed here.
+            ins.a = Value::ofVar(variableSlot(var->valueType()), var);
+            break;
+        }
+        case NUMBER: ins.a = Value::ofInt(static_cast<const Number*>(item)->getIntVal()); break;
+        case REAL: ins.a = Value::ofReal(static_cast<const Real*>(item)->getRealVal()); break;
+        case STRINGC: ins.a = Value::ofStrConst(&static_cast<const StringC*>(item)->text()); break;
+        case LABEL: ins.a = Value::ofLabel(static_cast<const Label*>(item)->getAddress()); break;
+        case KEYWORD:
+        case DELIM: ins.op = plainOpOf(operationOf(static_cast<const Word*>(item)->text())); break;
     }
-};
+    return ins;
+}
 
-// Turns the plain instruction at k into the fused form of the items starting there, when a
-// shape fits; the instructions after k are still plain.
 void fuseAt(std::vector<Instr>& plain, std::size_t k, const Temporaries& temps, std::size_t labels) {
     auto fits = [&](std::size_t at, std::initializer_list<Want> shape) {
         return matches(plain, at, shape, labels);
@@ -172,7 +163,14 @@ void fuseAt(std::vector<Instr>& plain, std::size_t k, const Temporaries& temps, 
     plain[k] = ins;
 }
 
-// The fused forms that jump to an item (a label's address + 1) when taken.
+void markLoopJumps(std::vector<Instr>& plain, std::int32_t first) {
+    for (std::size_t k = 0; k < plain.size(); ++k) {
+        Instr& ins = plain[k];
+        if (ins.op == Op::JUMP_TO && ins.a.slot == Slot::LABEL)
+            ins.onTrue = ins.next <= first + static_cast<std::int32_t>(k);
+    }
+}
+
 bool jumpsToItem(Op op) {
     const Shape shape = info(op).shape;
     if (info(op).family != Family::FUSED) return false;
@@ -193,19 +191,31 @@ bool isWordItem(const Lex* item, Op op) {
            plainOpOf(operationOf(static_cast<const Word*>(item)->text())) == op;
 }
 
-// Every named variable, with its cell; only a named one can be unassigned, as temporaries are
-// made assigned.
-void collectOwners(const Poliz& poliz, Program& program) {
+void collectOwners(const Poliz& poliz, std::vector<std::pair<const NumCell*, const Ident*>>& owners) {
     std::unordered_set<const Ident*> named;
     for (int i = 0; i < poliz.size(); ++i) {
         const Lex* item = poliz.at(i);
         if (item->getKind() != IDENT) continue;
         const auto* var = static_cast<const Ident*>(item);
-        if (var->isLvalue() && named.insert(var).second) program.owners.emplace_back(&var->cell(), var);
+        if (var->isLvalue() && named.insert(var).second) owners.emplace_back(&var->cell(), var);
     }
-    std::sort(program.owners.begin(), program.owners.end(),
+    std::sort(owners.begin(), owners.end(),
               [](const auto& a, const auto& b) { return std::less<const NumCell*>{}(a.first, b.first); });
 }
+
+const Ident* ownerIn(const std::vector<std::pair<const NumCell*, const Ident*>>& owners,
+                     const NumCell* cell) {
+    auto at = std::lower_bound(owners.begin(), owners.end(), cell, [](const auto& owner, const NumCell* c) {
+        return std::less<const NumCell*>{}(owner.first, c);
+    });
+    return at != owners.end() && at->first == cell ? at->second : nullptr;
+}
+
+}  // namespace decoding
+
+using namespace decoding;
+
+namespace {
 
 // Instruction i for item i, then HALT; with fuse, the shapes are fused.
 void layOutItems(const Poliz& poliz, Program& program, bool fuse) {
@@ -218,190 +228,43 @@ void layOutItems(const Poliz& poliz, Program& program, bool fuse) {
     if (!fuse) return;
     const Temporaries unknown;
     for (std::size_t k = 0; k < n; ++k) fuseAt(code, k, unknown, n);
+    markLoopJumps(code, 0);
 }
-
-// Lays out the translator's units in order: a numeric unit as its cell forms, any other as the
-// instructions of its items, fused. Instructions are then numbered by where they lie, and every
-// label and jump is mapped from items to them. False, leaving the program unfinished, when a
-// label breaks the translator's promise that control enters units only at their first items.
-class UnitLayout {
-public:
-    UnitLayout(const Poliz& poliz, Program& program, bool countLoops)
-        : poliz(poliz),
-          program(program),
-          countLoops(countLoops),
-          starts(poliz.facts().unitStarts()),
-          n(poliz.size()),
-          placed(starts.size()),
-          compiled(starts.size()) {
-        temps.known = true;
-        temps.shared = poliz.facts().sharedTemporaries();
-        std::sort(temps.shared.begin(), temps.shared.end(), std::less<const Ident*>{});
-        for (const auto& [marker, to] : poliz.facts().inSequenceLeads()) {
-            // The translator records a lead only from a marker of its own to an address of the
-            // program.
-            assert(marker >= 0 && marker < n && to >= 0 && to <= n && isWordItem(poliz.at(marker), Op::NOP));
-            leads.emplace_back(marker, to);
-        }
-        std::sort(leads.begin(), leads.end());
-    }
-
-    bool run() {
-        if (!labelsKeepToUnits()) return false;
-        std::vector<Instr>& code = program.code;
-        // Room for the usual case, most units compiled; pages never written stay free.
-        code.reserve(static_cast<std::size_t>(n) / 2 + 16);
-        CellCompiler compiler(program.cells, temps.shared);
-        std::vector<Instr> unit;
-        for (std::size_t u = 0; u < starts.size(); ++u) {
-            const std::int32_t first = starts[u];
-            const std::int32_t end = u + 1 < starts.size() ? starts[u + 1] : n;
-            placed[u] = static_cast<std::int32_t>(code.size());
-            unit.clear();
-            for (std::int32_t i = first; i < end; ++i) unit.push_back(decodeItem(poliz.at(i)));
-            unit.emplace_back().op = Op::HALT;
-            if (compiler.compile(unit, first)) {
-                compiled[u] = true;
-                place(compiler, end);
-            } else {
-                for (std::size_t k = 0; k + 1 < unit.size(); ++k)
-                    fuseAt(unit, k, temps, static_cast<std::size_t>(n));
-                // A marker run in sequence jumps where the record says control may go on:
-                // [s] c1 t "!=" L(b) "jumpfalse" ... becomes a jump to past the case statement.
-                if (end - first == 1 && leadFrom(first)) {
-                    unit[0].op = Op::JUMP_TO;
-                    unit[0].target = resolve(first);
-                }
-                code.insert(code.end(), unit.begin(), unit.end() - 1);
-            }
-        }
-        halt = static_cast<std::int32_t>(code.size());
-        code.emplace_back().op = Op::HALT;
-        link();
-        return true;
-    }
-
-private:
-    const Poliz& poliz;
-    Program& program;
-    // The jumps back to a loop's head stay instructions of their own, which the machine counts.
-    const bool countLoops;
-    const std::vector<int>& starts;
-    const std::int32_t n;
-    Temporaries temps;
-    std::vector<std::int32_t> placed;  // per unit: its first instruction
-    std::vector<bool> compiled;
-    std::int32_t halt = 0;
-    // The markers where control that arrives in sequence may go on elsewhere, sorted.
-    std::vector<std::pair<std::int32_t, std::int32_t>> leads;
-    std::optional<std::int32_t> leadFrom(std::int32_t marker) const {
-        auto at = std::lower_bound(leads.begin(), leads.end(), std::pair{marker, std::int32_t{0}});
-        return at != leads.end() && at->first == marker ? std::optional(at->second) : std::nullopt;
-    }
-
-    std::size_t unitOf(std::int32_t item) const {
-        return static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), item) -
-                                        starts.begin()) -
-               1;
-    }
-
-    bool labelsKeepToUnits() const {
-        if (starts.empty() || starts.front() != 0) return false;
-        for (std::int32_t i = 0; i < n; ++i) {
-            const Lex* item = poliz.at(i);
-            if (item->getKind() != LABEL) continue;
-            const int target = static_cast<const Label*>(item)->getAddress();
-            // A label leads to a marker, after which control goes on.
-            if (target < 0 || target >= n || !isWordItem(poliz.at(target), Op::NOP)) return false;
-            const std::size_t u = unitOf(target);
-            if (starts[u] != target && u != unitOf(i)) return false;
-        }
-        return true;
-    }
-
-    void place(const CellCompiler& compiler, std::int32_t end) {
-        std::vector<Instr>& code = program.code;
-        const std::vector<Instr>& ops = compiler.code();
-        const auto start = static_cast<std::int32_t>(code.size());
-        for (std::size_t j = 0; j < ops.size(); ++j) {
-            Instr& ins = code.emplace_back(ops[j]);
-            if (ins.next == kExit) {
-                ins.next = end;
-                ins.pending |= kNextIsItem;
-            } else {
-                ins.next += start;
-            }
-            if (info(ins.op).family != Family::CELL_JUMP) continue;
-            const std::int32_t local = compiler.localTargetOf(j);
-            if (local == kNone || local == kExit) {
-                if (local == kExit) ins.target = end;
-                ins.pending |= kTargetIsItem;
-            } else {
-                ins.target = start + local;
-            }
-        }
-    }
-
-    // Where control really goes from an item: markers are stepped over (or, reached in sequence,
-    // lead on where the record says) and a label with "jump" is followed, as running them would
-    // do without any other effect. A jump lands after its marker, so p is reached in sequence.
-    std::int32_t resolve(std::int32_t p) const {
-        for (int guard = 0; guard < 32 && p < n; ++guard) {
-            const Lex* item = poliz.at(p);
-            if (isWordItem(item, Op::NOP)) {
-                p = leadFrom(p).value_or(p + 1);
-            } else if (item->getKind() == LABEL && p + 1 < n && isWordItem(poliz.at(p + 1), Op::JUMP)) {
-                const std::int32_t to = static_cast<const Label*>(item)->getAddress() + 1;
-                if (countLoops && to <= p) break;
-                p = to;
-            } else {
-                break;
-            }
-        }
-        return p;
-    }
-
-    // The instruction of an item where control may enter.
-    std::int32_t instructionOf(std::int32_t item) const {
-        if (item >= n) return halt;
-        const std::size_t u = unitOf(item);
-        return placed[u] + (compiled[u] ? 0 : item - starts[u]);
-    }
-
-    void link() {
-        std::vector<Instr>& code = program.code;
-        for (Instr& ins : code) {
-            if (isCellForm(ins.op)) {
-                if (ins.pending & kTargetIsItem) ins.target = instructionOf(resolve(ins.target));
-                if (ins.pending & kNextIsItem) ins.next = instructionOf(resolve(ins.next));
-                ins.pending = 0;
-                ins.nextp = &code[static_cast<std::size_t>(ins.next)];
-                continue;
-            }
-            if (jumpsToItem(ins.op)) ins.target = instructionOf(ins.target);
-            // A label's marker is always laid out as an instruction of its own.
-            if (ins.a.slot == Slot::LABEL) ins.a.i = instructionOf(ins.a.i);
-        }
-    }
-};
 
 }  // namespace
 
 Program decode(const Poliz& poliz, bool fuse, bool countLoops) {
     Program program;
-    collectOwners(poliz, program);
+    collectOwners(poliz, program.owners);
     if (fuse && poliz.facts().known()) {
-        UnitLayout layout(poliz, program, countLoops);
-        if (layout.run()) return program;
+        UnitLayout layout(poliz, program.cells, countLoops);
+        if (layout.labelsKeepToUnits()) {
+            layout.layOutAll(program.code);
+            return program;
+        }
         program.cells.clear();
     }
     layOutItems(poliz, program, fuse);
     return program;
 }
 
+Program decodeForRun(const Poliz& poliz, bool countLoops) {
+    if (poliz.facts().known()) {
+        auto lazy = std::make_unique<LazyUnits>(poliz, countLoops);
+        if (lazy->labelsKeepToUnits()) {
+            Program program;
+            program.lazy = std::move(lazy);
+            return program;
+        }
+    }
+    return decode(poliz, true, countLoops);
+}
+
+Program::Program() = default;
+Program::Program(Program&&) noexcept = default;
+Program& Program::operator=(Program&&) noexcept = default;
+Program::~Program() = default;
+
 const Ident* Program::ownerOf(const NumCell* cell) const {
-    auto at = std::lower_bound(owners.begin(), owners.end(), cell, [](const auto& owner, const NumCell* c) {
-        return std::less<const NumCell*>{}(owner.first, c);
-    });
-    return at != owners.end() && at->first == cell ? at->second : nullptr;
+    return lazy ? lazy->ownerOf(cell) : ownerIn(owners, cell);
 }

@@ -21,7 +21,7 @@ void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunO
         // Processor time, not the clock on the wall: waiting for input or for a busy machine's
         // processor makes no loop hot.
         const std::clock_t start = std::clock();
-        Program program = decode(poliz, options.fuse, mode == NativeMode::AUTO);
+        Program program = options.fuse ? decodeForRun(poliz, mode == NativeMode::AUTO) : decode(poliz, false);
         if (mode == NativeMode::AUTO) machine.watchLoops(kBackwardJumpsPerCheck);
         machine.run(program, 0);
         // The run stops at a backward jump now and then: once it has run long enough, the

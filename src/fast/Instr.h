@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "fast/Value.h"
 #include "lexemes/Ident.h"
 
+class LazyUnits;
 class Poliz;
 
 // One instruction. A plain or fused instruction stands for one item, and the instructions of
@@ -31,7 +33,9 @@ struct alignas(16) Instr {
     // STMT_*, COND_*: the expression's temporary T is pushed nowhere else, so no one can see
     // its value and the store into it may be left out when it cannot fail.
     bool privateTemp = false;
-    bool onTrue = false;  // the tested cell forms: the jump is taken when the comparison holds
+    // The tested cell forms: the jump is taken when the comparison holds. JUMP_TO: it goes back
+    // to a loop's head, and the machine counts it.
+    bool onTrue = false;
     // While decoding: `next` (kNextIsItem) or `target` (kTargetIsItem) holds the address of the
     // item where control goes, which becomes an instruction index once the program is laid out.
     std::uint8_t pending = 0;
@@ -61,6 +65,13 @@ struct Program {
     // The variable each variable cell belongs to, sorted by cell, so that an unassigned one is
     // named without searching the program.
     std::vector<std::pair<const NumCell*, const Ident*>> owners;
+    // Set by decodeForRun instead of the above: the units, laid out as control reaches them.
+    std::unique_ptr<LazyUnits> lazy;
+
+    Program();
+    Program(Program&&) noexcept;
+    Program& operator=(Program&&) noexcept;
+    ~Program();
 
     const Ident* ownerOf(const NumCell* cell) const;
 };
@@ -72,3 +83,7 @@ struct Program {
 // instruction of its own (JUMP_TO, whose `next` holds the item it goes to), for the machine to
 // count.
 Program decode(const Poliz& poliz, bool fuse, bool countLoops = false);
+// The program as a run uses it: where the translator recorded its units, each is laid out in
+// place the first time control reaches it (LazyUnits.h), which runs exactly as decode's fused
+// layout does; otherwise decode's.
+Program decodeForRun(const Poliz& poliz, bool countLoops);

@@ -3,11 +3,13 @@
 // decides which unassigned variable an error names.
 #include "fast/Machine.h"
 
+#include <cassert>
 #include <utility>
 
 #include "common/Errors.h"
 #include "fast/Arithmetic.h"
 #include "fast/FusedLayout.h"
+#include "fast/LazyUnits.h"
 #include "runtime/NumberText.h"
 
 using namespace arithmetic;
@@ -43,8 +45,23 @@ Machine::Machine(std::istream& in, std::ostream& out, std::size_t outputChunk)
 
 void Machine::run(Program& prog, int pc) {
     program = &prog;
-    items = static_cast<int>(prog.code.size()) - 1;
-    loop(prog.code.data(), pc);
+    if (prog.lazy) {
+        items = prog.lazy->items();
+        loop(prog.lazy->code(), pc);
+    } else {
+        items = static_cast<int>(prog.code.size()) - 1;
+        loop(prog.code.data(), pc);
+    }
+}
+
+int Machine::itemAddress(int address) const {
+    return program->lazy ? program->lazy->itemOf(address) : address;
+}
+
+// A unit not laid out yet: only code that LazyUnits lays out has one.
+void Machine::prepare(int at) {
+    assert(program->lazy);
+    program->lazy->prepare(at);
 }
 
 void Machine::grow() {
@@ -136,7 +153,7 @@ template <Op kOp>
 // "=": v (op1, at depth d) into the target (op2). The target's own value is never read.
 [[gnu::always_inline]] inline void Machine::assign(const Value& t, const Value& v, std::size_t d,
                                                    int address) {
-    if (!isVariable(t.slot)) throw rtmsg::assignNeedsVariable(address);
+    if (!isVariable(t.slot)) throw rtmsg::assignNeedsVariable(itemAddress(address));
     Ident& target = *t.var;
     const ValueType tt = typeOf(t.slot);
     const ValueType tv = typeOf(v.slot);
@@ -430,11 +447,13 @@ void Machine::dup(int address) {
 }
 
 int Machine::jumpTarget(const Value& label, int address) const {
-    if (label.slot != Slot::LABEL) throw MalformedItem{address, rtmsg::needsLabel};
-    if (label.i < 0 || label.i >= items) throw rtmsg::jumpOutside(label.i, address);
+    if (label.slot != Slot::LABEL) throw MalformedItem{itemAddress(address), rtmsg::needsLabel};
+    if (label.i < 0 || label.i >= items) throw rtmsg::jumpOutside(label.i, itemAddress(address));
     return label.i + 1;  // a taken jump continues after the marker
 }
 
-void Machine::underflow(int address) const { throw MalformedItem{address, rtmsg::tooFewOperands}; }
+void Machine::underflow(int address) const {
+    throw MalformedItem{itemAddress(address), rtmsg::tooFewOperands};
+}
 
-void Machine::mismatch(int address) const { throw MalformedItem{address, rtmsg::typeMismatch}; }
+void Machine::mismatch(int address) const { throw MalformedItem{itemAddress(address), rtmsg::typeMismatch}; }

@@ -68,6 +68,9 @@ private:
     HotLoop hot;
 
     void loop(Instr* prog, int pc);
+    void prepare(int at);
+    // The address of the item an instruction stands for, which errors name.
+    int itemAddress(int address) const;
 
     // Stack primitives. op1 is the top (the right operand of a binary operator), op2 below it.
     std::size_t depth() const { return static_cast<std::size_t>(sp - base); }

@@ -27,7 +27,7 @@ void Machine::appendText(std::string& dst, const Value& v, std::size_t d) const 
 void Machine::read(int address) {
     need(1, address);
     const Value v = *--sp;
-    if (!isVariable(v.slot)) throw rtmsg::readNeedsVariable(address);
+    if (!isVariable(v.slot)) throw rtmsg::readNeedsVariable(itemAddress(address));
     Ident& var = *v.var;
     flushOutput();
     switch (v.slot) {
@@ -47,7 +47,7 @@ void Machine::write(int address) {
     need(1, address);
     const Value count = *--sp;
     const std::int32_t n = intOf(count, address);
-    if (n < 0) throw rtmsg::negativeWriteCount(address);
+    if (n < 0) throw rtmsg::negativeWriteCount(itemAddress(address));
     need(static_cast<std::size_t>(n), address);
     const std::size_t first = depth() - static_cast<std::size_t>(n);
 #ifdef POLIZ_STEP_BUDGET

@@ -166,12 +166,15 @@ constexpr bool isComparison(BinaryWord w) { return w >= BinaryWord::LT && w <= B
     X(U_JZ, CELL_JUMP, NONE, NONE, NONE, false, false) \
     X(U_JNZ, CELL_JUMP, NONE, NONE, NONE, false, false)
 
-#define POLIZ_OPS(X)            \
-    POLIZ_PLAIN_OPS(X)          \
-    POLIZ_FUSED_OPS(X)          \
-    POLIZ_CELL_CHECKED_OPS(X)   \
-    POLIZ_CELL_OTHER_OPS(X)     \
-    POLIZ_CELL_UNCHECKED_OPS(X) \
+// PREPARE comes first, so that it is the opcode of zeroed memory: the instruction where a unit
+// not yet laid out begins (see LazyUnits.h).
+#define POLIZ_OPS(X)                                  \
+    X(PREPARE, FUSED, OTHER, NONE, NONE, true, false) \
+    POLIZ_PLAIN_OPS(X)                                \
+    POLIZ_FUSED_OPS(X)                                \
+    POLIZ_CELL_CHECKED_OPS(X)                         \
+    POLIZ_CELL_OTHER_OPS(X)                           \
+    POLIZ_CELL_UNCHECKED_OPS(X)                       \
     POLIZ_CELL_UNCHECKED_OTHER_OPS(X)
 
 enum class Op : std::uint8_t {
