@@ -59,7 +59,8 @@ bool StatementCompiler::reachJoin(std::size_t p) {
     for (Join& j : joins)
         if (j.marker == p) join = &j;
     if (!join) return true;  // a marker no jump of this statement aims at has no effect
-    if (join->reached || stack.size() != join->depth || stack.back().type != ValueType::INT) return false;
+    // (Each item is met once, so no join is reached twice.)
+    if (stack.size() != join->depth || stack.back().type != ValueType::INT) return false;
     std::size_t after = p + 1;
     while (after < items && plain(after).op == Op::NOP) ++after;
     if (after >= items) return false;

@@ -101,10 +101,9 @@ void Compiler::merge(std::int32_t address) {
             const Entry& e = in.stack[k];
             switch (e.kind) {
                 case Entry::Kind::VAR:
+                    // The variable a failed check names (a temporary is assigned before any read).
                     cells->addIncoming(cellOf(e.var), in.from);
-                    owners->addIncoming(
-                        e.var->named ? pointerTo(e.var->variable) : llvm::ConstantPointerNull::get(ptr()),
-                        in.from);
+                    owners->addIncoming(pointerTo(e.var->variable), in.from);
                     break;
                 case Entry::Kind::CELL:
                     cells->addIncoming(e.value, in.from);
