@@ -112,6 +112,7 @@ TEST(FusedLayouts, TheCheckerRejectsOffsetsThatNameOtherItems) {
     EXPECT_FALSE(broken([](FusedLayout& l) { l.word = 1; }));           // not the word
     EXPECT_FALSE(broken([](FusedLayout& l) { l.items[0] = LABEL; }));   // an operand missing
     EXPECT_FALSE(broken([](FusedLayout& l) { l.assign = 3; }));         // not an "="
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.assign = 0; }));         // nor is the first item
     EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = -1; }));     // a label alone
     EXPECT_FALSE(broken([](FusedLayout& l) { l.label = 4; }));          // not the label
     EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = 3; }));      // not after the label
