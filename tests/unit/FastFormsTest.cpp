@@ -106,17 +106,18 @@ TEST(FusedLayouts, TheCheckerRejectsOffsetsThatNameOtherItems) {
         change(l);
         return consistent(l);
     };
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.length = 9; }));         // longer than the pattern
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.length = 4; }));         // the pattern goes on
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[1] = END; }));     // an END inside
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.word = 1; }));           // not the word
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[0] = LABEL; }));   // an operand missing
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.assign = 3; }));         // not an "="
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.assign = 0; }));         // nor is the first item
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = -1; }));     // a label alone
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.label = 4; }));          // not the label
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = 3; }));      // not after the label
-    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[4] = ASSIGN; }));  // not a "jumpfalse"
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.length = 9; }));          // longer than the pattern
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.length = 4; }));          // the pattern goes on
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[1] = END; }));      // an END inside
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.word = 1; }));            // not the word
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[0] = LABEL; }));    // an operand missing
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.assign = 3; }));          // not an "="
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.assign = 0; }));          // nor is the first item
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = -1; }));      // a label alone
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.label = 4; }));           // not the label
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[3] = OPERAND; }));  // no label there
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.jumpfalse = 3; }));       // not after the label
+    EXPECT_FALSE(broken([](FusedLayout& l) { l.items[4] = ASSIGN; }));   // not a "jumpfalse"
     EXPECT_TRUE(consistent(layoutOf(Shape::STATEMENT)));
     EXPECT_TRUE(consistent(layoutOf(Shape::CONDITION)));
 }
