@@ -10,9 +10,9 @@ Ident::Ident(std::string s) : Lex(IDENT), declared(true), lvalue(false), valueSt
     num.assigned = true;
 }
 
-void Ident::declare(std::string t) {
+void Ident::declare(const std::string& t) {
     declared = true;
-    setType(std::move(t));
+    setType(t);
 }
 
 void Ident::assign(std::string s) {

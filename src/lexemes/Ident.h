@@ -34,10 +34,10 @@ public:
     float getRealVal() const override;
     using Lex::isEqual;
 
-    std::string getType() const { return type; }
+    std::string getType() const { return typeName(); }
     bool isDeclared() const { return declared; }
     bool isLvalue() const { return lvalue; }
-    void declare(std::string t);
+    void declare(const std::string& t);
 
     void assign(std::int32_t i) {
         num.i = i;

@@ -1,6 +1,8 @@
 // Type-name bookkeeping shared by every lexeme.
 #include "lexemes/Lex.h"
 
+#include <cstddef>
+
 ValueType valueTypeOf(const std::string& typeName) {
     if (typeName == kIntType) return ValueType::INT;
     if (typeName == kRealType) return ValueType::REAL;
@@ -8,7 +10,10 @@ ValueType valueTypeOf(const std::string& typeName) {
     return ValueType::NONE;
 }
 
-void Lex::setType(std::string typeName) {
-    tag = valueTypeOf(typeName);
-    type = std::move(typeName);
+const std::string& typeNameOf(ValueType t) {
+    static const std::string names[] = {"", kIntType, kRealType, kStringType};
+    return names[static_cast<std::size_t>(t)];
 }
+
+// Every type name a lexeme is given is one of the language's three.
+void Lex::setType(const std::string& typeName) { tag = valueTypeOf(typeName); }

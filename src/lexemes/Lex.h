@@ -20,14 +20,18 @@ inline constexpr const char* kStringType = "string";
 
 ValueType valueTypeOf(const std::string& typeName);
 
+// The type name of a value type: "int", "real", "string", or empty for NONE.
+const std::string& typeNameOf(ValueType t);
+
 class Lex {
 protected:
+    // Only the tag is kept: a program makes millions of lexemes, and a name per lexeme would
+    // be most of their size.
     KindOfLex lexType;
-    std::string type;  // "int", "real", "string" or empty
     ValueType tag = ValueType::NONE;
 
     explicit Lex(KindOfLex kind) : lexType(kind) {}
-    void setType(std::string typeName);
+    void setType(const std::string& typeName);
 
 public:
     Lex(const Lex&) = delete;
@@ -41,10 +45,10 @@ public:
     virtual ~Lex() = default;
 
     bool isEqual(const Buffer& b) const { return isEqual(std::string_view(b.text())); }
-    bool isType(const std::string& t) const { return type == t; }
+    bool isType(const std::string& t) const { return typeName() == t; }
     KindOfLex getKind() const { return lexType; }
     ValueType valueType() const { return tag; }
-    const std::string& typeName() const { return type; }
+    const std::string& typeName() const { return typeNameOf(tag); }
 };
 
 class SmthNumber {
