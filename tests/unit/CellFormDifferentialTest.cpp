@@ -331,6 +331,30 @@ HandPoliz::Outcome runOtherChain(Engine engine, bool twoDepths, int value) {
     return p.run();
 }
 
+// "a * 2" dup label "jumpfalse" 5 "+" "empty": an "and" chain whose operator is "+". Past the
+// jump the left operand is known not to be 0, which is not to say that it is 1.
+HandPoliz::Outcome runPlusChain(Engine engine, int a) {
+    HandPoliz p(engine);
+    Ident* x = p.var("x", "int");
+    p.unit();
+    p.emit({p.temp("int"), x, p.n(a), p.n(2), "*", "dup"});
+    const int hole = p.mark();
+    p.emit({"jumpfalse", p.n(5), "+"});
+    p.patch(hole, p.mark());
+    p.emit({"=", "=", "backspace"});
+    p.unit();
+    p.emit({x, p.n(1), "write"});
+    return p.run();
+}
+
+TEST(CellFormsByHand, AChainsLeftOperandKeepsItsValuePastTheJump) {
+    for (const int a : {0, 3}) {
+        EXPECT_EQ(runPlusChain(Engine::REFERENCE, a).out, a == 0 ? "0" : "11");
+        for (Engine engine : {Engine::FAST, Engine::FAST_PLAIN})
+            EXPECT_EQ(runPlusChain(engine, a).out, a == 0 ? "0" : "11") << a << nameOf(engine);
+    }
+}
+
 TEST(CellFormsByHand, ChainsOfOtherShapesRunItemByItem) {
     EXPECT_EQ(runOtherChain(Engine::REFERENCE, false, 0).out, "0");
     EXPECT_EQ(runOtherChain(Engine::REFERENCE, false, 4).out, "1");
