@@ -355,6 +355,27 @@ TEST(CellFormsByHand, AChainsLeftOperandKeepsItsValuePastTheJump) {
     }
 }
 
+// x = 5 with T left under it: "backspace" drops x, and T stays for the next unit's "write".
+HandPoliz::Outcome runLeftOver(Engine engine) {
+    HandPoliz p(engine);
+    Ident* x = p.var("x", "int");
+    p.unit();
+    p.emit({p.temp("int"), x, p.n(5), "=", "backspace"});
+    p.unit();
+    p.emit({p.n(1), "write", x, p.n(1), "write"});
+    return p.run();
+}
+
+TEST(CellFormsByHand, AUnitMayLeaveAValueForTheNext) {
+    const HandPoliz::Outcome reference = runLeftOver(Engine::REFERENCE);
+    EXPECT_EQ(reference.error, "");
+    for (Engine engine : {Engine::FAST, Engine::FAST_PLAIN}) {
+        const HandPoliz::Outcome fast = runLeftOver(engine);
+        EXPECT_EQ(fast.out, reference.out) << nameOf(engine);
+        EXPECT_EQ(fast.error, reference.error) << nameOf(engine);
+    }
+}
+
 TEST(CellFormsByHand, ChainsOfOtherShapesRunItemByItem) {
     EXPECT_EQ(runOtherChain(Engine::REFERENCE, false, 0).out, "0");
     EXPECT_EQ(runOtherChain(Engine::REFERENCE, false, 4).out, "1");
