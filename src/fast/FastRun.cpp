@@ -44,8 +44,8 @@ void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunO
         }
     } catch (const MalformedItem& bad) {
         machine.flushOutput();
-        // Only a program without the translator's record is malformed, and its instructions
-        // are its items, so the address is an item's.
+        // Only a hand-built program is malformed; the machine has already turned the address
+        // of the failing instruction into its item's.
         const std::string item = bad.address < poliz.size() ? poliz.at(bad.address)->getString() : "";
         throw bad.message(item, bad.address);
     } catch (...) {

@@ -45,13 +45,8 @@ Machine::Machine(std::istream& in, std::ostream& out, std::size_t outputChunk)
 
 void Machine::run(Program& prog, int pc) {
     program = &prog;
-    if (prog.lazy) {
-        items = prog.lazy->items();
-        loop(prog.lazy->code(), pc);
-    } else {
-        items = static_cast<int>(prog.code.size()) - 1;
-        loop(prog.code.data(), pc);
-    }
+    items = prog.lazy ? prog.lazy->items() : static_cast<int>(prog.code.size()) - 1;
+    loop(prog.lazy ? prog.lazy->code() : prog.code.data(), pc);
 }
 
 int Machine::itemAddress(int address) const {
