@@ -88,7 +88,8 @@ void Compiler::arithmetic(Operation op) {
     const Entry op2 = pop();
     const std::uint8_t t1 = typeOf(op1);
     const std::uint8_t t2 = typeOf(op2);
-    if (t1 == PN_TYPE_STRING && t2 == PN_TYPE_STRING && op == Operation::ADD) {
+    // The translator pairs a string only with a string, and joins two only with "+".
+    if (t1 == PN_TYPE_STRING) {
         Value* right = textOf(op1);
         Value* left = textOf(op2);
         const auto depth = static_cast<std::int32_t>(stack.size());
@@ -161,7 +162,7 @@ void Compiler::comparison(Operation op) {
     } else if (isNumeric(t1) && isNumeric(t2)) {
         Value* left = realOf(op2);
         holds = b.CreateFCmp(realPredicate, left, realOf(op1));
-    } else if (t1 == PN_TYPE_STRING && t2 == PN_TYPE_STRING) {
+    } else if (t1 == PN_TYPE_STRING) {  // and so is op2, as the translator checks
         Value* right = textOf(op1);
         Value* left = textOf(op2);
         holds = b.CreateICmp(intPredicate, call(program.hooks.compare, i32(), {left, right}), b.getInt32(0));
