@@ -19,7 +19,7 @@ ECHO_OUT = COMPILED + b"42| rest of line" + FINISHED
 
 # More input than one chunk of the source reader (64 KiB), so that "read" goes on past what the
 # translation had read.
-COUNT = 30000
+COUNT = 40000  # 80,000 bytes of input
 SUM = (b"program{int n, x, s; s = 0; read(n);\n"
        b"while (n > 0) { read(x); s = s + x; n = n - 1; } write(s);}"
        + b"%d\n" % COUNT + b"3\n" * COUNT)
