@@ -56,8 +56,9 @@ struct StackEntry {
         e.i = address;
         return e;
     }
-    // Whether the entry holds a string the machine computed, which it frees once consumed.
-    bool ownsText() const { return kind == Kind::STRING && slot != kNoSlot; }
+    // Whether the entry holds a string the machine computed, which it frees once consumed: only
+    // such a string has a slot.
+    bool ownsText() const { return slot != kNoSlot; }
 };
 
 static_assert(sizeof(StackEntry) <= 16, "a stack entry stays two words");
