@@ -97,12 +97,19 @@ int HashMapLex::find(const Buffer& key) const {
     const int start = hash(key.text());
     auto distance = [this, start](int slot) { return slot >= start ? slot - start : slot + size - start; };
     // A table with no empty slot (only after its growth ran out of memory) is one endless run.
-    const int runLength = count == size ? size : distance(freeSlots.firstFrom(start));
+    // The run's end is sought only once a candidate is equal: most lookups (a name in the
+    // keyword table) have none, and the search walks memory all over the table.
+    auto runLength = [this, start, &distance] {
+        return count == size ? size : distance(freeSlots.firstFrom(start));
+    };
     int found = -1;
-    int foundDistance = runLength;
+    int foundDistance = -1;  // the run's length until known, then the found slot's distance
     index.forEach(*fingerprint, [&](int slot) {
         const int d = distance(slot);
-        if (d < foundDistance && data[static_cast<std::size_t>(slot)]->isEqual(key)) {
+        if (foundDistance >= 0 && d >= foundDistance) return;
+        if (!data[static_cast<std::size_t>(slot)]->isEqual(key)) return;
+        if (foundDistance < 0) foundDistance = runLength();
+        if (d < foundDistance) {
             found = slot;
             foundDistance = d;
         }
