@@ -4,11 +4,18 @@
 #include "runtime/NumberText.h"
 #include "runtime/RuntimeMessages.h"
 
-Ident::Ident(const Buffer& b) : Lex(IDENT), name(b.getString()), declared(false), lvalue(true) {}
+Ident::Ident(const Buffer& b)
+    : Lex(IDENT), name(std::make_unique<const std::string>(b.text())), declared(false), lvalue(true) {}
 
-Ident::Ident(std::string s) : Lex(IDENT), declared(true), lvalue(false), valueString(std::move(s)) {
+Ident::Ident(std::string s)
+    : Lex(IDENT),
+      valueString(s.empty() ? nullptr : std::make_unique<std::string>(std::move(s))),
+      declared(true),
+      lvalue(false) {
     num.assigned = true;
 }
+
+const std::string Ident::noText;
 
 void Ident::declare(const std::string& t) {
     declared = true;
@@ -16,11 +23,11 @@ void Ident::declare(const std::string& t) {
 }
 
 void Ident::assign(std::string s) {
-    valueString = std::move(s);
+    stringSlot() = std::move(s);
     num.assigned = true;
 }
 
-void Ident::throwUnassigned() const { throw rtmsg::unassigned(name); }
+void Ident::throwUnassigned() const { throw rtmsg::unassigned(getString()); }
 
 std::int32_t Ident::getIntVal() const {
     if (!num.assigned) throwUnassigned();
@@ -35,7 +42,7 @@ float Ident::getRealVal() const {
 std::string Ident::getStringVal() const {
     if (!num.assigned) throwUnassigned();
     switch (tag) {
-        case ValueType::STRING: return valueString;
+        case ValueType::STRING: return rawString();
         case ValueType::REAL: return realToText(num.r);
         case ValueType::INT: return intToText(num.i);
         case ValueType::NONE: break;

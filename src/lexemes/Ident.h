@@ -2,6 +2,8 @@
 // name carries the declaration and the current value. Expressions get unnamed temporaries.
 #pragma once
 
+#include <memory>
+
 #include "lexemes/Lex.h"
 #include "runtime/NumberText.h"
 
@@ -15,11 +17,18 @@ struct NumCell {
 };
 
 class Ident : public Lex, public SmthNumber, public SmthString {
-    std::string name;
+    // A program has an unnamed temporary for every expression and only a handful of names, and
+    // a temporary holds a string only when the reference machine computes one into it: the name
+    // and the string live apart, made when there is one, so a temporary takes 64 bytes rather
+    // than 112. A missing one reads as empty.
+    std::unique_ptr<const std::string> name;
+    std::unique_ptr<std::string> valueString;
+    NumCell num;
     bool declared;
     bool lvalue;
-    NumCell num;
-    std::string valueString;
+
+    // At namespace scope rather than in a function, so that reading it costs no guard.
+    static const std::string noText;
 
 public:
     // A name from the source: undeclared and unassigned.
@@ -27,8 +36,8 @@ public:
     // The temporary variable of an expression: unnamed, declared and assigned from the start.
     explicit Ident(std::string s);
 
-    bool isEqual(std::string_view text) const override { return text == name; }
-    std::string getString() const override { return name; }
+    bool isEqual(std::string_view text) const override { return name ? text == *name : text.empty(); }
+    std::string getString() const override { return name ? *name : std::string(); }
     std::string getStringVal() const override;
     std::int32_t getIntVal() const override;
     float getRealVal() const override;
@@ -57,8 +66,12 @@ public:
     float rawReal() const { return num.r; }
     NumCell& cell() { return num; }
     const NumCell& cell() const { return num; }
-    const std::string& rawString() const { return valueString; }
-    std::string& stringSlot() { return valueString; }  // assigns a string in place, keeping capacity
+    const std::string& rawString() const { return valueString ? *valueString : noText; }
+    // Assigns a string in place, keeping capacity; the string stays where it is from now on.
+    std::string& stringSlot() {
+        if (!valueString) valueString = std::make_unique<std::string>();
+        return *valueString;
+    }
     void markAssigned() { num.assigned = true; }
 
     // The whole value, for tools that step a run back.
@@ -66,10 +79,10 @@ public:
         NumCell num;
         std::string valueString;
     };
-    Saved save() const { return {num, valueString}; }
+    Saved save() const { return {num, rawString()}; }
     void restore(const Saved& saved) {
         num = saved.num;
-        valueString = saved.valueString;
+        if (valueString || !saved.valueString.empty()) stringSlot() = saved.valueString;
     }
 
     // Throws the unassigned-variable error for this name.

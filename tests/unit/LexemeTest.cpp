@@ -7,7 +7,6 @@
 #include "common/Errors.h"
 #include "lexemes/Ident.h"
 #include "lexemes/Label.h"
-#include "lexemes/LexStore.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
 #include "lexemes/StringC.h"
@@ -178,16 +177,36 @@ TEST(NumberText, ReadsAsFormattedInput) {
     EXPECT_TRUE(over);
 }
 
-// The store packs lexemes one after another, each only rounded up to its alignment: a big
-// program makes millions of them.
-TEST(LexStore, PacksLexemesWithoutGaps) {
-    LexStore store;
-    auto* first = reinterpret_cast<const std::byte*>(store.make<Number>(1));
-    auto* second = reinterpret_cast<const std::byte*>(store.make<Number>(2));
-    auto* third = reinterpret_cast<const std::byte*>(store.make<Label>(3));
-    constexpr std::size_t kNumberStep =
-        (sizeof(Number) + alignof(Number) - 1) / alignof(Number) * alignof(Number);
-    EXPECT_EQ(second - first, static_cast<std::ptrdiff_t>(kNumberStep));
-    EXPECT_EQ(third - second, static_cast<std::ptrdiff_t>(kNumberStep));
-    EXPECT_EQ(store.size(), 3u);
+// A variable's name and string are kept apart from it, made only when there is one; none reads
+// as empty, and the string, once made, stays where it is (the native tier keeps its address).
+TEST(Lexeme, IdentNameAndStringReadAsEmptyUntilMade) {
+    Ident named(Buffer("x"));
+    EXPECT_TRUE(named.isEqual("x"));
+    EXPECT_FALSE(named.isEqual(""));
+    EXPECT_EQ(named.getString(), "x");
+    Ident temp(std::string(""));
+    EXPECT_TRUE(temp.isEqual(""));
+    EXPECT_FALSE(temp.isEqual("x"));
+    EXPECT_EQ(temp.rawString(), "");
+    EXPECT_EQ(Ident(std::string("seed")).rawString(), "seed");
+
+    named.declare("string");
+    const Ident::Saved unassigned = named.save();
+    EXPECT_EQ(named.rawString(), "");
+    std::string* slot = &named.stringSlot();
+    named.assign(std::string("a string long enough to live on the heap"));
+    EXPECT_EQ(&named.stringSlot(), slot);
+    EXPECT_EQ(&named.rawString(), slot);
+    const Ident::Saved assigned = named.save();
+    named.assign(std::string("other"));
+    named.restore(assigned);
+    EXPECT_EQ(named.getStringVal(), "a string long enough to live on the heap");
+    named.restore(unassigned);
+    EXPECT_EQ(named.rawString(), "");
+    EXPECT_FALSE(named.isAssigned());
+    EXPECT_EQ(&named.stringSlot(), slot);
+
+    // Restoring an empty string into a variable that never had one makes none.
+    temp.restore(temp.save());
+    EXPECT_EQ(temp.rawString(), "");
 }
