@@ -13,14 +13,16 @@ void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunO
     try {
         const NativeMode mode = options.fuse ? nativeMode() : NativeMode::OFF;
         if (mode == NativeMode::ALWAYS) {
-            if (const auto native = NativeProgram::compile(poliz)) {
-                native->run(0, in, out);
+            if (const auto native = NativeProgram::compile(poliz, 0)) {
+                native->run(in, out);
                 return;
             }
         }
         // Processor time, not the clock on the wall: waiting for input or for a busy machine's
         // processor makes no loop hot.
         const std::clock_t start = std::clock();
+        const auto hotAfter =
+            static_cast<std::clock_t>(hotMilliseconds(poliz.size()) * (CLOCKS_PER_SEC / 1000));
         Program program = options.fuse ? decodeForRun(poliz, mode == NativeMode::AUTO) : decode(poliz, false);
         if (mode == NativeMode::AUTO) machine.watchLoops(kBackwardJumpsPerCheck);
         machine.run(program, 0);
@@ -28,16 +30,16 @@ void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunO
         // program goes on in native code from that loop's head, or, where the native tier is
         // missing or declines the program, here, no longer counting.
         for (Machine::HotLoop hot = machine.hotLoop(); hot.item >= 0; hot = machine.hotLoop()) {
-            if (std::clock() - start < kHotMilliseconds * (CLOCKS_PER_SEC / 1000)) {
+            if (std::clock() - start < hotAfter) {
                 machine.watchLoops(kBackwardJumpsPerCheck);
                 machine.run(program, hot.resume);
                 continue;
             }
             machine.watchLoops(0);
-            const auto native = NativeProgram::compile(poliz);
-            if (native && native->canEnter(hot.item)) {
+            const auto native = NativeProgram::compile(poliz, hot.item);
+            if (native) {
                 machine.flushOutput();
-                native->run(hot.item, in, out);
+                native->run(in, out);
                 break;
             }
             machine.run(program, hot.resume);

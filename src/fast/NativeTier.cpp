@@ -3,6 +3,7 @@
 // machines, and an error is carried back as the exception the runtime made.
 #include "fast/NativeTier.h"
 
+#include <cassert>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +11,6 @@
 #include <exception>
 #include <istream>
 #include <ostream>
-#include <stdexcept>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -257,8 +257,8 @@ std::vector<PolizNativeItem> flatten(const Poliz& poliz) {
     return items;
 }
 
-PolizNativeProgram describe(const std::vector<PolizNativeItem>& items) {
-    return PolizNativeProgram{items.data(), static_cast<std::int32_t>(items.size()), kHooks};
+PolizNativeProgram describe(const std::vector<PolizNativeItem>& items, int entry) {
+    return PolizNativeProgram{items.data(), static_cast<std::int32_t>(items.size()), entry, kHooks};
 }
 
 }  // namespace
@@ -272,13 +272,13 @@ NativeProgram::NativeProgram(std::unique_ptr<State> state) : state(std::move(sta
 
 NativeProgram::~NativeProgram() { state->api->release(state->compiled); }
 
-std::unique_ptr<NativeProgram> NativeProgram::compile(const Poliz& poliz) {
+std::unique_ptr<NativeProgram> NativeProgram::compile(const Poliz& poliz, int entry) {
     // Only a translated program carries the record the compiler relies on.
     if (!poliz.facts().known()) return nullptr;
     const PolizNativeApi* api = plugin();
     if (api == nullptr) return nullptr;
     const std::vector<PolizNativeItem> items = flatten(poliz);
-    const PolizNativeProgram program = describe(items);
+    const PolizNativeProgram program = describe(items, entry);
     const char* why = nullptr;
     void* compiled = api->compile(&program, &why);
     // POLIZ_NATIVE_TRACE=1 says on standard error whether native code runs, for the tests that
@@ -289,21 +289,16 @@ std::unique_ptr<NativeProgram> NativeProgram::compile(const Poliz& poliz) {
     return std::unique_ptr<NativeProgram>(new NativeProgram(std::make_unique<State>(State{api, compiled})));
 }
 
-bool NativeProgram::canEnter(int address) const {
-    return state->api->canEnter(state->compiled, address) != 0;
-}
-
-void NativeProgram::run(int address, std::istream& in, std::ostream& out) const {
+void NativeProgram::run(std::istream& in, std::ostream& out) const {
     RunContext context{in, out, {}, {}, {}, {}};
     context.outBuf.reserve(kOutputChunk + 256);
     context.temps.resize(static_cast<std::size_t>(state->api->stackDepth(state->compiled)) + 1);
-    const std::int32_t status = state->api->run(state->compiled, &context, address);
+    const std::int32_t status = state->api->run(state->compiled, &context);
     // Output written before an error stays written, ahead of the driver's message.
     context.flush();
     if (status != 0) {
-        if (context.error) std::rethrow_exception(context.error);
-        // Entered only where canEnter said it may be.
-        throw std::logic_error("native code entered where it has no entry");
+        assert(context.error);  // the hook that failed kept its error
+        std::rethrow_exception(context.error);
     }
 }
 
@@ -314,7 +309,7 @@ std::string nativeListing(const Poliz& poliz, std::string& why) {
         return "";
     }
     const std::vector<PolizNativeItem> items = flatten(poliz);
-    const PolizNativeProgram program = describe(items);
+    const PolizNativeProgram program = describe(items, 0);
     const char* reason = nullptr;
     char* text = api->disassemble(&program, &reason);
     if (text == nullptr) {

@@ -15,28 +15,28 @@ enum class NativeMode { OFF, AUTO, ALWAYS };
 NativeMode nativeMode();
 
 // Every this many backward jumps (all loops counted together) the run looks at the clock, and
-// its loops are hot once it has run for kHotMilliseconds of processor time: about what loading the plugin and
-// compiling cost (60 ms of CPU time for a small program, see bench/README.md), so that a program that ends
-// before that never pays, and one that ends just after pays at most about twice its time.
+// its loops are hot once it has run for as much processor time as loading the plugin and
+// compiling this program would take, so that a program that ends before that never pays, and one
+// that ends just after pays at most about twice its time. Measured (bench/README.md): about
+// 20 ms to load LLVM and set it up, and 62 microseconds per POLIZ item.
 inline constexpr int kBackwardJumpsPerCheck = 4096;
-inline constexpr int kHotMilliseconds = 50;
+constexpr double hotMilliseconds(int items) { return 20 + 0.062 * items; }
 
 // A program compiled by the plugin, or nothing when the plugin is missing (or this build has
 // none) or declines the program.
 class NativeProgram {
 public:
-    // Compiles the translated program (the plugin is loaded on first use).
-    static std::unique_ptr<NativeProgram> compile(const Poliz& poliz);
+    // Compiles the translated program to be entered at `entry`: 0, or the head of a loop (the
+    // plugin is loaded on first use).
+    static std::unique_ptr<NativeProgram> compile(const Poliz& poliz, int entry);
     ~NativeProgram();
     NativeProgram(const NativeProgram&) = delete;
     NativeProgram& operator=(const NativeProgram&) = delete;
 
-    // Whether control may pass to the compiled code at this item (a loop's head or the start).
-    bool canEnter(int address) const;
-    // Runs from the item at `address` to the end, "read" taking `in` and "write" going to
+    // Runs from the entry to the end, "read" taking `in` and "write" going to
     // `out` (buffered, flushed at the end and before an error leaves). Errors leave as the
     // exceptions of common/Errors.h, as on the other machines.
-    void run(int address, std::istream& in, std::ostream& out) const;
+    void run(std::istream& in, std::ostream& out) const;
 
 private:
     struct State;

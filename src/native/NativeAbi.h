@@ -10,7 +10,7 @@ extern "C" {
 #endif
 
 // Raised whenever the layout of these structures changes, so that a stale plugin is refused.
-#define POLIZ_NATIVE_ABI_VERSION 1
+#define POLIZ_NATIVE_ABI_VERSION 2
 
 enum PolizNativeItemKind { PN_INT = 0, PN_REAL, PN_TEXT, PN_VARIABLE, PN_LABEL, PN_OPERATOR };
 enum PolizNativeType { PN_TYPE_NONE = 0, PN_TYPE_INT, PN_TYPE_REAL, PN_TYPE_STRING };
@@ -58,6 +58,9 @@ struct PolizNativeHooks {
 struct PolizNativeProgram {
     const struct PolizNativeItem* items;
     int32_t count;
+    // Where the compiled code is entered, with an empty operand stack: item 0, or the head of the
+    // loop that got hot (any other item is declined).
+    int32_t entry;
     struct PolizNativeHooks hooks;
 };
 
@@ -67,11 +70,9 @@ struct PolizNativeApi {
     // A compiled program, or null (with a reason in *why when why is given) for a program the
     // native tier does not take; the fast backend then runs it.
     void* (*compile)(const struct PolizNativeProgram* program, const char** why);
-    // Whether control may enter the compiled program at an item (where the operand stack is empty).
-    int32_t (*canEnter)(void* compiled, int32_t address);
-    // Runs from the item at `address` to the end: 0 when the program ended, 1 on an error kept by
+    // Runs from the program's entry to the end: 0 when the program ended, 1 on an error kept by
     // a hook.
-    int32_t (*run)(void* compiled, void* run, int32_t address);
+    int32_t (*run)(void* compiled, void* run);
     // The largest operand stack depth, which bounds the string buffers `join` is given.
     int32_t (*stackDepth)(void* compiled);
     void (*release)(void* compiled);

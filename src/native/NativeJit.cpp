@@ -17,7 +17,7 @@
 
 namespace {
 
-using ProgramFunction = std::int32_t (*)(void* run, std::int32_t address);
+using ProgramFunction = std::int32_t (*)(void* run);
 
 struct Compiled {
     std::unique_ptr<llvm::orc::LLJIT> jit;
@@ -64,13 +64,8 @@ void* compile(const PolizNativeProgram* program, const char** why) {
     return result.release();
 }
 
-std::int32_t canEnter(void* compiled, std::int32_t address) {
-    const auto& entries = static_cast<Compiled*>(compiled)->shape.entries;
-    return std::binary_search(entries.begin(), entries.end(), address) ? 1 : 0;
-}
-
-std::int32_t run(void* compiled, void* context, std::int32_t address) {
-    return static_cast<Compiled*>(compiled)->function(context, address);
+std::int32_t run(void* compiled, void* context) {
+    return static_cast<Compiled*>(compiled)->function(context);
 }
 
 std::int32_t stackDepth(void* compiled) { return static_cast<Compiled*>(compiled)->shape.stackDepth; }
@@ -79,7 +74,7 @@ void release(void* compiled) { delete static_cast<Compiled*>(compiled); }
 
 void releaseText(char* text) { delete[] text; }
 
-const PolizNativeApi kApi = {POLIZ_NATIVE_ABI_VERSION, compile,    canEnter, run, stackDepth, release,
+const PolizNativeApi kApi = {POLIZ_NATIVE_ABI_VERSION, compile,    run, stackDepth, release,
                              native::disassemble,      releaseText};
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace native {
 namespace compiler {
 
 void Compiler::scanTargets() {
-    entries.insert(0);
+    loopHeads.insert(0);
     for (std::int32_t k = 0; k < count; ++k) {
         if (items[k].kind != PN_LABEL) continue;
         // The translator puts each label right before the jump that takes it.
@@ -26,9 +26,9 @@ void Compiler::scanTargets() {
         assert(label >= 0 && label < count);  // and it jumps within the program
         const std::int32_t target = label + 1;
         targets.insert(target);
-        if (target <= k + 1) entries.insert(target);  // a loop: control comes back with an empty stack
+        if (target <= k + 1) loopHeads.insert(target);  // control comes back with an empty stack
     }
-    targets.insert(entries.begin(), entries.end());
+    targets.insert(loopHeads.begin(), loopHeads.end());
 }
 
 void Compiler::setLine() {
@@ -46,7 +46,7 @@ void Compiler::enter(std::int32_t address) {
         incoming[address].push_back({b.GetInsertBlock(), stack});
     }
     b.SetInsertPoint(block);
-    if (entries.count(address)) {
+    if (loopHeads.count(address)) {
         for (const Incoming& in : incoming[address])
             if (!in.stack.empty()) unsupported("a loop entered with operands on the stack");
         stack.clear();
@@ -228,7 +228,7 @@ CompiledShape Compiler::run() {
     scanTargets();
     cellType = llvm::StructType::create(ctx, {i32(), b.getFloatTy(), i8()}, "poliz.cell");
     shape.function = "poliz.program";
-    auto* type = llvm::FunctionType::get(i32(), {ptr(), i32()}, false);
+    auto* type = llvm::FunctionType::get(i32(), {ptr()}, false);
     fn = llvm::Function::Create(type, llvm::GlobalValue::ExternalLinkage, shape.function, module);
     fn->addFnAttr(llvm::Attribute::NoUnwind);
     runArg = fn->getArg(0);
@@ -261,16 +261,11 @@ CompiledShape Compiler::run() {
     b.CreateRet(b.getInt32(0));
 
     b.SetInsertPoint(entryBlock);
-    BasicBlock* nowhere = newBlock("nowhere");
-    llvm::SwitchInst* dispatch =
-        b.CreateSwitch(fn->getArg(1), nowhere, static_cast<unsigned>(entries.size()));
-    for (std::int32_t e : entries) {
-        if (e > count) continue;
-        dispatch->addCase(b.getInt32(static_cast<std::uint32_t>(e)), blockAt(e));
-        shape.entries.push_back(e);
-    }
-    b.SetInsertPoint(nowhere);
-    b.CreateRet(b.getInt32(2));
+    // One way in, at the start or at the head of the loop that got hot. With a way in at every
+    // loop's head, the loops around an inner one would have two entries, and the optimiser
+    // leaves such loops as they are.
+    if (!loopHeads.count(program.entry)) unsupported("no loop comes back to the entry");
+    b.CreateBr(blockAt(program.entry));
 
     reachable = false;
     for (at = 0; at < count; ++at) {

@@ -29,11 +29,10 @@ struct CellSymbol {
     const void* address;
 };
 
-// What compileProgram made: the function `int32 name(void* run, int32 address)`, the items where
-// control may enter it, and the deepest the operand stack gets.
+// What compileProgram made: the function `int32 name(void* run)`, entered at the program's
+// entry, and the deepest the operand stack gets.
 struct CompiledShape {
     std::string function;
-    std::vector<std::int32_t> entries;  // ascending
     std::vector<CellSymbol> cells;
     std::int32_t stackDepth = 0;
 };

@@ -93,8 +93,8 @@ private:
     llvm::StructType* cellType = nullptr;
     llvm::DISubprogram* subprogram = nullptr;
 
-    std::set<std::int32_t> entries;              // where control may enter: empty stack
-    std::set<std::int32_t> targets;              // every jump target and entry
+    std::set<std::int32_t> loopHeads;            // the start and where loops come back: empty stack
+    std::set<std::int32_t> targets;              // every jump target and loop head
     std::map<std::int32_t, BasicBlock*> blocks;  // per target
     std::map<std::int32_t, std::vector<Incoming>> incoming;
     std::map<const void*, Value*> cellGlobals;
