@@ -8,7 +8,15 @@
 
 #include "lexemes/Buffer.h"
 
-enum KindOfLex { IDENT = 0, NUMBER = 1, REAL = 2, STRINGC = 3, KEYWORD = 4, DELIM = 5, LABEL = 6 };
+enum KindOfLex : std::uint8_t {
+    IDENT = 0,
+    NUMBER = 1,
+    REAL = 2,
+    STRINGC = 3,
+    KEYWORD = 4,
+    DELIM = 5,
+    LABEL = 6
+};
 
 // The value type as a small tag, kept in step with the type name so that hot code can test it
 // without comparing strings.
@@ -29,6 +37,9 @@ protected:
     // be most of their size.
     KindOfLex lexType;
     ValueType tag = ValueType::NONE;
+    // Where a program's list of items last numbered this lexeme (see Poliz::push); it fills
+    // what would be padding.
+    mutable std::uint32_t itemNumber = 0;
 
     explicit Lex(KindOfLex kind) : lexType(kind) {}
     void setType(const std::string& typeName);
@@ -49,6 +60,10 @@ public:
     KindOfLex getKind() const { return lexType; }
     ValueType valueType() const { return tag; }
     const std::string& typeName() const { return typeNameOf(tag); }
+
+    // For Poliz alone: a hint, checked before use, since a lexeme may be in several programs.
+    std::uint32_t numberInItems() const { return itemNumber; }
+    void numberItems(std::uint32_t number) const { itemNumber = number; }
 };
 
 class SmthNumber {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <iterator>
 #include <vector>
@@ -14,8 +15,11 @@
 
 class Poliz {
     // Items in fixed-size blocks: a program of tens of millions of items grows without the
-    // doubling copies of one array, whose old and new halves would be held at once.
-    std::deque<Lex*> code;
+    // doubling copies of one array, whose old and new halves would be held at once. An item is
+    // the number of its lexeme in `lexemesOfItems`, which lists each lexeme once, in the order
+    // first pushed: half a pointer's size, and most items repeat a name or an operator word.
+    std::deque<std::uint32_t> code;
+    std::deque<Lex*> lexemesOfItems;
     // The source line of every item, for listings, kept as the address where each line's
     // items begin: one entry per statement rather than one per item.
     struct LineStart {
@@ -31,6 +35,17 @@ class Poliz {
     LexStore lexemes;
     PolizFacts known;
 
+    // The lexeme's number in lexemesOfItems, which lists it first if it is new. The number the
+    // lexeme keeps finds it without a search, unless it came from another program.
+    std::uint32_t numberOf(Lex* item) {
+        std::uint32_t number = item->numberInItems();
+        if (number < lexemesOfItems.size() && lexemesOfItems[number] == item) return number;
+        number = static_cast<std::uint32_t>(lexemesOfItems.size());
+        lexemesOfItems.push_back(item);
+        item->numberItems(number);
+        return number;
+    }
+
 public:
     Poliz() = default;
     Poliz(const Poliz&) = delete;
@@ -43,7 +58,7 @@ public:
         if (lineStarts.empty() || lineStarts.back().line != sourceLine) {
             lineStarts.push_back(LineStart{address, sourceLine});
         }
-        code.push_back(item);
+        code.push_back(numberOf(item));
         return address;
     }
     // The translator names the source line of the statement whose items follow.
@@ -63,9 +78,9 @@ public:
         const auto k = static_cast<std::size_t>(address);
         return k < positions.size() ? positions[k] : SourcePosition{};
     }
-    // The writable slot at an address that push returned; used to patch placeholders.
-    Lex*& operator[](int address) { return code[static_cast<std::size_t>(address)]; }
-    Lex* at(int address) const { return code[static_cast<std::size_t>(address)]; }
+    // Puts another lexeme at an address that push returned; used to patch placeholders.
+    void replace(int address, Lex* item) { code[static_cast<std::size_t>(address)] = numberOf(item); }
+    Lex* at(int address) const { return lexemesOfItems[code[static_cast<std::size_t>(address)]]; }
     int size() const { return static_cast<int>(code.size()); }
 
     // Owner of the lexemes made during translation and execution.
