@@ -56,22 +56,24 @@ int HashMapLex::hash(const std::string& text) const {
     return slot < 0 ? slot + size : slot;
 }
 
-std::optional<std::uint32_t> HashMapLex::keyFingerprint(const std::string& text) const {
+bool HashMapLex::keyFingerprint(const std::string& text, std::uint32_t& fingerprint) const {
     bool overflowed = false;
     switch (form) {
-        case KeyForm::TEXT: return textFingerprint(text);
+        case KeyForm::TEXT: fingerprint = textFingerprint(text); return true;
         case KeyForm::INT: {
             auto value = readInt(text, &overflowed);
-            if (!value || overflowed) return std::nullopt;
-            return mix(static_cast<std::uint32_t>(*value));
+            if (!value || overflowed) return false;
+            fingerprint = mix(static_cast<std::uint32_t>(*value));
+            return true;
         }
         case KeyForm::REAL: {
             auto value = readReal(text, &overflowed);
-            if (!value || overflowed) return std::nullopt;
-            return realFingerprint(*value);
+            if (!value || overflowed) return false;
+            fingerprint = realFingerprint(*value);
+            return true;
         }
     }
-    return std::nullopt;
+    return false;
 }
 
 std::uint32_t HashMapLex::fingerprintOf(const Lex* lex) const {
@@ -92,8 +94,8 @@ std::uint32_t HashMapLex::fingerprintOf(const Lex* lex) const {
 // slot. Of the slots holding an equal lexeme, that is the one nearest the start of the run, if
 // it lies before the run's end.
 int HashMapLex::find(const Buffer& key) const {
-    const auto fingerprint = keyFingerprint(key.text());
-    if (!fingerprint) return -1;
+    std::uint32_t fingerprint = 0;
+    if (!keyFingerprint(key.text(), fingerprint)) return -1;
     const int start = hash(key.text());
     auto distance = [this, start](int slot) { return slot >= start ? slot - start : slot + size - start; };
     // A table with no empty slot (only after its growth ran out of memory) is one endless run.
@@ -104,7 +106,7 @@ int HashMapLex::find(const Buffer& key) const {
     };
     int found = -1;
     int foundDistance = -1;  // the run's length until known, then the found slot's distance
-    index.forEach(*fingerprint, [&](int slot) {
+    index.forEach(fingerprint, [&](int slot) {
         const int d = distance(slot);
         if (foundDistance >= 0 && d >= foundDistance) return;
         if (!data[static_cast<std::size_t>(slot)]->isEqual(key)) return;

@@ -33,8 +33,9 @@ class HashMapLex {
     static constexpr int spreadRate = 2;  // growth factor
 
     int hash(const std::string& text) const;
-    // Nothing when the text can equal no lexeme of this table (an unreadable number).
-    std::optional<std::uint32_t> keyFingerprint(const std::string& text) const;
+    // False when the text can equal no lexeme of this table (an unreadable number). Not an
+    // optional: returned in two parts and read back whole, it stalled every lookup.
+    bool keyFingerprint(const std::string& text, std::uint32_t& fingerprint) const;
     std::uint32_t fingerprintOf(const Lex* lex) const;
     // The slot holding the lexeme equal to the key, or -1; probes from the key's hash.
     int find(const Buffer& key) const;
