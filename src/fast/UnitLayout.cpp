@@ -52,16 +52,21 @@ std::size_t UnitLayout::unitOf(std::int32_t item) const {
 
 bool UnitLayout::labelsKeepToUnits() const {
     if (starts.empty() || starts.front() != 0) return false;
-    for (std::int32_t i = 0; i < n; ++i) {
-        const Lex* item = poliz.at(i);
-        if (item->getKind() != LABEL) continue;
-        const int target = static_cast<const Label*>(item)->getAddress();
-        // A label leads to a marker, after which control goes on.
-        if (target < 0 || target >= n || !isWordItem(poliz.at(target), Op::NOP)) return false;
-        const std::size_t u = unitOf(target);
-        if (starts[u] != target && u != unitOf(i)) return false;
-    }
-    return true;
+    // Markers are mostly one lexeme, the table's "empty": known once, it is not looked up again.
+    const Lex* marker = nullptr;
+    return poliz.visitItems([](const Lex* lex) { return lex->getKind() == LABEL; },
+                            [this, &marker](std::int32_t i, const Lex* item) {
+                                const int target = static_cast<const Label*>(item)->getAddress();
+                                // A label leads to a marker, after which control goes on.
+                                if (target < 0 || target >= n) return false;
+                                const Lex* landing = poliz.at(target);
+                                if (landing != marker) {
+                                    if (!isWordItem(landing, Op::NOP)) return false;
+                                    marker = landing;
+                                }
+                                const std::size_t u = unitOf(target);
+                                return starts[u] == target || u == unitOf(i);
+                            });
 }
 
 bool UnitLayout::decodeUnit(std::size_t u, std::size_t room) {

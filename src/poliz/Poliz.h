@@ -82,6 +82,20 @@ public:
     void replace(int address, Lex* item) { code[static_cast<std::size_t>(address)] = numberOf(item); }
     Lex* at(int address) const { return lexemesOfItems[code[static_cast<std::size_t>(address)]]; }
     int size() const { return static_cast<int>(code.size()); }
+    // Calls visit(address, lexeme) for each item whose lexeme `select` chooses, in the order of
+    // addresses, while visit returns true; returns false if it stopped. `select` sees each
+    // lexeme once, however many items it is: a pass over the items reads none of them.
+    template <class Select, class Visit>
+    bool visitItems(Select select, Visit visit) const {
+        std::vector<bool> chosen(lexemesOfItems.size());
+        for (std::size_t k = 0; k < lexemesOfItems.size(); ++k) chosen[k] = select(lexemesOfItems[k]);
+        int address = 0;
+        for (const std::uint32_t number : code) {
+            if (chosen[number] && !visit(address, lexemesOfItems[number])) return false;
+            ++address;
+        }
+        return true;
+    }
 
     // Owner of the lexemes made during translation and execution.
     LexStore& store() { return lexemes; }
