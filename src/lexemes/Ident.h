@@ -38,6 +38,8 @@ public:
 
     bool isEqual(std::string_view text) const override { return name ? text == *name : text.empty(); }
     std::string getString() const override { return name ? *name : std::string(); }
+    // The name without a copy; empty for a temporary.
+    std::string_view nameText() const { return name ? std::string_view(*name) : std::string_view(); }
     std::string getStringVal() const override;
     std::int32_t getIntVal() const override;
     float getRealVal() const override;

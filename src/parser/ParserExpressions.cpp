@@ -87,7 +87,7 @@ std::string Parser::parseComparison() {
     static constexpr Operation kComparisons[] = {Operation::GT, Operation::LT, Operation::GE,
                                                  Operation::LE, Operation::EQ, Operation::NE};
     const Operation* op = std::find_if(std::begin(kComparisons), std::end(kComparisons),
-                                       [this](Operation c) { return curr->isEqual(wordOf(c)); });
+                                       [this](Operation c) { return isCurr(wordOf(c)); });
     if (op == std::end(kComparisons)) return s1;
     lval = false;
     Lex* sgn = tableWord(*op);

@@ -358,6 +358,29 @@ TEST(ParserLayout, StringConstantsSpeltLikeWordsActAsThem) {
     EXPECT_EQ(failure("program { string s; s = \"+\"; }"), "syntax 1: Constant is expexted but ';' found!");
 }
 
+// A word test compares the whole text: "<" is not "<=", nor "e" "end", whatever spells them.
+TEST(ParserLayout, WordsSpeltByConstantsCompareWhole) {
+    EXPECT_EQ(translate("program { int e; e = 1 \"<=\" 2; e = 1 \"<\" 2; }"), R"(0 $t1
+1 e
+2 1
+3 2
+4 <=
+5 =
+6 =
+7 backspace
+8 $t2
+9 e
+10 1
+11 2
+12 <
+13 =
+14 =
+15 backspace
+)");
+    EXPECT_EQ(failure("program { int e; case (e) of 1: e = 2; e : e = 3; end; }"),
+              "syntax 1: Constant is expexted but 'e' found!");
+}
+
 TEST(ParserChecks, ErrorsCarryTheLineOfTheCurrentLexeme) {
     // Reported while the undeclared name is current, before the "+" on the next line is read.
     EXPECT_EQ(failure("program {\n int x;\n x = y\n + 1; }"), "semantic 3: Undeclared identifier: 'y'!");
