@@ -32,6 +32,14 @@ HOT = """program {
 """
 HOT_STDOUT_END = b"after -1 1\n"
 HOT_ERROR = b"Runtime error: Division by zero!\n"
+# Compiled while `late` is still unassigned: its test must stay, where `i`'s may go.
+UNASSIGNED_AFTER_HOT = """program {
+    int i, n = 20000000, late; real r = 0.5;
+    for (i = 0; i < n; i = i + 1) { r = r * 0.5 + i; if (i == n) late = 1; else { } }
+    write(r > 1, " ", i, "\n");
+    write(late);
+}
+"""
 
 
 def check(name, condition, detail=""):
@@ -73,12 +81,17 @@ def tiers(poliz, tmp):
     off = run(poliz, hot, "off")
     check("the fast backend ends the hot program as made", off.returncode == 4 and off.stderr == HOT_ERROR and
           off.stdout.endswith(HOT_STDOUT_END), repr((off.returncode, off.stdout[-200:], off.stderr)))
-    for mode in ("auto", "always"):
-        r = run(poliz, hot, mode)
-        check(f"{mode}: a hot program is compiled", r.stderr.startswith(b"native: compiled\n"), repr(r.stderr))
-        check(f"{mode}: the same output, error and status as the fast backend",
-              (r.stdout, r.stderr.replace(b"native: compiled\n", b""), r.returncode) ==
-              (off.stdout, off.stderr, off.returncode), repr((r.stdout[-200:], r.stderr, r.returncode)))
+    unassigned = write(tmp, "unassigned.ppp", UNASSIGNED_AFTER_HOT)
+    for program in (hot, unassigned):
+        off = run(poliz, program, "off")
+        for mode in ("auto", "always"):
+            r = run(poliz, program, mode)
+            name = f"{mode}, {os.path.basename(program)}"
+            check(f"{name}: the program is compiled", r.stderr.startswith(b"native: compiled\n"), repr(r.stderr))
+            check(f"{name}: the same output, error and status as the fast backend",
+                  (r.stdout, r.stderr.replace(b"native: compiled\n", b""), r.returncode) ==
+                  (off.stdout, off.stderr, off.returncode), repr((r.stdout[-200:], r.stderr, r.returncode)))
+    check("the unassigned variable is reported", b"late" in off.stderr and off.returncode != 0, repr(off.stderr))
 
 
 def missing_plugin(poliz, tmp):
@@ -115,14 +128,14 @@ def no_writable_code(poliz, tmp):
 
 
 def listing(show, tmp):
-    path = write(tmp, "count.ppp", "program {\n    int i = 0;\n    while (i < 10)\n        i = i + 1;\n"
-                 "    write(i);\n}\n")
+    path = write(tmp, "count.ppp", "program {\n    int i = 0;\n    while (i < 10) {\n        write(i);\n"
+                 "        i = i + 1;\n    }\n}\n")
     r = subprocess.run([show, "--native", path], capture_output=True, text=True, timeout=60)
     check("poliz-show --native succeeds", r.returncode == 0 and r.stderr == "", repr((r.returncode, r.stderr)))
     lines = r.stdout.splitlines()
     check("the function's entry (saving registers) stands under the program's first line",
           lines[:1] == ["line 1: program {"], r.stdout)
-    check("the loop's line has its header with the source text", "line 4:         i = i + 1;" in lines, r.stdout)
+    check("the loop's line has its header with the source text", "line 4:         write(i);" in lines, r.stdout)
     check("instructions stand under the headers, with their offsets",
           any(line.startswith("  0x") or line.startswith("  0") for line in lines) and
           any(line.strip().split()[1:2] == ["ret"] for line in lines if line.startswith("  ")), r.stdout)

@@ -62,6 +62,8 @@ void Compiler::operation(Operation op) {
             const Entry e = pop();
             if (e.kind != Entry::Kind::VAR) unsupported("\"read\" without a variable");
             returnOnFailure(call(program.hooks.read, i32(), {runArg, pointerTo(e.var->variable)}));
+            cellOf(e.var);
+            loadHome(b, cells[e.var->cell]);
             break;
         }
         case Operation::WRITE: write(); break;

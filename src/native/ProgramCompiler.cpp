@@ -131,15 +131,40 @@ void Compiler::merge(std::int32_t address) {
     b.SetInsertPoint(here);
 }
 
+// A variable lives in a home of its own in the function's frame while native code runs, copied
+// from its cell on the way in and again after a "read", which fills the cell itself. The
+// optimiser keeps such a home in a register, where a store to a global must stay in place (so a
+// conditional `low = low + 1` would stay a branch). Nothing is copied back: native code runs to
+// the program's end, and nothing reads a variable after that.
 Value* Compiler::cellOf(const PolizNativeItem* var) {
-    Value*& global = cellGlobals[var->cell];
-    if (!global) {
+    CellPlace& place = cells[var->cell];
+    if (!place.home) {
         CellSymbol symbol{"poliz.cell." + std::to_string(shape.cells.size()), var->cell};
-        global = new llvm::GlobalVariable(module, cellType, false, llvm::GlobalValue::ExternalLinkage,
-                                          nullptr, symbol.name);
+        place.global = new llvm::GlobalVariable(module, cellType, false, llvm::GlobalValue::ExternalLinkage,
+                                                nullptr, symbol.name);
         shape.cells.push_back(symbol);
+        place.type = var->type;
+        llvm::IRBuilder<> in(entryBlock->getTerminator());
+        place.home = in.CreateAlloca(cellType);
+        loadHome(in, place);
+        // The code runs as soon as it is compiled, and a variable once assigned stays assigned:
+        // one assigned already needs no more tests.
+        if (static_cast<const PolizNativeCell*>(var->cell)->assigned)
+            in.CreateStore(in.getInt8(1), in.CreateStructGEP(cellType, place.home, 2));
     }
-    return global;
+    return place.home;
+}
+
+// Copies what native code uses of a cell into its home: the field of the variable's type (a
+// string's text stays in poliz's variable) and whether it was ever assigned.
+void Compiler::loadHome(llvm::IRBuilder<>& to, const CellPlace& place) {
+    auto copy = [&](llvm::Type* field, unsigned k) {
+        to.CreateStore(to.CreateLoad(field, to.CreateStructGEP(cellType, place.global, k)),
+                       to.CreateStructGEP(cellType, place.home, k));
+    };
+    if (place.type == PN_TYPE_INT) copy(i32(), 0);
+    if (place.type == PN_TYPE_REAL) copy(to.getFloatTy(), 1);
+    copy(i8(), 2);
 }
 
 // Stops the run with "Using value of ... was not assigned!" when the cell was never assigned.

@@ -97,7 +97,14 @@ private:
     std::set<std::int32_t> targets;              // every jump target and loop head
     std::map<std::int32_t, BasicBlock*> blocks;  // per target
     std::map<std::int32_t, std::vector<Incoming>> incoming;
-    std::map<const void*, Value*> cellGlobals;
+    // Each variable's cell, where poliz keeps it, and its home in the frame, where native code
+    // keeps it (see cellOf).
+    struct CellPlace {
+        Value* global = nullptr;
+        Value* home = nullptr;
+        std::uint8_t type = PN_TYPE_NONE;
+    };
+    std::map<const void*, CellPlace> cells;
     std::map<const void*, BasicBlock*> unassignedBlocks;
     BasicBlock* divisionBlock = nullptr;
     BasicBlock* errorBlock = nullptr;
@@ -156,6 +163,7 @@ private:
 
     // Fetching values: a variable that may be unassigned is tested first.
     Value* cellOf(const PolizNativeItem* var);
+    void loadHome(llvm::IRBuilder<>& to, const CellPlace& place);
     void checkAssigned(Value* cell, Value* owner, const void* key);
     Value* numberField(const Entry& e, bool wantReal);
     Value* intOf(const Entry& e);
