@@ -32,6 +32,10 @@ Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
         const std::string word(entry.word);
         if (findDelim(word) == nullptr && findKeyword(word) == nullptr) delimTab.tryToAdd(new Delim(word));
     }
+    for (const char* word : kKeywordWords) keywords.add(static_cast<Word*>(findKeyword(word)));
+    for (const char* word : kDelimWords) delims.add(static_cast<Word*>(findDelim(word)));
+    for (const VocabularyWord& entry : kVocabulary)
+        if (Lex* delim = findDelim(std::string(entry.word))) delims.add(static_cast<Word*>(delim));
     openBrace = findDelim("{");
     closeBrace = findDelim("}");
     if (trail.keepText) source.keepText();
@@ -101,17 +105,17 @@ Lex* Scanner::scanLex() {
         if (isDelimFst()) {
             take(text);
             if (isEq()) take(text);
-            return delimTab[text];
+            return delims.find(text.text());
         }
         if (isExclam()) {
             take(text);
             if (!isEq()) throw USAfter("!", currLine);
             take(text);
-            return delimTab[text];
+            return delims.find(text.text());
         }
         if (isSlash()) {
             take(text);
-            if (!isAst()) return delimTab[text];
+            if (!isAst()) return delims.find(text.text());
             trail.open = ScanTrail::Open::COMMENT;
             trail.openedAt = trail.lexemeStart;
             skipComment();
@@ -119,7 +123,7 @@ Lex* Scanner::scanLex() {
             continue;
         }
         text.add(curr);
-        Lex* delim = delimTab[text];
+        Lex* delim = delims.find(text.text());
         if (delim == nullptr) throw US(text.getString(), currLine);
         deferPop();
         return delim;
@@ -129,7 +133,7 @@ Lex* Scanner::scanLex() {
 Lex* Scanner::scanWord() {
     Buffer text;
     while (isAlphaOrNum()) take(text);
-    if (Lex* keyword = keywordTab[text]) return keyword;
+    if (Lex* keyword = keywords.find(text.text())) return keyword;
     return intern<Ident>(identTab, text);
 }
 

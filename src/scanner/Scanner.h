@@ -9,6 +9,7 @@
 #include "lexemes/Buffer.h"
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
+#include "scanner/FixedWords.h"
 #include "scanner/HashMapLex.h"
 #include "scanner/ScanTrail.h"
 #include "scanner/SourceReader.h"
@@ -38,6 +39,9 @@ class Scanner {
     HashMapLex stringTab{32};
     HashMapLex keywordTab{64};
     HashMapLex delimTab{64};
+    // The same lexemes as the two tables above, found faster; filled once they are complete.
+    FixedWords keywords;
+    FixedWords delims;
 
     void pop();
     void deferPop();
