@@ -5,11 +5,11 @@
 #include "runtime/RuntimeMessages.h"
 
 Ident::Ident(const Buffer& b)
-    : Lex(IDENT), name(std::make_unique<const std::string>(b.text())), declared(false), lvalue(true) {}
+    : Lex(IDENT), texts(std::make_unique<Texts>(Texts{b.text(), {}})), declared(false), lvalue(true) {}
 
 Ident::Ident(std::string s)
     : Lex(IDENT),
-      valueString(s.empty() ? nullptr : std::make_unique<std::string>(std::move(s))),
+      texts(s.empty() ? nullptr : std::make_unique<Texts>(Texts{{}, std::move(s)})),
       declared(true),
       lvalue(false) {
     num.assigned = true;
