@@ -189,6 +189,10 @@ void assignText(void* variable, const void* text, std::int32_t movable) {
     var.markAssigned();
 }
 
+void appendText(void* variable, const void* text) {
+    static_cast<Ident*>(variable)->stringSlot().append(*static_cast<const std::string*>(text));
+}
+
 void failUnassigned(void* run, void* variable) {
     guarded(run, [&](RunContext&) { static_cast<Ident*>(variable)->throwUnassigned(); });
 }
@@ -197,8 +201,8 @@ void failDivision(void* run) {
     guarded(run, [&](RunContext&) { throw rtmsg::divisionByZero(); });
 }
 
-constexpr PolizNativeHooks kHooks = {writeInt, writeReal,  writeText,      read,        join,
-                                     compare,  assignText, failUnassigned, failDivision};
+constexpr PolizNativeHooks kHooks = {writeInt, writeReal,  writeText,  read,           join,
+                                     compare,  assignText, appendText, failUnassigned, failDivision};
 
 std::uint8_t nativeType(ValueType type) {
     switch (type) {

@@ -94,6 +94,17 @@ void Compiler::arithmetic(Operation op) {
     if (t1 == PN_TYPE_STRING) {
         Value* right = textOf(op1);
         Value* left = textOf(op2);
+        // `s = s + t`: t goes onto the end of s where it stands, instead of into a copy of s that
+        // then replaces it; s itself is the value "=" assigns next, to itself.
+        const bool appendsToItself =
+            at + 1 < count && items[at + 1].kind == PN_OPERATOR &&
+            items[at + 1].operation == static_cast<std::uint8_t>(Operation::ASSIGN) &&
+            op2.kind == Entry::Kind::VAR && !stack.empty() && stack.back().sameAs(op2);
+        if (appendsToItself) {
+            call(program.hooks.appendText, b.getVoidTy(), {pointerTo(op2.var->variable), right});
+            push(op2);
+            return;
+        }
         const auto depth = static_cast<std::int32_t>(stack.size());
         Entry joined{Entry::Kind::TEXT,
                      call(program.hooks.join, ptr(),
@@ -203,8 +214,10 @@ void Compiler::assign() {
     } else if (tv == PN_TYPE_STRING) {
         Value* text = textOf(op1);
         const bool movable = op1.kind == Entry::Kind::TEXT && op1.owned;
-        call(program.hooks.assignText, b.getVoidTy(),
-             {pointerTo(target.var->variable), text, b.getInt32(movable ? 1 : 0)});
+        // A string assigned to itself (as after an append) has nothing to copy.
+        if (!op1.sameAs(target))
+            call(program.hooks.assignText, b.getVoidTy(),
+                 {pointerTo(target.var->variable), text, b.getInt32(movable ? 1 : 0)});
     } else {
         unsupported("operands that match no form of \"=\"");
     }

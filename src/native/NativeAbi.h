@@ -51,6 +51,8 @@ struct PolizNativeHooks {
     int32_t (*compare)(const void* left, const void* right);
     // Assigns a string; `movable`: the text is a buffer whose content may be taken.
     void (*assignText)(void* variable, const void* text, int32_t movable);
+    // Appends a string to a string variable's own (`s = s + t`, which then assigns s to itself).
+    void (*appendText)(void* variable, const void* text);
     void (*failUnassigned)(void* run, void* variable);
     void (*failDivision)(void* run);
 };
