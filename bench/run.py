@@ -410,6 +410,7 @@ def translation_check(args, tools, work):
     print("Translation: a generated program that does almost nothing at run time")
     rows, problems = [], []
     per_mb = {}
+    bytes_per_byte = {}
     for lines in sizes:
         folder = os.path.join(work, "translate-%d" % lines)
         ppp, lua, py = gen_translation.write(lines, folder)
@@ -431,6 +432,8 @@ def translation_check(args, tools, work):
             row["python3 compile()"] = (m, py)
         for key, (m, path) in row.items():
             mb = os.path.getsize(path) / 1e6
+            if key == OURS and not m.failure:
+                bytes_per_byte[lines] = m.peak_kb * 1024 / os.path.getsize(path)
             if m.failure:
                 problems.append("translation %d lines: %s: %s" % (lines, key, m.failure))
                 rows.append([key, lines, "%.2f" % mb, "FAIL", "-", "-"])
@@ -448,6 +451,11 @@ def translation_check(args, tools, work):
         ratio = ours[-1] / luac[-1]
         print("  ours per MB over luac5.4 -p per MB: %.2f (target: at most 2; %s)"
               % (ratio, "met" if ratio <= 2.0 else "NOT met"))
+    if bytes_per_byte:
+        # The peak's bytes over the source's bytes, each counted in bytes.
+        print("  ours peak memory per source byte: %s (target: at most 10; %s)"
+              % (", ".join("%.1f at %d lines" % (b, n) for n, b in sorted(bytes_per_byte.items())),
+                 "met" if max(bytes_per_byte.values()) <= 10.0 else "NOT met"))
     return problems
 
 
