@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 #include <functional>
+#include <new>
 
 #include "lexemes/Label.h"
 #include "poliz/Poliz.h"
@@ -29,8 +30,9 @@ UnitLayout::UnitLayout(const Poliz& poliz, std::deque<NumCell>& cells, bool coun
       n(poliz.size()),
       temps(temporariesOf(poliz)),
       compiler(cells, temps.shared),
-      placed(starts.size(), -1),
+      placed(static_cast<std::int32_t*>(std::calloc(starts.size() + 1, sizeof(std::int32_t)))),
       compiled(starts.size()) {
+    if (!placed) throw std::bad_alloc();
     for (const auto& [marker, to] : poliz.facts().inSequenceLeads()) {
         // The translator records a lead only from a marker of its own to an address of the
         // program.
@@ -96,7 +98,7 @@ void UnitLayout::layOutAll(std::vector<Instr>& code) {
     code.reserve(static_cast<std::size_t>(n) / 2 + 16);
     for (std::size_t u = 0; u < starts.size(); ++u) {
         const auto start = static_cast<std::int32_t>(code.size());
-        placed[u] = start;
+        placed[u] = start + 1;
         if (decodeUnit(u, compiler.code().max_size())) {
             code.resize(code.size() + compiler.code().size());
             placeCells(code.data(), start, endOf(u));
@@ -112,7 +114,7 @@ void UnitLayout::layOutAll(std::vector<Instr>& code) {
 std::size_t UnitLayout::layOutUnit(std::size_t u, Instr* code, std::int32_t at) {
     const std::int32_t first = starts[u];
     const std::int32_t end = endOf(u);
-    placed[u] = at;
+    placed[u] = at + 1;
     if (decodeUnit(u, static_cast<std::size_t>(end - first))) {
         placeCells(code, at, end);
         return compiler.code().size();
@@ -165,8 +167,8 @@ std::int32_t UnitLayout::resolve(std::int32_t p) const {
 std::int32_t UnitLayout::instructionOf(std::int32_t item) const {
     if (item >= n) return halt;
     const std::size_t u = unitOf(item);
-    if (placed[u] < 0) return item;
-    return placed[u] + (compiled[u] ? 0 : item - starts[u]);
+    if (placed[u] == 0) return item;
+    return placed[u] - 1 + (compiled[u] ? 0 : item - starts[u]);
 }
 
 void UnitLayout::link(Instr& ins, Instr* code) const {

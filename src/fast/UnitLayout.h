@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -49,8 +51,14 @@ private:
     const std::int32_t n;
     decoding::Temporaries temps;
     CellCompiler compiler;
-    std::vector<Instr> unit;           // the unit being laid out, decoded plain, then HALT
-    std::vector<std::int32_t> placed;  // per unit: its first instruction, or -1 until laid out
+    std::vector<Instr> unit;  // the unit being laid out, decoded plain, then HALT
+    // Per unit: one past its first instruction, or 0 until laid out. In memory from calloc,
+    // whose pages stay free until written: a run lays out few units, and a program's every
+    // unit would cost 4 bytes at the run's peak.
+    struct FreeMemory {
+        void operator()(std::int32_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::int32_t[], FreeMemory> placed;
     std::vector<bool> compiled;
     std::int32_t halt = 0;
     // The markers where control that arrives in sequence may go on elsewhere, sorted.
