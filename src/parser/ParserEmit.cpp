@@ -56,7 +56,7 @@ void Parser::emitUnitEnd(Operation op, SourcePosition at) {
     startUnit();
 }
 
-void Parser::patch(int hole, int marker) { poliz->replace(hole, poliz->store().make<Label>(marker)); }
+void Parser::patch(int hole, int marker) { (*poliz)[hole] = poliz->store().make<Label>(marker); }
 
 int Parser::patchToHere(int hole) {
     const int marker = emitMarker();

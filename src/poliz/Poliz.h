@@ -78,8 +78,20 @@ public:
         const auto k = static_cast<std::size_t>(address);
         return k < positions.size() ? positions[k] : SourcePosition{};
     }
-    // Puts another lexeme at an address that push returned; used to patch placeholders.
-    void replace(int address, Lex* item) { code[static_cast<std::size_t>(address)] = numberOf(item); }
+    // The writable slot at an address that push returned; used to patch placeholders
+    // (`poliz[hole] = label`). The slot holds a number, so it is written through this.
+    class Slot {
+        Poliz& poliz;
+        std::uint32_t& number;
+
+    public:
+        Slot(Poliz& poliz, std::uint32_t& number) : poliz(poliz), number(number) {}
+        Slot& operator=(Lex* item) {
+            number = poliz.numberOf(item);
+            return *this;
+        }
+    };
+    Slot operator[](int address) { return Slot(*this, code[static_cast<std::size_t>(address)]); }
     Lex* at(int address) const { return lexemesOfItems[code[static_cast<std::size_t>(address)]]; }
     int size() const { return static_cast<int>(code.size()); }
     // Calls visit(address, lexeme) for each item whose lexeme `select` chooses, in the order of

@@ -64,7 +64,7 @@ public:
     int mark() { return emit({"empty"}); }
     // Records, as the translator does, that a unit of code starts at the next item.
     void unit() { poliz.facts().startUnit(poliz.size()); }
-    void patch(int placeholder, int marker) { poliz.replace(placeholder, label(marker)); }
+    void patch(int placeholder, int marker) { poliz[placeholder] = label(marker); }
 
     // `T items "="` followed by `1 write`: the translation of write(expression).
     void writeExpr(const char* type, std::initializer_list<Item> items) {

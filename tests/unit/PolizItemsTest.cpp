@@ -30,13 +30,13 @@ TEST(PolizItems, ReplacingChangesOnlyThatAddress) {
     poliz.push(&empty);
     poliz.push(&jump);
     poliz.push(&empty);
-    poliz.replace(0, &to);
+    poliz[0] = &to;
     poliz.push(&to);
     EXPECT_EQ(poliz.at(0), &to);
     EXPECT_EQ(poliz.at(1), &jump);
     EXPECT_EQ(poliz.at(2), &empty);
     EXPECT_EQ(poliz.at(3), &to);
-    poliz.replace(3, &jump);
+    poliz[3] = &jump;
     EXPECT_EQ(poliz.at(3), &jump);
     EXPECT_EQ(poliz.at(0), &to);
 }

@@ -35,7 +35,7 @@ struct Jumps {
 
 TEST(UnitLabels, LabelsToOneMarkerAndToTheirOwnUnitKeep) {
     Jumps j;
-    j.hp.poliz.replace(7, j.hp.label(10));
+    j.hp.poliz[7] = j.hp.label(10);
     EXPECT_TRUE(labelsKeepToUnits(j.hp.poliz));
 }
 
@@ -43,25 +43,25 @@ TEST(UnitLabels, ALabelToAnotherWordAfterAMarkerBreaks) {
     Jumps j;
     // 9 is the "0" before the chain end: a number, not a marker.
     EXPECT_FALSE(labelsKeepToUnits(j.hp.poliz));
-    j.hp.poliz.replace(7, j.hp.label(8));  // "jumpfalse"
+    j.hp.poliz[7] = j.hp.label(8);  // "jumpfalse"
     EXPECT_FALSE(labelsKeepToUnits(j.hp.poliz));
-    j.hp.poliz.replace(7, j.hp.label(10));
+    j.hp.poliz[7] = j.hp.label(10);
     EXPECT_TRUE(labelsKeepToUnits(j.hp.poliz));
 }
 
 TEST(UnitLabels, ALabelIntoAnotherUnitsMiddleBreaks) {
     Jumps j;
-    j.hp.poliz.replace(7, j.hp.label(10));
-    j.hp.poliz.replace(2, j.hp.label(10));  // the same marker lexeme, inside another unit
+    j.hp.poliz[7] = j.hp.label(10);
+    j.hp.poliz[2] = j.hp.label(10);  // the same marker lexeme, inside another unit
     EXPECT_FALSE(labelsKeepToUnits(j.hp.poliz));
 }
 
 TEST(UnitLabels, ALabelOutsideTheProgramBreaks) {
     for (int outside : {-1, 13}) {
         Jumps j;
-        j.hp.poliz.replace(7, j.hp.label(10));
+        j.hp.poliz[7] = j.hp.label(10);
         ASSERT_EQ(j.hp.poliz.size(), 13);
-        j.hp.poliz.replace(2, j.hp.label(outside));
+        j.hp.poliz[2] = j.hp.label(outside);
         EXPECT_FALSE(labelsKeepToUnits(j.hp.poliz)) << outside;
     }
 }
