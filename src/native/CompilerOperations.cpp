@@ -3,6 +3,8 @@
 // that the same variable is named when one is unassigned.
 #include "native/ProgramCompilerState.h"
 
+#include <cassert>
+
 namespace native {
 namespace compiler {
 
@@ -96,8 +98,9 @@ void Compiler::arithmetic(Operation op) {
         Value* left = textOf(op2);
         // `s = s + t`: t goes onto the end of s where it stands, instead of into a copy of s that
         // then replaces it; s itself is the value "=" assigns next, to itself.
+        assert(at + 1 < count);  // a value goes on at least to its temporary's "="
         const bool appendsToItself =
-            at + 1 < count && items[at + 1].kind == PN_OPERATOR &&
+            items[at + 1].kind == PN_OPERATOR &&
             items[at + 1].operation == static_cast<std::uint8_t>(Operation::ASSIGN) &&
             op2.kind == Entry::Kind::VAR && !stack.empty() && stack.back().sameAs(op2);
         if (appendsToItself) {
