@@ -26,16 +26,15 @@ std::span<const char* const> languageKeywords() { return kKeywordWords; }
 
 Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
     : source(fileName), unlisted(unlisted), trail(given != nullptr ? *given : ownTrail) {
-    for (const char* word : kDelimWords) delimTab.tryToAdd(new Delim(word));
-    for (const char* word : kKeywordWords) keywordTab.tryToAdd(new Keyword(word));
+    // Each word once, so that every lexeme indexed is the one its table keeps.
+    for (const char* word : kDelimWords) delims.add(static_cast<Word*>(delimTab.tryToAdd(new Delim(word))));
+    for (const char* word : kKeywordWords)
+        keywords.add(static_cast<Word*>(keywordTab.tryToAdd(new Keyword(word))));
     for (const VocabularyWord& entry : kVocabulary) {
         const std::string word(entry.word);
-        if (findDelim(word) == nullptr && findKeyword(word) == nullptr) delimTab.tryToAdd(new Delim(word));
+        if (findDelim(word) == nullptr && findKeyword(word) == nullptr)
+            delims.add(static_cast<Word*>(delimTab.tryToAdd(new Delim(word))));
     }
-    for (const char* word : kKeywordWords) keywords.add(static_cast<Word*>(findKeyword(word)));
-    for (const char* word : kDelimWords) delims.add(static_cast<Word*>(findDelim(word)));
-    for (const VocabularyWord& entry : kVocabulary)
-        if (Lex* delim = findDelim(std::string(entry.word))) delims.add(static_cast<Word*>(delim));
     openBrace = findDelim("{");
     closeBrace = findDelim("}");
     if (trail.keepText) source.keepText();
