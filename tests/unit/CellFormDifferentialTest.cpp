@@ -393,6 +393,34 @@ TEST(CellFormsByHand, ChainsOfOtherShapesRunItemByItem) {
         }
 }
 
+// "dup" label "jump": the shape of an "and" chain but for its jump, which is unconditional, so
+// it is no chain: both copies of the value reach the end, where "=" finds no variable.
+HandPoliz::Outcome runDupThenJump(Engine engine, int value) {
+    HandPoliz p(engine);
+    Ident* x = p.var("x", "int");
+    p.unit();
+    p.emit({p.temp("int"), x, p.n(value), "dup"});
+    const int hole = p.mark();
+    p.emit({"jump", p.n(5), "and"});
+    p.patch(hole, p.mark());
+    p.emit({"=", "=", "backspace"});
+    p.unit();
+    p.emit({x, p.n(1), "write"});
+    return p.run();
+}
+
+TEST(CellFormsByHand, ADupBeforeAnUnconditionalJumpIsNoChain) {
+    for (const int value : {0, 4}) {
+        const HandPoliz::Outcome reference = runDupThenJump(Engine::REFERENCE, value);
+        EXPECT_EQ(reference.error, "'=' at address 9 needs a variable as its target!") << value;
+        for (Engine engine : {Engine::FAST, Engine::FAST_PLAIN}) {
+            const HandPoliz::Outcome fast = runDupThenJump(engine, value);
+            EXPECT_EQ(fast.out, reference.out) << value << nameOf(engine);
+            EXPECT_EQ(fast.error, reference.error) << value << nameOf(engine);
+        }
+    }
+}
+
 // A record may put a named variable where the translator only ever puts an expression's
 // temporary: the condition must still store into it, whether its operands are strings (a fused
 // condition) or numbers (a compiled one).
