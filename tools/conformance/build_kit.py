@@ -7,16 +7,21 @@ Usage: build_kit.py --poliz POLIZ --poliz-show POLIZ_SHOW --out DIR [--tar FILE]
 
 The kit holds every golden program of tests/programs and tests/regressions by area, with its
 input and expected streams and status (each run again on POLIZ here: a golden file that poliz
-no longer matches stops the build), the plain POLIZ listing of every program that translates,
-with each item's source line, and N generated programs with poliz's results on them.
+no longer matches stops the build), the programs of tests/explain that end in a lexical, syntax
+or semantic error (with what poliz itself writes for them), the plain POLIZ listing of every
+program that translates, with each item's source line, poliz's time on every program (from
+which the runner derives its time limits), and N generated programs with poliz's results on them.
 """
 import argparse
+import datetime
+import hashlib
 import json
 import os
 import shutil
 import subprocess
 import sys
 import tarfile
+import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source folders imported from
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -33,11 +38,21 @@ from run_programs import golden_programs  # noqa: E402
 STATUS_AREAS = {"lexical": (1, "lexical"), "syntax": (2, "syntax"), "semantic": (3, "semantic"),
                 "runtime": (4, "runtime-errors"), "ok": (0, "programs")}
 GOLDEN_ROOTS = (("tests/programs", ""), ("tests/regressions", "regressions/"))
+# The explain examples of these folders end in an error that poliz reports; the kit takes their
+# programs with poliz's own message and status (the examples' golden files hold --explain's).
+EXPLAIN_ROOT, EXPLAIN_AREAS = "tests/explain", ("lexical", "syntax", "semantic")
 
 
 def run(command, cwd, stdin=b""):
     done = subprocess.run(command, cwd=cwd, input=stdin, capture_output=True, timeout=120)
     return done.returncode, done.stdout, done.stderr
+
+
+def timed_run(command, cwd, stdin=b""):
+    """run()'s result and its time in seconds, rounded up to the millisecond."""
+    started = time.monotonic()
+    result = run(command, cwd, stdin)
+    return result, max(0.001, round(time.monotonic() - started + 0.0005, 3))
 
 
 def read(path):
@@ -97,18 +112,60 @@ def add_golden_programs(args, kit):
             if os.path.exists(base + ".args"):
                 entry["args"] = read(base + ".args").decode().split()
             folder, file = os.path.split(target + ".ppp")
-            got = run([args.poliz, *entry.get("args", []), file], folder, read(base + ".in"))
+            got, entry["time"] = timed_run([args.poliz, *entry.get("args", []), file], folder, read(base + ".in"))
             if got != (status, read(base + ".out"), read(base + ".err")):
                 raise SystemExit(f"{program}: poliz no longer gives its golden results; the kit is not built")
             if b"compiled successfully" in got[1]:
                 entry["poliz"] = plain_items(args.poliz_show, folder, file)
             entries.append(entry)
+    return entries
+
+
+def add_explain_programs(args, kit, entries):
+    """The explain examples that end in an error, but those whose source the kit holds already."""
+    sources = {read(os.path.join(kit, "programs", *e["name"].split("/")) + ".ppp") for e in entries}
+    added = []
+    for area in EXPLAIN_AREAS:
+        root = os.path.join(SOURCE, EXPLAIN_ROOT, area)
+        for program, _ in golden_programs(root)[0]:
+            source = read(program)
+            if source in sources:
+                continue
+            sources.add(source)
+            name = "/".join([area, "explain"] + os.path.relpath(program[:-len(".ppp")], root).split(os.sep))
+            target = os.path.join(kit, "programs", *name.split("/"))
+            write(target + ".ppp", source)
+            folder, file = os.path.split(target + ".ppp")
+            (status, out, err), seconds = timed_run([args.poliz, file], folder)
+            if status != STATUS_AREAS[area][0]:
+                raise SystemExit(f"{program}: poliz ends it with status {status}, not the {area} error's")
+            for suffix, data in ((".out", out), (".err", err)):
+                if data:
+                    write(target + suffix, data)
+            added.append({"name": name, "area": area, "status": status, "time": seconds})
+    return added
+
+
+def fingerprint(kit, entries):
+    """A digest of every program and its expected results: two kits grade alike when it is the same."""
+    digest = hashlib.sha256()
+    for entry in sorted(entries, key=lambda e: e["name"]):
+        digest.update(json.dumps([entry["name"], entry["status"], entry.get("args", [])]).encode())
+        for suffix in (".ppp", ".in", ".out", ".err"):
+            data = read(os.path.join(kit, "programs", *entry["name"].split("/")) + suffix)
+            digest.update(len(data).to_bytes(8, "big") + data)
+    return digest.hexdigest()[:12]
+
+
+def write_catalogue(kit, entries):
     if len({e["name"] for e in entries}) != len(entries):
         raise SystemExit("two golden programs would have the same name in the kit")
     order = {area: i for i, area in enumerate(AREAS)}
     entries.sort(key=lambda e: (order[e["area"]], e["name"]))
-    write(os.path.join(kit, "programs", "catalogue.json"), json.dumps({"programs": entries}, indent=1).encode())
-    return len(entries)
+    version = f"{fingerprint(kit, entries)} ({datetime.date.today().isoformat()})"
+    write(os.path.join(kit, "programs", "catalogue.json"),
+          json.dumps({"version": version, "programs": entries}, indent=1).encode())
+    return version
 
 
 def add_generated_programs(args, kit):
@@ -116,18 +173,19 @@ def add_generated_programs(args, kit):
     folder = os.path.join(kit, "fuzz")
     os.makedirs(folder, exist_ok=True)
     maker = progen.ProgramMaker(progen.Knobs())
-    statuses = {}
+    statuses, times = {}, {}
     for seed in range(1, args.fuzz_seeds + 1):
         program = maker.make(seed)
         base = os.path.join(folder, program.name)
         write(base + ".ppp", program.source.encode())
         write(base + ".in", program.input.encode())
-        status, out, err = run([args.poliz, program.name + ".ppp"], folder, program.input.encode())
+        (status, out, err), times[str(seed)] = timed_run([args.poliz, program.name + ".ppp"], folder,
+                                                         program.input.encode())
         write(base + ".out", out)
         write(base + ".err", err)
         statuses[str(seed)] = status
-    write(os.path.join(folder, "catalogue.json"),
-          json.dumps({"first": 1, "count": args.fuzz_seeds, "statuses": statuses}, indent=1).encode())
+    write(os.path.join(folder, "catalogue.json"), json.dumps(
+        {"first": 1, "count": args.fuzz_seeds, "statuses": statuses, "times": times}, indent=1).encode())
 
 
 def copy_tools(kit):
@@ -155,12 +213,14 @@ def main(argv):
     shutil.rmtree(kit, ignore_errors=True)
     os.makedirs(kit)
     copy_tools(kit)
-    count = add_golden_programs(args, kit)
+    entries = add_golden_programs(args, kit)
+    entries += add_explain_programs(args, kit, entries)
+    version = write_catalogue(kit, entries)
     add_generated_programs(args, kit)
     if args.tar:
         with tarfile.open(args.tar, "w:gz") as tar:
             tar.add(kit, arcname=os.path.basename(kit))
-    print(f"conformance kit: {kit} ({count} programs, {args.fuzz_seeds} generated)"
+    print(f"conformance kit {version}: {kit} ({len(entries)} programs, {args.fuzz_seeds} generated)"
           + (f", packed as {args.tar}" if args.tar else ""))
     return 0
 
