@@ -5,6 +5,7 @@
 Usage: post_processed.py FAULT COMMAND... FILE
 
 FAULT is one of
+  none           no fault: poliz behind a wrapper
   respelled      standard error says "expected" where poliz says "expexted"
   status         a runtime error exits with status 1 instead of 4
   decimal-comma  every number with a fractional part on standard output is written with a
@@ -15,6 +16,7 @@ import subprocess
 import sys
 
 FAULTS = {
+    "none": lambda out, err, status: (out, err, status),
     "respelled": lambda out, err, status: (out, err.replace(b"expexted", b"expected"), status),
     "status": lambda out, err, status: (out, err, 1 if status == 4 else status),
     "decimal-comma": lambda out, err, status: (re.sub(rb"(\d)\.(\d)", rb"\1,\2", out), err, status),

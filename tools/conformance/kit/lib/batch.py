@@ -1,62 +1,71 @@
-"""`run --batch FILE`: grades many implementations at once. Each line of FILE is `NAME COMMAND`
-(blank lines and lines starting with # are skipped); the result is one table, grades.csv and
-grades.html in the --out folder, with each implementation's passes per area and a link to its
-own report of failures (NAME.html)."""
-import csv
-import html
+"""`run --batch FILE`: grades a class. Each line of FILE is `NAME COMMAND` (blank lines and lines
+starting with # are skipped). The --out folder gets the class summary (grades.csv, grades.html)
+and, in reports/, each student's own report (NAME.html) and autograding JSON (NAME.json), so
+that no student's name can stand for the summary's files."""
 import os
 import re
 
 import catalogue
-import golden
+import class_report
 import process
 import reports
+import student_report
+from session import Session, progress_line
+
+NAME = re.compile(r"\w[\w.-]*")
 
 
-def implementations(path):
-    found = []
-    with open(path, encoding="utf-8") as f:
-        for number, line in enumerate(f, 1):
-            line = line.strip()
-            if not line or line.startswith("#"):
-                continue
-            parts = line.split(None, 1)
-            if len(parts) != 2:
-                catalogue.usage_error(f"{path}:{number}: expected 'NAME COMMAND'")
-            if not re.fullmatch(r"[A-Za-z0-9_.-]+", parts[0]) or parts[0] in [n for n, _ in found]:
-                catalogue.usage_error(f"{path}:{number}: a name of letters, digits, '_', '.' and '-', "
-                                      f"used once: {parts[0]}")
-            found.append((parts[0], parts[1]))
+def students(path):
+    """[(name, command)] of the class file; a name used twice (in any case: some file systems do
+    not tell Ada from ada) stops the grading before anything runs."""
+    found, seen = [], {}
+    for number, line in enumerate(catalogue.lines_of_file(path, "--batch"), 1):
+        line = line.strip()
+        if not line or line.startswith("#"):
+            continue
+        parts = line.split(None, 1)
+        if len(parts) != 2:
+            catalogue.usage_error(f"{path}:{number}: expected 'NAME COMMAND'")
+        name = parts[0]
+        if not NAME.fullmatch(name):
+            catalogue.usage_error(f"{path}:{number}: the name '{name}' may hold only letters, digits, '_', '.' "
+                                  "and '-', and starts with a letter, digit or '_'")
+        if name.casefold() in seen:
+            first_name, first_line = seen[name.casefold()]
+            catalogue.usage_error(f"{path}:{number}: two students are called '{name}' (the first, '{first_name}', "
+                                  f"on line {first_line}): give each a name of their own, such as '{name}2'")
+        seen[name.casefold()] = (name, number)
+        found.append((name, parts[1]))
+    if not found:
+        catalogue.usage_error(f"{path}: no 'NAME COMMAND' line")
     return found
 
 
 def main(args):
-    cases = catalogue.load(areas=catalogue.parse_areas(args.filter))
-    areas = [a for a in catalogue.AREAS if any(c.area == a for c in cases)]
+    class_list = students(args.batch)
+    session = Session(args)
     out = args.out or "grades"
-    os.makedirs(out, exist_ok=True)
+    folder = os.path.join(out, "reports")
+    os.makedirs(folder, exist_ok=True)
     rows = []
-    for name, command in implementations(args.batch):
-        outcomes = golden.check(process.command_words(command), cases, args.jobs, args.timeout)
-        reports.html_report(outcomes, command, os.path.join(out, name + ".html"))
-        counts = reports.per_area(outcomes)
-        passed = sum(1 for o in outcomes if o.passed)
-        rows.append((name, [counts.get(a, (0, 0))[0] for a in areas], passed, len(outcomes) - passed))
-        print(f"{name}: {passed} passed, {len(outcomes) - passed} failed")
-    totals = [sum(1 for c in cases if c.area == a) for a in areas]
-    with open(os.path.join(out, "grades.csv"), "w", encoding="utf-8", newline="") as f:
-        table = csv.writer(f)
-        table.writerow(["name"] + [f"{a} (of {t})" for a, t in zip(areas, totals)] + ["passed", "failed", "report"])
-        for name, per_area, passed, failed in rows:
-            table.writerow([name] + per_area + [passed, failed, name + ".html"])
-    head = "".join(f"<th>{a}<br>(of {t})</th>" for a, t in zip(areas, totals))
-    body = "".join(
-        f"<tr><td><a href=\"{html.escape(name)}.html\">{html.escape(name)}</a></td>"
-        + "".join(f"<td>{n}</td>" for n in per_area)
-        + f"<td class=\"pass\">{passed}</td><td class=\"fail\">{failed}</td></tr>\n"
-        for name, per_area, passed, failed in rows)
-    with open(os.path.join(out, "grades.html"), "w", encoding="utf-8") as f:
-        f.write(reports.page("Conformance grades", f"<table>\n<tr><th>name</th>{head}<th>passed</th>"
-                                                   f"<th>failed</th></tr>\n{body}</table>\n"))
-    print(f"wrote {os.path.join(out, 'grades.csv')} and {os.path.join(out, 'grades.html')}")
+    for index, (name, command) in enumerate(class_list, 1):
+        words = process.command_words(command)
+        done = [0]
+
+        def show(outcome):
+            done[0] += 1
+            progress_line(f"grading {index} of {len(class_list)}: {name}, {done[0]} of {len(session.cases)} programs")
+
+        outcomes = session.check(words, show)
+        scrub = session.scrubber(words)
+        student_report.write(os.path.join(folder, name + ".html"), name, outcomes, session, scrub)
+        reports.autograder(outcomes, session.grading, os.path.join(folder, name + ".json"), scrub)
+        rows.append(class_report.Row(name, outcomes, session, f"reports/{name}.html"))
+        row = rows[-1]
+        progress_line("")
+        print(f"{name}: {row.passed} passed, {row.failed} failed" + (f", {row.not_run} not run" if row.not_run else "")
+              + f"; {row.score.text()}" + (f" ({row.stopped})" if row.stopped else ""))
+    class_report.write(out, rows, session, os.path.basename(args.batch))
+    print(f"wrote {os.path.join(out, 'grades.html')}, {os.path.join(out, 'grades.csv')} and a report per student "
+          f"in {folder}")
     return 0

@@ -16,10 +16,10 @@ from reducer import Reducer
 
 
 class Generated:
-    """One generated program, its input and poliz's result on it."""
+    """One generated program, its input, poliz's result on it and the seconds it took."""
 
-    def __init__(self, name, source, stdin, expected):
-        self.name, self.source, self.stdin, self.expected = name, source, stdin, expected
+    def __init__(self, name, source, stdin, expected, seconds):
+        self.name, self.source, self.stdin, self.expected, self.seconds = name, source, stdin, expected, seconds
 
 
 def stored_programs():
@@ -41,15 +41,16 @@ def generated(seed, reference, folder, stored, scratch):
         base = os.path.join(folder, f"prog-{seed}")
         source, stdin, out, err = (_read(base + suffix) for suffix in (".ppp", ".in", ".out", ".err"))
         return Generated(f"prog-{seed}", source.decode("latin-1"), stdin,
-                         process.Result(out, err, stored["statuses"][str(seed)]))
+                         process.Result(out, err, stored["statuses"][str(seed)]), stored.get("times", {}).get(str(seed)))
     program = progen.ProgramMaker(progen.Knobs()).make(seed)
     path = os.path.join(scratch, program.name + ".ppp")
     with open(path, "w", encoding="utf-8", newline="") as f:
         f.write(program.source)
     stdin = program.input.encode("utf-8")
+    expected = process.run(reference, path, stdin)
     # Sources are kept as Latin-1 text, one character per byte, as the stored ones are read.
-    return Generated(program.name, program.source.encode("utf-8").decode("latin-1"), stdin,
-                     process.run(reference, path, stdin))
+    return Generated(program.name, program.source.encode("utf-8").decode("latin-1"), stdin, expected,
+                     expected.elapsed)
 
 
 def save(out, program, source, expected, actual):
@@ -75,15 +76,16 @@ def show(source, program, expected, actual):
             print(golden.unified_diff(stream, a, b), end="")
 
 
-def report(args, reference, words, scratch, out, seed, program, actual):
+def report(args, reference, words, scratch, out, seed, program, actual, limit):
     """The first difference: reduced when there is a reference, saved, shown; returns 1."""
     print(f"FAIL seed {seed}: {program.name} runs differently")
+    sys.stdout.flush()
     source, expected = program.source, program.expected
     if reference is None:
         print("(not reduced: reducing runs every smaller program on poliz too; give --reference CMD)")
     else:
         # The reducer measures its time limits on the program as generated, in `scratch`.
-        reducer = Reducer(reference, words, program.stdin, scratch, program.name, args.timeout)
+        reducer = Reducer(reference, words, program.stdin, scratch, program.name, limit)
         source = reducer.reduce(program.source, Reducer.difference(expected, actual))
         expected, actual = reducer.results(source)
         print(f"reduced from {program.source.count(chr(10))} to {source.count(chr(10))} lines "
@@ -111,7 +113,8 @@ def main(args):
         path = os.path.join(scratch, program.name + ".ppp")
         with open(path, "w", encoding="latin-1", newline="") as f:
             f.write(program.source)
-        return seed, program, process.run(words, path, program.stdin, args.timeout)
+        limit = process.time_limit(program.seconds, args.timeout)
+        return seed, program, process.run(words, path, program.stdin, limit), limit
 
     # Programs run `jobs` at a time, in batches, so that the first difference is found by seed
     # order and nothing much is left running when it is.
@@ -120,9 +123,12 @@ def main(args):
     try:
         with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
             for first in range(0, len(seeds), batch):
-                for seed, program, actual in pool.map(attempt, seeds[first:first + batch]):
+                for seed, program, actual, limit in pool.map(attempt, seeds[first:first + batch]):
+                    if actual.start_error is not None:
+                        print(f"the implementation could not be started ({actual.start_error})")
+                        return 1
                     if actual.key() != program.expected.key():
-                        return report(args, reference, words, scratch, out, seed, program, actual)
+                        return report(args, reference, words, scratch, out, seed, program, actual, limit)
         print(f"{args.fuzz} passed, 0 failed")
         return 0
     finally:

@@ -1,23 +1,39 @@
-"""The reports of a checked implementation: the summary per area that ends the console output,
-JUnit XML for grading systems and a standalone HTML page. Used by `run` and batch grading."""
-import html
+"""The plain reports of a checked implementation: the closing lines of the console output, JUnit
+XML for CI, and the JSON that autograding platforms read. Used by `run` and batch grading; the
+HTML pages are student_report.py and class_report.py."""
+import json
 import xml.etree.ElementTree as ET
 
 from catalogue import AREAS
 
 
-def per_area(outcomes):
-    """{area: (passed, failed)} for the areas that had programs, in the kit's order."""
+def tally(outcomes):
+    """{area: [passed, failed, not run]} for the areas that had programs, in the kit's order."""
     counts = {}
     for outcome in outcomes:
-        passed, failed = counts.get(outcome.case.area, (0, 0))
-        counts[outcome.case.area] = (passed + 1, failed) if outcome.passed else (passed, failed + 1)
+        row = counts.setdefault(outcome.case.area, [0, 0, 0])
+        row[0 if outcome.passed else 2 if outcome.not_run is not None else 1] += 1
     return {area: counts[area] for area in AREAS if area in counts}
 
 
-def summary(outcomes):
-    """The closing lines: one per area, then `N passed, N failed` last."""
+def per_area(outcomes):
+    """{area: (passed, failed)}, programs not run counted as failed."""
+    return {area: (p, f + n) for area, (p, f, n) in tally(outcomes).items()}
+
+
+def not_run_reason(outcomes):
+    return next((o.not_run for o in outcomes if o.not_run is not None), None)
+
+
+def summary(outcomes, score=None):
+    """The closing lines: one per area, the programs not run and why, the points when graded,
+    then `N passed, N failed` last."""
     lines = [f"{area:15} {p} passed, {f} failed" for area, (p, f) in per_area(outcomes).items()]
+    skipped = sum(1 for o in outcomes if o.not_run is not None)
+    if skipped:
+        lines.append(f"{skipped} not run: {not_run_reason(outcomes)}")
+    if score is not None:
+        lines.append(score.text())
     passed = sum(1 for o in outcomes if o.passed)
     lines.append(f"{passed} passed, {len(outcomes) - passed} failed")
     return "\n".join(lines) + "\n"
@@ -28,64 +44,35 @@ def _xml_text(text):
     return "".join(c if c in "\t\n\r" or ord(c) >= 0x20 else f"\\x{ord(c):02x}" for c in text)
 
 
-def junit(outcomes, implementation, path):
-    """One testsuite per area, one testcase per program; a failure holds the diffs."""
-    suites = ET.Element("testsuites", name=_xml_text(implementation),
+def junit(outcomes, name, path, scrub=str):
+    """One testsuite per area, one testcase per program; a failure holds its reason and diffs."""
+    suites = ET.Element("testsuites", name=_xml_text(name),
                         tests=str(len(outcomes)), failures=str(sum(1 for o in outcomes if not o.passed)))
     for area, (passed, failed) in per_area(outcomes).items():
         suite = ET.SubElement(suites, "testsuite", name=area, tests=str(passed + failed), failures=str(failed))
         for outcome in (o for o in outcomes if o.case.area == area):
             case = ET.SubElement(suite, "testcase", classname=area, name=outcome.case.name)
             if not outcome.passed:
-                failure = ET.SubElement(case, "failure", type="mismatch",
-                                        message=_xml_text("; ".join(kind for kind, _ in outcome.problems) + " differ"))
-                failure.text = _xml_text(outcome.text())
+                failure = ET.SubElement(case, "failure", type="mismatch", message=_xml_text(scrub(outcome.reason)))
+                failure.text = _xml_text(scrub(outcome.text()))
     ET.ElementTree(suites).write(path, encoding="utf-8", xml_declaration=True)
 
 
-PAGE_STYLE = """body{font-family:sans-serif;margin:2em;color:#222}
-table{border-collapse:collapse}td,th{border:1px solid #bbb;padding:.25em .6em;text-align:left}
-.pass{color:#176117}.fail{color:#a11}pre{background:#f6f6f6;padding:.6em;overflow-x:auto}
-pre .add{color:#176117}pre .del{color:#a11}"""
+def _points(value):
+    return int(value) if value == int(value) else round(value, 2)
 
 
-def page(title, body):
-    return (f"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-            f"<title>{html.escape(title)}</title>\n<style>\n{PAGE_STYLE}\n</style>\n</head>\n<body>\n"
-            f"<h1>{html.escape(title)}</h1>\n{body}</body>\n</html>\n")
-
-
-def _diff_html(text):
-    lines = []
-    for line in text.splitlines():
-        kind = "add" if line.startswith("+") and not line.startswith("+++") else \
-               "del" if line.startswith("-") and not line.startswith("---") else ""
-        escaped = html.escape(line)
-        lines.append(f'<span class="{kind}">{escaped}</span>' if kind else escaped)
-    return "\n".join(lines)
-
-
-def anchor(name):
-    return "fail-" + "".join(c if c.isalnum() else "-" for c in name)
-
-
-def html_report(outcomes, implementation, path):
-    """A page with nothing to fetch: the summary per area, then every failure with its diffs."""
-    rows = "".join(f"<tr><td>{area}</td><td class=\"pass\">{p}</td><td class=\"fail\">{f}</td></tr>\n"
-                   for area, (p, f) in per_area(outcomes).items())
-    passed = sum(1 for o in outcomes if o.passed)
-    body = (f"<p>Implementation: <code>{html.escape(implementation)}</code></p>\n"
-            f"<p><strong>{passed} passed, {len(outcomes) - passed} failed</strong></p>\n"
-            f"<table>\n<tr><th>area</th><th>passed</th><th>failed</th></tr>\n{rows}</table>\n")
-    failures = [o for o in outcomes if not o.passed]
-    if failures:
-        body += "<h2>Failures</h2>\n<ul>\n" + "".join(
-            f"<li><a href=\"#{anchor(o.case.name)}\">{html.escape(o.case.name)}</a></li>\n" for o in failures) + "</ul>\n"
-    for o in failures:
-        body += (f"<h3 id=\"{anchor(o.case.name)}\">{html.escape(o.case.name)}</h3>\n"
-                 f"<p>exit status: expected {o.case.status}, actual {html.escape(o.result.status_text())}</p>\n")
-        for kind, text in o.problems:
-            if kind != "status":
-                body += f"<pre>{_diff_html(text)}</pre>\n"
+def autograder(outcomes, grading, path, scrub=str):
+    """The results as autograding platforms read them: a list of tests, each with its name,
+    score, maximum score and output, and the total score."""
+    tests = []
+    for outcome in outcomes:
+        weight = grading.weight(outcome.case)
+        tests.append({"name": outcome.case.name, "score": _points(weight if outcome.passed else 0),
+                      "max_score": _points(weight), "status": "passed" if outcome.passed else "failed",
+                      "output": "passed" if outcome.passed else scrub(outcome.text())})
+    score = grading.score(outcomes)
+    document = {"score": _points(score.points), "output": summary(outcomes, score), "tests": tests}
     with open(path, "w", encoding="utf-8") as f:
-        f.write(page(f"Conformance report: {implementation}", body))
+        json.dump(document, f, indent=1, ensure_ascii=False)
+        f.write("\n")
