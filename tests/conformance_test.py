@@ -8,9 +8,10 @@ programs  poliz passes every program, the explain examples' error programs with 
           way of failing has its one-line reason; commands that hang, crash, write too much or
           cannot be started stop early; --filter keeps to its areas; the JUnit XML, HTML and
           autograding JSON reports agree with the console
-fuzz      poliz passes the stored generated programs; the `and` fault is found, reduced to at
-          most 15 lines that poliz accepts and the broken machine still runs differently, and
-          saved with its input and both results
+fuzz      poliz passes the stored generated programs; the `and` fault is found, reduced with the
+          poliz found on PATH to at most 15 lines that poliz accepts and the broken machine still
+          runs differently, and saved with its input and both results; without a poliz it is
+          saved as generated
 poliz     poliz-show --plain passes the listing comparison; a listing that spells one operator
           differently fails at its first such item, named with its source line
 batch     a class of five with two exercises of the teacher's and a grading file, in one run:
@@ -178,10 +179,14 @@ def check_fuzz(kit, poliz, show):
     status, out, err = kit.run("--fuzz", "5", "--seed", "1000000", poliz)
     expect("seeds not stored need a reference", status != 0 and "--reference" in out + err, out + err)
 
-    findings = os.path.join(kit.tmp, "findings")
     broken = and_yields_right(poliz, show)
-    status, out, _ = kit.run("--fuzz", "30", "--reference", poliz, "--out", findings, broken)
+    unreduced = os.path.join(kit.tmp, "unreduced")
+    status, out, _ = kit.run("--fuzz", "10", "--out", unreduced, broken)
+    expect("without a poliz, the program is saved as generated", status == 1 and "(not reduced: " in out, out[-3000:])
+    findings = os.path.join(kit.tmp, "findings")
+    status, out, _ = kit.run("--fuzz", "10", "--out", findings, broken, path=kit.bin_with(poliz))
     expect("the `and` fault is found", status == 1 and out.endswith(" failed\n") and "FAIL seed" in out, out[-3000:])
+    expect("the poliz on PATH reduces it, and says so", "no --reference given: using the poliz at " in out, out[:1000])
     saved = sorted(os.listdir(findings)) if os.path.isdir(findings) else []
     program = next((os.path.join(findings, f) for f in saved if f.endswith(".ppp")), None)
     expect("saved with its input and both results",
@@ -191,7 +196,9 @@ def check_fuzz(kit, poliz, show):
         return
     with open(program, encoding="latin-1") as f:
         source = f.read()
-    expect("reduced to at most 15 lines", source.count("\n") <= 15, source)
+    with open(os.path.join(unreduced, os.path.basename(program)), encoding="latin-1") as f:
+        generated = f.read()
+    expect("reduced to at most 15 lines, from more", source.count("\n") <= 15 < generated.count("\n"), source)
     expect("the reduced program is printed", source.strip() in out, out[-3000:])
     expect("the reduced program still uses `and`", re.search(r"\band\b", source) is not None, source)
     with open(program[:-4] + ".in", "rb") as f:

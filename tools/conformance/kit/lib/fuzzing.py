@@ -82,7 +82,10 @@ def report(args, reference, words, scratch, out, seed, program, actual, limit):
     sys.stdout.flush()
     source, expected = program.source, program.expected
     if reference is None:
-        print("(not reduced: reducing runs every smaller program on poliz too; give --reference CMD)")
+        reference = catalogue.find_reference(None, "to reduce the program")
+    if reference is None:
+        print("(not reduced: reducing runs every smaller program on poliz too, and there is no poliz beside the "
+              "kit or on PATH; give --reference CMD)")
     else:
         # The reducer measures its time limits on the program as generated, in `scratch`.
         reducer = Reducer(reference, words, program.stdin, scratch, program.name, limit)
@@ -103,8 +106,10 @@ def main(args):
     folder, stored = stored_programs()
     last = stored["first"] + stored["count"] - 1
     if reference is None and (args.seed < stored["first"] or args.seed + args.fuzz - 1 > last):
-        catalogue.usage_error(f"the kit holds poliz's results for seeds {stored['first']} to {last} only; "
-                              "give --reference CMD (a poliz) for others")
+        reference = catalogue.find_reference(None, "to run the generated programs")
+        if reference is None:
+            catalogue.usage_error(f"the kit holds poliz's results for seeds {stored['first']} to {last} only; "
+                                  "give --reference CMD (a poliz) for others")
     out = args.out or "findings"
     scratch = tempfile.mkdtemp(prefix="conformance-")
 
