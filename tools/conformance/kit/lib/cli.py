@@ -69,6 +69,8 @@ def parse(argv):
     for value, option in ((args.timeout, "--timeout"), (args.budget, "--budget")):
         if value is not None and not value > 0:
             parser.error(f"{option} takes a number of seconds above 0")
+    if args.stop_after < 0:
+        parser.error("--stop-after takes a number of runs, or 0 never to stop")
     return args
 
 

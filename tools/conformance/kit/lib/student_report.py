@@ -21,7 +21,8 @@ yourself, save its source as <code>NAME.ppp</code> and its input as <code>NAME.i
 
 
 def anchor(name):
-    return "fail-" + "".join(c if c.isalnum() else "-" for c in name)
+    """The id of a program's section: its name, with any character an id should not hold coded."""
+    return "fail-" + "".join(c if c.isalnum() or c in "-_./" else f"~{ord(c):x}" for c in name)
 
 
 def write(path, name, outcomes, session, scrub):
