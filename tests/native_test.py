@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """The native tier as a user meets it: loaded only for a hot loop, switched on and off by
 POLIZ_NATIVE, the same bytes as the fast backend before and after the switch, never writable and
-executable memory, a missing plugin that nobody notices, and poliz-show --native.
+executable memory, a missing or damaged plugin that changes nothing but the trace, and
+poliz-show --native.
 
-Usage: native_test.py POLIZ POLIZ_SHOW
-POLIZ_NATIVE_TRACE=1 makes poliz say on standard error whether it compiled the program.
+Usage: native_test.py POLIZ POLIZ_SHOW OTHER_VERSION_PLUGIN
+POLIZ_NATIVE_TRACE=1 makes poliz say on standard error what became of the native tier.
 """
 import os
+import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -48,8 +51,11 @@ def check(name, condition, detail=""):
         print(f"FAIL {name}: {detail}")
 
 
-def run(poliz, path, mode, stdin=b"", trace=True):
+def run(poliz, path, mode, stdin=b"", trace=True, plugin=None):
     env = dict(os.environ, POLIZ_NATIVE=mode, POLIZ_NATIVE_TRACE="1" if trace else "0")
+    env.pop("POLIZ_NATIVE_PLUGIN", None)
+    if plugin is not None:
+        env["POLIZ_NATIVE_PLUGIN"] = plugin
     return subprocess.run([poliz, path], input=stdin, capture_output=True, env=env, timeout=120)
 
 
@@ -70,10 +76,9 @@ def links_no_llvm(poliz):
 
 def tiers(poliz, tmp):
     short = write(tmp, "short.ppp", SHORT)
-    for mode in ("auto", "off"):
+    for mode, trace in (("auto", b"native: not hot\n"), ("off", b"")):
         r = run(poliz, short, mode)
-        check(f"a short program is never compiled ({mode})", b"native:" not in r.stderr and r.returncode == 0,
-              repr(r.stderr))
+        check(f"a short program is never compiled ({mode})", r.stderr == trace and r.returncode == 0, repr(r.stderr))
     r = run(poliz, short, "always")
     check("always compiles before the first item", r.stderr == b"native: compiled\n", repr(r.stderr))
 
@@ -95,17 +100,85 @@ def tiers(poliz, tmp):
 
 
 def missing_plugin(poliz, tmp):
-    """A poliz without its plugin beside it runs every program on the fast backend, silently."""
+    """A poliz without its plugin runs every program on the fast backend; the trace says where it
+    looked."""
     alone = os.path.join(tmp, "alone")
     os.mkdir(alone)
     copy = os.path.join(alone, "poliz")
     shutil.copy2(poliz, copy)
     hot = write(tmp, "hot.ppp", HOT)
     want = run(poliz, hot, "off")
+    alone = os.path.realpath(alone)
+    trace = f"native: not installed (looked for {alone}/../lib/poliz/libpoliz_native.so and " \
+            f"{alone}/libpoliz_native.so)\n".encode()
     for mode in ("auto", "always"):
         r = run(copy, hot, mode)
-        check(f"{mode} without the plugin runs on silently", (r.stdout, r.stderr, r.returncode) ==
-              (want.stdout, want.stderr, want.returncode), repr((r.stderr, r.returncode)))
+        check(f"{mode} without the plugin runs on", (r.stdout, r.stderr, r.returncode) ==
+              (want.stdout, trace + want.stderr, want.returncode), repr((r.stderr, r.returncode)))
+        r = run(poliz, hot, mode, plugin=os.path.join(tmp, "nowhere.so"))
+        check(f"{mode} with POLIZ_NATIVE_PLUGIN naming no file", r.stderr.startswith(
+            f"native: not installed (looked for {tmp}/nowhere.so)\n".encode()), repr(r.stderr))
+
+
+def elf_fields(data):
+    """Where the fields to damage lie in a 64-bit ELF file: e_phoff's last byte and, for the last
+    loadable segment, the byte of p_filesz that adds 4 GB."""
+    phoff, = struct.unpack_from("<Q", data, 32)
+    phentsize, phnum = struct.unpack_from("<HH", data, 54)
+    loads = [phoff + n * phentsize for n in range(phnum) if struct.unpack_from("<I", data, phoff + n * phentsize)[0] == 1]
+    return {"e_phoff": 32 + 7, "p_filesz": loads[-1] + 32 + 4}
+
+
+def other_library(poliz, plugin):
+    """A shared library of the system that poliz does not link (one that LLVM links)."""
+    def libraries(path):
+        out = subprocess.run(["ldd", path], capture_output=True, text=True).stdout
+        return [m for m in re.findall(r"=> (/\S+)", out)]
+    linked = {os.path.basename(p) for p in libraries(poliz)}
+    return next((p for p in libraries(plugin) if os.path.basename(p) not in linked and "LLVM" not in p), None)
+
+
+def damaged_plugins(poliz, tmp, other_version):
+    """No plugin file crashes poliz or changes its output: each is declined, and the trace says why."""
+    real = os.path.join(os.path.dirname(poliz), "libpoliz_native.so")
+    with open(real, "rb") as f:
+        data = f.read()
+    fields = elf_fields(data)
+
+    def flipped(offset):
+        return data[:offset] + bytes([data[offset] ^ 0xFF]) + data[offset + 1:]
+
+    cases = [("truncated", data[:20000], "the file is cut short"), ("empty", b"", "not an ELF file"),
+             ("word size flipped", flipped(4), "another word size"),
+             ("machine flipped", flipped(18), "built for another machine"),
+             ("program header offset flipped", flipped(fields["e_phoff"]), "program headers lie past the end"),
+             ("segment size flipped", flipped(fields["p_filesz"]), "the file is cut short")]
+    files = []
+    for name, content, why in cases:
+        files.append((name, write_bytes(tmp, name.replace(" ", "_") + ".so", content), why))
+    files.append(("another interface version", other_version, "interface version "))
+    library = other_library(poliz, real) if shutil.which("ldd") else None
+    if library:
+        files.append(("another library", library, "not a poliz plugin"))
+    else:
+        print("note: no other system library found (ldd), that case is skipped")
+    hot = write(tmp, "hot.ppp", HOT)
+    want = run(poliz, hot, "off")
+    for name, path, why in files:
+        for mode in ("auto", "always"):
+            r = run(poliz, hot, mode, plugin=path)
+            trace, _, rest = r.stderr.partition(b"\n")
+            check(f"{name} ({mode}): declined", trace.startswith(f"native: declined the plugin {path}: ".encode()) and
+                  why.encode() in trace, repr(trace))
+            check(f"{name} ({mode}): the output of the fast backend", (r.stdout, rest, r.returncode) ==
+                  (want.stdout, want.stderr, want.returncode), repr((r.stdout[-200:], rest, r.returncode)))
+
+
+def write_bytes(tmp, name, content):
+    path = os.path.join(tmp, name)
+    with open(path, "wb") as f:
+        f.write(content)
+    return path
 
 
 def no_writable_code(poliz, tmp):
@@ -162,11 +235,13 @@ def generated_programs_compile(poliz, tmp):
 
 
 def main():
-    poliz, show = sys.argv[1:3]
+    poliz, show, other_version = sys.argv[1:4]
     with tempfile.TemporaryDirectory() as tmp:
+        tmp = os.path.realpath(tmp)
         links_no_llvm(poliz)
         tiers(poliz, tmp)
         missing_plugin(poliz, tmp)
+        damaged_plugins(poliz, tmp, other_version)
         no_writable_code(poliz, tmp)
         listing(show, tmp)
         generated_programs_compile(poliz, tmp)

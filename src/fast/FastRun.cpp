@@ -10,8 +10,15 @@
 
 void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunOptions& options) {
     Machine machine(in, out, options.outputChunk);
+    const NativeMode mode = options.fuse ? nativeMode() : NativeMode::OFF;
+    // In auto mode the trace says when a run ended before any loop got hot, ahead of an error's
+    // message; every other way a run can go is said where the native tier is asked.
+    bool notHot = mode == NativeMode::AUTO;
+    const auto finish = [&] {
+        machine.flushOutput();
+        if (notHot) nativeTrace("not hot");
+    };
     try {
-        const NativeMode mode = options.fuse ? nativeMode() : NativeMode::OFF;
         if (mode == NativeMode::ALWAYS) {
             if (const auto native = NativeProgram::compile(poliz, 0)) {
                 native->run(in, out);
@@ -36,6 +43,7 @@ void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunO
                 continue;
             }
             machine.watchLoops(0);
+            notHot = false;
             const auto native = NativeProgram::compile(poliz, hot.item);
             if (native) {
                 machine.flushOutput();
@@ -45,15 +53,15 @@ void runFast(const Poliz& poliz, std::istream& in, std::ostream& out, const RunO
             machine.run(program, hot.resume);
         }
     } catch (const MalformedItem& bad) {
-        machine.flushOutput();
+        finish();
         // Only a hand-built program is malformed; the machine has already turned the address
         // of the failing instruction into its item's.
         const std::string item = bad.address < poliz.size() ? poliz.at(bad.address)->getString() : "";
         throw bad.message(item, bad.address);
     } catch (...) {
         // Output written before an error stays written, ahead of the driver's message.
-        machine.flushOutput();
+        finish();
         throw;
     }
-    machine.flushOutput();
+    finish();
 }

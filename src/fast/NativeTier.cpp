@@ -1,6 +1,7 @@
-// Loading the native tier's plugin, flattening the POLIZ for it, and the runtime hooks that its
-// code calls: output, input, strings and errors go through the same runtime as the other
-// machines, and an error is carried back as the exception the runtime made.
+// The native tier's side in poliz: its trace, the POLIZ flattened for the plugin (which
+// NativePlugin.cpp finds and loads), and the runtime hooks that its code calls: output, input,
+// strings and errors go through the same runtime as the other machines, and an error is carried
+// back as the exception the runtime made.
 #include "fast/NativeTier.h"
 
 #include <cassert>
@@ -18,6 +19,7 @@
 
 #include "common/CheckedOutput.h"
 #include "fast/Machine.h"
+#include "fast/NativePlugin.h"
 #include "lexemes/Label.h"
 #include "lexemes/Number.h"
 #include "lexemes/Real.h"
@@ -29,15 +31,15 @@
 #include "runtime/RuntimeMessages.h"
 #include "runtime/Vocabulary.h"
 
-#ifdef POLIZ_NATIVE_TIER
-#include <dlfcn.h>
-#include <unistd.h>
-#endif
-
 static_assert(offsetof(NumCell, i) == offsetof(PolizNativeCell, i) &&
                   offsetof(NumCell, r) == offsetof(PolizNativeCell, r) &&
                   offsetof(NumCell, assigned) == offsetof(PolizNativeCell, assigned) && sizeof(bool) == 1,
               "native code reaches a variable's cell by the plugin's layout of it");
+
+void nativeTrace(const std::string& what) {
+    if (const char* trace = std::getenv("POLIZ_NATIVE_TRACE"); trace && *trace == '1')
+        std::fprintf(stderr, "native: %s\n", what.c_str());
+}
 
 NativeMode nativeMode() {
     const char* setting = std::getenv("POLIZ_NATIVE");
@@ -49,34 +51,6 @@ NativeMode nativeMode() {
 }
 
 namespace {
-
-// The plugin, loaded once: from beside the running program, else from the installed lib/poliz.
-const PolizNativeApi* plugin() {
-#ifdef POLIZ_NATIVE_TIER
-    static const PolizNativeApi* const api = []() -> const PolizNativeApi* {
-        std::vector<std::string> places;
-        char self[4096];
-        const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-        if (length > 0) {
-            std::string dir(self, static_cast<std::size_t>(length));
-            places.push_back(dir.substr(0, dir.rfind('/') + 1) + "libpoliz_native.so");
-        }
-        places.push_back(POLIZ_NATIVE_LIBDIR "/libpoliz_native.so");
-        for (const std::string& place : places) {
-            void* library = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (!library) continue;
-            auto entry = reinterpret_cast<PolizNativeApiEntry>(dlsym(library, "poliz_native_api"));
-            const PolizNativeApi* found = entry ? entry() : nullptr;
-            if (found && found->version == POLIZ_NATIVE_ABI_VERSION) return found;
-            dlclose(library);
-        }
-        return nullptr;
-    }();
-    return api;
-#else
-    return nullptr;
-#endif
-}
 
 // What the hooks work on while native code runs.
 struct RunContext {
@@ -265,6 +239,10 @@ PolizNativeProgram describe(const std::vector<PolizNativeItem>& items, int entry
     return PolizNativeProgram{items.data(), static_cast<std::int32_t>(items.size()), entry, kHooks};
 }
 
+std::string declinedProgram(const char* reason) {
+    return std::string("declined the program: ") + (reason ? reason : "no reason given");
+}
+
 }  // namespace
 
 struct NativeProgram::State {
@@ -279,16 +257,17 @@ NativeProgram::~NativeProgram() { state->api->release(state->compiled); }
 std::unique_ptr<NativeProgram> NativeProgram::compile(const Poliz& poliz, int entry) {
     // Only a translated program carries the record the compiler relies on.
     if (!poliz.facts().known()) return nullptr;
-    const PolizNativeApi* api = plugin();
-    if (api == nullptr) return nullptr;
+    std::string why;
+    const PolizNativeApi* api = nativePlugin(why);
+    if (api == nullptr) {
+        nativeTrace(why);
+        return nullptr;
+    }
     const std::vector<PolizNativeItem> items = flatten(poliz);
     const PolizNativeProgram program = describe(items, entry);
-    const char* why = nullptr;
-    void* compiled = api->compile(&program, &why);
-    // POLIZ_NATIVE_TRACE=1 says on standard error whether native code runs, for the tests that
-    // must know that it does.
-    if (const char* trace = std::getenv("POLIZ_NATIVE_TRACE"); trace && *trace == '1')
-        std::fprintf(stderr, "native: %s\n", compiled ? "compiled" : why);
+    const char* reason = nullptr;
+    void* compiled = api->compile(&program, &reason);
+    nativeTrace(compiled ? "compiled" : declinedProgram(reason));
     if (compiled == nullptr) return nullptr;
     return std::unique_ptr<NativeProgram>(new NativeProgram(std::make_unique<State>(State{api, compiled})));
 }
@@ -307,9 +286,9 @@ void NativeProgram::run(std::istream& in, std::ostream& out) const {
 }
 
 std::string nativeListing(const Poliz& poliz, std::string& why) {
-    const PolizNativeApi* api = plugin();
+    const PolizNativeApi* api = nativePlugin(why);
     if (api == nullptr) {
-        why = "the native tier is not installed";
+        why = "native tier " + why;
         return "";
     }
     const std::vector<PolizNativeItem> items = flatten(poliz);
@@ -317,7 +296,7 @@ std::string nativeListing(const Poliz& poliz, std::string& why) {
     const char* reason = nullptr;
     char* text = api->disassemble(&program, &reason);
     if (text == nullptr) {
-        why = reason ? reason : "the native tier declined the program";
+        why = "native tier " + declinedProgram(reason);
         return "";
     }
     std::string listing(text);

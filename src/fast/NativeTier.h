@@ -14,6 +14,11 @@ class Poliz;
 enum class NativeMode { OFF, AUTO, ALWAYS };
 NativeMode nativeMode();
 
+// POLIZ_NATIVE_TRACE=1: one line on standard error, "native: WHAT", saying what became of a run
+// that could use the native tier: "compiled", "not hot" (it ended first), "not installed
+// (looked for ...)", "declined the plugin FILE: why" or "declined the program: why".
+void nativeTrace(const std::string& what);
+
 // Every this many backward jumps (all loops counted together) the run looks at the clock, and
 // its loops are hot once it has run for as much processor time as loading the plugin and
 // compiling this program would take, so that a program that ends before that never pays, and one
@@ -23,7 +28,7 @@ inline constexpr int kBackwardJumpsPerCheck = 4096;
 constexpr double hotMilliseconds(int items) { return 20 + 0.062 * items; }
 
 // A program compiled by the plugin, or nothing when the plugin is missing (or this build has
-// none) or declines the program.
+// none), is declined, or declines the program; the trace says which.
 class NativeProgram {
 public:
     // Compiles the translated program to be entered at `entry`: 0, or the head of a loop (the
@@ -44,6 +49,6 @@ private:
     std::unique_ptr<State> state;
 };
 
-// The machine code of each source line, under "line N:" headers; empty with `why` set when
-// the plugin is missing or declines the program.
+// The machine code of each source line, under "line N:" headers; empty with `why` set, as the
+// trace says it after "native tier", when the plugin is missing, declined or declines the program.
 std::string nativeListing(const Poliz& poliz, std::string& why);

@@ -12,6 +12,11 @@ extern "C" {
 // Raised whenever the layout of these structures changes, so that a stale plugin is refused.
 #define POLIZ_NATIVE_ABI_VERSION 2
 
+// The plugin exports the version it was built for as plain data under this name, so that poliz
+// refuses a plugin of another version before it calls any of the plugin's functions.
+#define POLIZ_NATIVE_ABI_SYMBOL "poliz_native_abi_version"
+extern const int32_t poliz_native_abi_version;
+
 enum PolizNativeItemKind { PN_INT = 0, PN_REAL, PN_TEXT, PN_VARIABLE, PN_LABEL, PN_OPERATOR };
 enum PolizNativeType { PN_TYPE_NONE = 0, PN_TYPE_INT, PN_TYPE_REAL, PN_TYPE_STRING };
 

@@ -79,4 +79,6 @@ const PolizNativeApi kApi = {POLIZ_NATIVE_ABI_VERSION, compile,    run, stackDep
 
 }  // namespace
 
+extern "C" __attribute__((visibility("default"))) const std::int32_t poliz_native_abi_version =
+    POLIZ_NATIVE_ABI_VERSION;
 extern "C" __attribute__((visibility("default"))) const PolizNativeApi* poliz_native_api() { return &kApi; }
