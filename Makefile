@@ -57,15 +57,17 @@ vscode-extension: $(BUILD_DIR)/CMakeCache.txt
 conformance-kit: build | test-tools
 	@cmake --build --preset release -j $(JOBS) --target conformance_kit
 
-# Installs poliz, poliz-show and their manual pages under PREFIX (bin/, share/man/man1/);
-# DESTDIR, when set, is put in front of every path, as packagers expect.
+# Installs the programs, their manual pages, the editor files and the native tier's plugin under
+# PREFIX (bin/, share/, lib/poliz/; see cmake/Install.cmake); DESTDIR, when set, is put in front
+# of every path, as packagers expect.
 PREFIX ?= /usr/local
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
-# A Debian package of what `make install` installs, under /usr, made by CPack:
-# $(BUILD_DIR)/poliz_1.0.0_ARCH.deb, for `apt install ./poliz_1.0.0_ARCH.deb` on lab machines.
+# The Debian packages of what `make install` installs, under /usr, made by CPack (see
+# cmake/DebianPackage.cmake): $(BUILD_DIR)/poliz_VERSION_ARCH.deb and, where the native tier is
+# built, $(BUILD_DIR)/poliz-native_VERSION_ARCH.deb, for `apt install ./poliz*.deb` on lab machines.
 .PHONY: package
 package: build
 	@command -v dpkg-deb >/dev/null || { echo "dpkg-deb is missing: install it with 'apt-get install dpkg'"; exit 1; }
