@@ -69,6 +69,6 @@ endif()
 # The editor files where the distribution's editors look without any setup: Vim's system-wide
 # folder (Debian's vim has share/vim/vimfiles on its runtime path) and Neovim's site folder
 # (share/nvim/site of each XDG data folder, so /usr/share, /usr/local/share and ~/.local/share),
-# which takes the Vim files too.
+# which takes the Vim files too, and the Neovim plugin that starts poliz-lsp.
 install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles COMPONENT poliz)
-install(DIRECTORY editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/nvim/site COMPONENT poliz)
+install(DIRECTORY editors/vim/ editors/nvim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/nvim/site COMPONENT poliz)

@@ -16,7 +16,7 @@ import packages  # noqa: E402
 
 INSTALLED = ["bin/poliz", "bin/poliz-show", "share/man/man1/poliz.1.gz", "share/man/man1/poliz-show.1.gz",
              "share/vim/vimfiles/syntax/ppp.vim", "share/vim/vimfiles/ftdetect/ppp.vim",
-             "share/nvim/site/ftdetect/ppp.vim", "share/doc/poliz/copyright"]
+             "share/nvim/site/ftdetect/ppp.vim", "share/nvim/site/ftplugin/ppp.lua", "share/doc/poliz/copyright"]
 
 
 def main():

@@ -19,7 +19,7 @@ POLIZ_FILES = ["usr/bin/poliz", "usr/bin/poliz-show", "usr/share/man/man1/poliz.
                "usr/share/man/man1/poliz-show.1.gz", "usr/share/doc/poliz/copyright",
                "usr/share/doc/poliz/changelog.Debian.gz"]
 EDITOR_FILES = ["ftdetect/ppp.vim", "syntax/ppp.vim", "ftplugin/ppp.vim", "compiler/poliz.vim"]
-NVIM_FILES = EDITOR_FILES
+NVIM_FILES = EDITOR_FILES + ["ftplugin/ppp.lua", "lua/poliz/lsp.lua"]
 NATIVE_FILES = ["usr/lib/poliz/libpoliz_native.so", "usr/share/doc/poliz-native/copyright",
                 "usr/share/doc/poliz-native/changelog.Debian.gz"]
 
