@@ -2,6 +2,7 @@
 // maps it, and the interface version checked after.
 #include "fast/NativePlugin.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstddef>
@@ -82,13 +83,19 @@ bool inside(std::uint64_t offset, std::uint64_t length, std::uint64_t size) {
     return offset <= size && length <= size - offset;
 }
 
+// The segments that the loader, or the unwinder for an exception, reads where they are mapped.
+bool readWhereMapped(std::uint32_t type) {
+    return type == PT_DYNAMIC || type == PT_NOTE || type == PT_TLS || type == PT_GNU_EH_FRAME ||
+           type == PT_GNU_PROPERTY;
+}
+
 std::string problemOfSegments(const std::vector<Phdr>& segments, std::uint64_t size) {
-    const Phdr* previous = nullptr;
-    const Phdr* dynamic = nullptr;
+    std::vector<const Phdr*> loads;
+    bool dynamic = false;
     for (std::size_t n = 0; n < segments.size(); ++n) {
         const Phdr& segment = segments[n];
-        if (segment.p_type == PT_DYNAMIC) dynamic = &segment;
-        if (segment.p_type != PT_LOAD && segment.p_type != PT_DYNAMIC) continue;
+        if (segment.p_type != PT_LOAD && !readWhereMapped(segment.p_type)) continue;
+        dynamic = dynamic || segment.p_type == PT_DYNAMIC;
         const std::string which = "segment " + std::to_string(n);
         if (!inside(segment.p_offset, segment.p_filesz, size))
             return which + " ends at byte " +
@@ -101,19 +108,25 @@ std::string problemOfSegments(const std::vector<Phdr>& segments, std::uint64_t s
             return which + " is not aligned";
         // The loader reserves one span from the first segment to the end of the last and maps
         // each into it: segments out of order would be mapped over other memory.
-        if (previous && segment.p_vaddr < std::uint64_t{previous->p_vaddr} + previous->p_memsz)
+        if (!loads.empty() && segment.p_vaddr < std::uint64_t{loads.back()->p_vaddr} + loads.back()->p_memsz)
             return which + " overlaps or precedes the one before it";
         if (segment.p_vaddr + segment.p_memsz < segment.p_vaddr) return which + " wraps around memory";
-        previous = &segment;
+        loads.push_back(&segment);
     }
-    if (previous == nullptr) return "it has no loadable segment";
-    if (dynamic == nullptr) return "it has no dynamic section";
-    // The loader reads the dynamic section where it is mapped.
-    for (const Phdr& segment : segments)
-        if (segment.p_type == PT_LOAD && dynamic->p_vaddr >= segment.p_vaddr &&
-            inside(dynamic->p_vaddr - segment.p_vaddr, dynamic->p_memsz, segment.p_filesz))
-            return "";
-    return "its dynamic section lies outside its loadable segments";
+    if (loads.empty()) return "it has no loadable segment";
+    if (!dynamic) return "it has no dynamic section";
+    for (std::size_t n = 0; n < segments.size(); ++n) {
+        const Phdr& read = segments[n];
+        // Thread-local data that is all zeros has nothing to read.
+        if (!readWhereMapped(read.p_type) || read.p_filesz == 0) continue;
+        const auto mapsIt = [&](const Phdr* load) {
+            return read.p_vaddr >= load->p_vaddr &&
+                   inside(read.p_vaddr - load->p_vaddr, read.p_filesz, load->p_filesz);
+        };
+        if (std::none_of(loads.begin(), loads.end(), mapsIt))
+            return "segment " + std::to_string(n) + " lies outside the loadable segments' contents";
+    }
+    return "";
 }
 
 }  // namespace

@@ -113,7 +113,11 @@ TEST(NativePluginCheck, DeclinesEachDamageTheLoaderWouldMapOrTrust) {
          "no loadable segment"},
         {"no dynamic section", [](Elf& e) { e.all(PT_DYNAMIC)[0]->p_type = PT_NULL; }, "no dynamic section"},
         {"a dynamic section outside the segments", [](Elf& e) { e.all(PT_DYNAMIC)[0]->p_vaddr += 1 << 30; },
-         "dynamic section lies outside"},
+         "lies outside the loadable segments"},
+        {"a note the loader reads outside the segments",
+         [](Elf& e) { e.all(PT_NOTE)[0]->p_vaddr -= 1 << 30; }, "lies outside the loadable segments"},
+        {"thread-local data outside the segments", [](Elf& e) { e.all(PT_TLS)[0]->p_vaddr += 1 << 30; },
+         "lies outside the loadable segments"},
         {"a dynamic section past the end", [](Elf& e) { e.all(PT_DYNAMIC)[0]->p_offset = e.bytes.size(); },
          "the file is cut short"},
     };
