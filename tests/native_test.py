@@ -125,15 +125,16 @@ def elf_fields(data):
     loadable segment, the byte of p_filesz that adds 4 GB."""
     phoff, = struct.unpack_from("<Q", data, 32)
     phentsize, phnum = struct.unpack_from("<HH", data, 54)
-    loads = [phoff + n * phentsize for n in range(phnum) if struct.unpack_from("<I", data, phoff + n * phentsize)[0] == 1]
+    headers = [phoff + n * phentsize for n in range(phnum)]
+    loads = [at for at in headers if struct.unpack_from("<I", data, at)[0] == 1]  # PT_LOAD
     return {"e_phoff": 32 + 7, "p_filesz": loads[-1] + 32 + 4}
 
 
 def other_library(poliz, plugin):
     """A shared library of the system that poliz does not link (one that LLVM links)."""
     def libraries(path):
-        out = subprocess.run(["ldd", path], capture_output=True, text=True).stdout
-        return [m for m in re.findall(r"=> (/\S+)", out)]
+        return re.findall(r"=> (/\S+)", subprocess.run(["ldd", path], capture_output=True, text=True).stdout)
+
     linked = {os.path.basename(p) for p in libraries(poliz)}
     return next((p for p in libraries(plugin) if os.path.basename(p) not in linked and "LLVM" not in p), None)
 

@@ -35,7 +35,8 @@ def main():
     packages.need("lintian", "lintian")
     with tempfile.TemporaryDirectory() as scratch:
         debs = packages.make_packages(cpack, build, os.path.join(scratch, "debs"))
-        report = subprocess.run(["lintian", "--display-info", *debs.values()], capture_output=True, text=True, timeout=600)
+        report = subprocess.run(["lintian", "--display-info", *debs.values()], capture_output=True, text=True,
+                                timeout=600)
     tags = re.findall(r"^([EWI]): (\S+): (\S+)(.*)$", report.stdout, re.M)
     failures = [t for t in tags if t[0] in "EW" or t[2] not in INFORMATIONAL]
     for kind, package, tag, rest in failures:
