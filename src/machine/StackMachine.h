@@ -80,11 +80,14 @@ private:
     std::string lineBuffer_;  // a string read's line, before it becomes the variable's value
 
     int itemCount() const { return static_cast<int>(items_.size()); }
+    // The work of an item is inlined into the loop (the helpers marked always_inline below with
+    // it): a call and its return, with the registers saved around them, cost more than an
+    // addition does. Reading, writing and the string forms stay calls.
     inline void execute(const Item& item);
 
     // Every pop goes through pop(), which reports too few operands.
-    void push(const StackEntry& entry) { stack_.push_back(entry); }
-    StackEntry pop() {
+    [[gnu::always_inline]] void push(const StackEntry& entry) { stack_.push_back(entry); }
+    [[gnu::always_inline]] StackEntry pop() {
         if (stack_.empty()) tooFewOperands();
         const StackEntry top = stack_.back();
         stack_.pop_back();
@@ -92,9 +95,9 @@ private:
     }
 
     // Value fetches; a variable's value is read here and may be unassigned.
-    ValueType typeOf(const StackEntry& e) const;
-    std::int32_t intOf(const StackEntry& e) const;
-    float realOf(const StackEntry& e) const;
+    [[gnu::always_inline]] inline ValueType typeOf(const StackEntry& e) const;
+    [[gnu::always_inline]] inline std::int32_t intOf(const StackEntry& e) const;
+    [[gnu::always_inline]] inline float realOf(const StackEntry& e) const;
     const std::string& stringOf(const StackEntry& e) const;
 
     // The string slots.
@@ -106,14 +109,14 @@ private:
     void dropTo(std::size_t size);
 
     // The operations with more than a line of work.
-    void arithmetic(Operation operation);
+    [[gnu::always_inline]] inline void arithmetic(Operation operation);
     void concatenate(const StackEntry& op1, const StackEntry& op2);
-    void comparison(Operation operation);
-    void assign();
+    [[gnu::always_inline]] inline void comparison(Operation operation);
+    [[gnu::always_inline]] inline void assign();
     void read();
     void write();
     void duplicate();
-    void jump(bool onlyIfFalse);
+    [[gnu::always_inline]] inline void jump(bool onlyIfFalse);
 
     // Failures, out of the way of the code that runs.
     [[noreturn]] void tooFewOperands() const;
