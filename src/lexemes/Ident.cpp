@@ -29,16 +29,6 @@ void Ident::assign(std::string s) {
 
 void Ident::throwUnassigned() const { throw rtmsg::unassigned(getString()); }
 
-std::int32_t Ident::getIntVal() const {
-    if (!num.assigned) throwUnassigned();
-    return tag == ValueType::INT ? num.i : truncToInt(num.r);
-}
-
-float Ident::getRealVal() const {
-    if (!num.assigned) throwUnassigned();
-    return tag == ValueType::INT ? static_cast<float>(num.i) : num.r;
-}
-
 std::string Ident::getStringVal() const {
     if (!num.assigned) throwUnassigned();
     switch (tag) {

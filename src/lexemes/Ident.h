@@ -16,7 +16,7 @@ struct NumCell {
     bool assigned = false;
 };
 
-class Ident : public Lex, public SmthNumber, public SmthString {
+class Ident final : public Lex, public SmthNumber, public SmthString {
     // A program has an unnamed temporary for every expression and only a handful of names, and
     // a temporary holds a string only when the reference machine computes one into it: the name
     // and the string live apart, made once there is either, so a temporary takes 56 bytes rather
@@ -44,8 +44,16 @@ public:
     // The name without a copy; empty for a temporary.
     std::string_view nameText() const { return texts ? std::string_view(texts->name) : std::string_view(); }
     std::string getStringVal() const override;
-    std::int32_t getIntVal() const override;
-    float getRealVal() const override;
+    // Here rather than in Ident.cpp, so that a machine that holds an Ident* reads a value without
+    // a call: the class is final, so these calls are not virtual.
+    std::int32_t getIntVal() const override {
+        if (!num.assigned) throwUnassigned();
+        return tag == ValueType::INT ? num.i : truncToInt(num.r);
+    }
+    float getRealVal() const override {
+        if (!num.assigned) throwUnassigned();
+        return tag == ValueType::INT ? static_cast<float>(num.i) : num.r;
+    }
     using Lex::isEqual;
 
     std::string getType() const { return typeName(); }

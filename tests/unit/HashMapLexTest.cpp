@@ -12,12 +12,12 @@
 
 namespace {
 
-// Counts destructions, so ownership can be checked.
+// Counts destructions, so ownership can be checked (a string constant: Ident is final).
 int destroyed = 0;
-class CountedIdent : public Ident {
+class CountedString : public StringC {
 public:
-    explicit CountedIdent(const std::string& name) : Ident(Buffer(name)) {}
-    ~CountedIdent() override { ++destroyed; }
+    explicit CountedString(const std::string& text) : StringC(text) {}
+    ~CountedString() override { ++destroyed; }
 };
 
 // Appends rather than uses operator+ on a literal, which g++ 12 misreports under -Wrestrict.
@@ -96,11 +96,11 @@ TEST(HashMapLex, BytesAboveAsciiStayInRange) {
 
 TEST(HashMapLex, OwnsStoredLexemesOnly) {
     destroyed = 0;
-    CountedIdent duplicate("x");
+    CountedString duplicate("x");
     {
         HashMapLex table(64);
-        for (int i = 0; i < 50; ++i) table.tryToAdd(new CountedIdent(numbered("n", i)));
-        table.tryToAdd(new CountedIdent("x"));
+        for (int i = 0; i < 50; ++i) table.tryToAdd(new CountedString(numbered("n", i)));
+        table.tryToAdd(new CountedString("x"));
         EXPECT_EQ(table.tryToAdd(&duplicate), &duplicate);  // equal one present: not stored
         EXPECT_EQ(table.stored(), 51);
     }
