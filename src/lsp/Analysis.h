@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "common/CaughtError.h"
+#include "explain/Explain.h"
+#include "explain/SourceText.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "scanner/ScanTrail.h"
-#include "show/Explain.h"
-#include "show/SourceText.h"
 
 // One variable as its declaration reads: "type name [= constant]".
 struct Declaration {

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include "common/SourcePosition.h"
+#include "explain/SourceText.h"
 #include "lsp/PositionEncoding.h"
-#include "show/SourceText.h"
 
 // An integer of the protocol (a line, a character), saturated to 32 bits. Anything else, a
 // fraction or a number like 1e30 included, throws nlohmann::json's type error, as any

@@ -10,11 +10,11 @@
 
 #include "common/Errors.h"
 #include "driver/RunProgram.h"
+#include "explain/Explain.h"
+#include "explain/InputWitness.h"
 #include "fast/FastRun.h"
 #include "machine/StackMachine.h"
 #include "scanner/ScanTrail.h"
-#include "show/Explain.h"
-#include "show/InputWitness.h"
 
 namespace {
 

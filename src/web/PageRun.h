@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "explain/Explain.h"
+#include "explain/SourceText.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
-#include "show/Explain.h"
-#include "show/SourceText.h"
 #include "web/CapturedReport.h"
 #include "web/PageOutput.h"
 

@@ -9,11 +9,11 @@
 #include <sstream>
 #include <string>
 
+#include "explain/SourceText.h"
 #include "machine/StackMachine.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "poliz/PolizItemText.h"
-#include "show/SourceText.h"
 #include "web/CapturedReport.h"
 #include "web/PageOutput.h"
 

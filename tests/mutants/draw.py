@@ -18,8 +18,8 @@ import sys
 
 from sites import INSTALL_HINT, Collector, load_clang
 
-# The translator, the runtime and the three machines; the tools built on them (show, web,
-# driver) and the shared error reporting are left out.
+# The translator, the runtime and the three machines; the tools built on them (explain, show,
+# web, lsp, driver) and the shared error reporting are left out.
 MUTATED_FOLDERS = ("src/scanner", "src/lexemes", "src/poliz", "src/parser", "src/runtime",
                    "src/machine", "src/fast", "src/native")
 SOURCE_SUFFIXES = (".cpp", ".h", ".inc")

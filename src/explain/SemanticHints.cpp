@@ -3,9 +3,9 @@
 #include <cctype>
 #include <string_view>
 
+#include "explain/TranslationHints.h"
 #include "parser/Messages.h"
 #include "scanner/Scanner.h"
-#include "show/TranslationHints.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Explaining runtime errors: the item that failed, the source line it came from, and the
 // variable the message names, pointed at where the failing statement uses it.
+#include "explain/Explain.h"
+#include "explain/VisibleText.h"
 #include "poliz/PolizItemText.h"
-#include "show/Explain.h"
-#include "show/VisibleText.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The lexemes of a failed translation (see LexemeHistory.h).
-#include "show/LexemeHistory.h"
+#include "explain/LexemeHistory.h"
 
 bool Token::isComparison() const {
     return is("<") || is(">") || is("<=") || is(">=") || is("==") || is("!=");

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/CaughtError.h"
+#include "explain/SourceText.h"
 #include "poliz/Poliz.h"
 #include "scanner/ScanTrail.h"
-#include "show/SourceText.h"
 
 struct Explanation {
     SourcePosition at;     // unknown for an unreadable file

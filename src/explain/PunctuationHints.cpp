@@ -3,8 +3,8 @@
 // if that lacks its else.
 #include <cctype>
 
+#include "explain/TranslationHints.h"
 #include "parser/Messages.h"
-#include "show/TranslationHints.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "explain/LexemeHistory.h"
+#include "explain/SourceText.h"
 #include "scanner/ScanTrail.h"
-#include "show/LexemeHistory.h"
-#include "show/SourceText.h"
 
 struct Hint {
     SourcePosition at;  // unknown: the lexeme the message names

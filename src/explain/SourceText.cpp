@@ -1,5 +1,5 @@
 // Lines and slices of a source text (see SourceText.h).
-#include "show/SourceText.h"
+#include "explain/SourceText.h"
 
 #include <algorithm>
 #include <fstream>

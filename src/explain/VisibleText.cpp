@@ -1,5 +1,5 @@
 // Making bytes visible (see VisibleText.h).
-#include "show/VisibleText.h"
+#include "explain/VisibleText.h"
 
 #include <algorithm>
 

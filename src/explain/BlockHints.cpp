@@ -1,7 +1,7 @@
 // Hints about blocks and if statements read from the program's layout: which '{' was left
 // unclosed when the text ends (its '}' found by indentation, as compilers that warn about
 // misleading indentation do), and which if still waits for its else.
-#include "show/TranslationHints.h"
+#include "explain/TranslationHints.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Running a program with explained errors (see ExplainRun.h).
-#include "show/ExplainRun.h"
+#include "explain/ExplainRun.h"
 
 #include <iostream>
 #include <optional>
@@ -8,9 +8,9 @@
 #include "common/Errors.h"
 #include "common/ReportErrors.h"
 #include "driver/RunProgram.h"
+#include "explain/Explain.h"
+#include "explain/InputWitness.h"
 #include "machine/StackMachine.h"
-#include "show/Explain.h"
-#include "show/InputWitness.h"
 
 int runExplained(const std::string& fileName, bool colour) {
     ScanTrail trail;

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "explain/SourceText.h"
 #include "scanner/ScanTrail.h"
-#include "show/SourceText.h"
 
 struct Token {
     KindOfLex kind = IDENT;

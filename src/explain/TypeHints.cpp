@@ -3,8 +3,8 @@
 // come from the declarations among the lexemes read.
 #include <map>
 
+#include "explain/TranslationHints.h"
 #include "parser/Messages.h"
-#include "show/TranslationHints.h"
 
 namespace {
 

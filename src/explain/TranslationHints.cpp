@@ -1,7 +1,7 @@
 // Hints for the syntax errors learners meet most: a missing ";", "++", a declaration after a
 // statement, an initialiser of the wrong type, chained comparisons, a case without "end", and
 // a string constant spelt like an operator.
-#include "show/TranslationHints.h"
+#include "explain/TranslationHints.h"
 
 #include <cctype>
 

@@ -1,5 +1,5 @@
 // Watching the program's input (see InputWitness.h).
-#include "show/InputWitness.h"
+#include "explain/InputWitness.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -7,7 +7,7 @@
 #include <streambuf>
 #include <string>
 
-#include "show/Explain.h"
+#include "explain/Explain.h"
 
 class InputWitness : public std::streambuf {
 public:

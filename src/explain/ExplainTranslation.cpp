@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "show/Explain.h"
-#include "show/TranslationHints.h"
-#include "show/VisibleText.h"
+#include "explain/Explain.h"
+#include "explain/TranslationHints.h"
+#include "explain/VisibleText.h"
 
 namespace {
 
