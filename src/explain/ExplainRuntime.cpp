@@ -18,15 +18,15 @@ int variableAddress(const Poliz& poliz, int failedAt, const std::string& name) {
     return -1;
 }
 
-bool isAssign(const Lex* item) { return item->getKind() == DELIM && item->getString() == "="; }
-
 // `tmp a b "=" 1 "=" "="`: the value of the first "=" is a bare variable and more follows, so
 // the source said a = b = 1.
 std::string chainHint(const Poliz& poliz, int failedAt, const std::string& name) {
-    if (failedAt < 2 || failedAt + 1 >= poliz.size() || !isAssign(poliz.at(failedAt))) return {};
+    if (failedAt < 2 || failedAt + 1 >= poliz.size() || poliz.operationAt(failedAt) != Operation::ASSIGN)
+        return {};
     const Lex* value = poliz.at(failedAt - 1);
     const Lex* target = poliz.at(failedAt - 2);
-    if (value->getKind() != IDENT || value->getString() != name || isAssign(poliz.at(failedAt + 1)))
+    if (value->getKind() != IDENT || value->getString() != name ||
+        poliz.operationAt(failedAt + 1) == Operation::ASSIGN)
         return {};
     if (target->getKind() != IDENT || target->getString().empty()) return {};
     const std::string a = target->getString();

@@ -11,7 +11,9 @@
 #include "common/SourcePosition.h"
 #include "lexemes/Lex.h"
 #include "lexemes/LexStore.h"
+#include "lexemes/Word.h"
 #include "poliz/PolizFacts.h"
+#include "runtime/Vocabulary.h"
 
 class Poliz {
     // Items in fixed-size blocks: a program of tens of millions of items grows without the
@@ -93,6 +95,13 @@ public:
     };
     Slot operator[](int address) { return Slot(*this, code[static_cast<std::size_t>(address)]); }
     Lex* at(int address) const { return lexemesOfItems[code[static_cast<std::size_t>(address)]]; }
+    // What the item does when it runs: an operator's operation, as the machines decode it, or
+    // NOTHING for an operand (a string constant spelt "read" reads nothing).
+    Operation operationAt(int address) const {
+        const Lex* item = at(address);
+        if (item->getKind() != KEYWORD && item->getKind() != DELIM) return Operation::NOTHING;
+        return operationOf(static_cast<const Word*>(item)->text());
+    }
     int size() const { return static_cast<int>(code.size()); }
     // Calls visit(address, lexeme) for each item whose lexeme `select` chooses, in the order of
     // addresses, while visit returns true; returns false if it stopped. `select` sees each

@@ -62,7 +62,7 @@ void StepText::appendStep(std::string& dst, int address, const std::vector<Stack
     }
     dst += ']';
     // "=" leaves its variable on the stack for all to see; "read" leaves nothing there.
-    if (stored != nullptr && poliz.at(address)->isEqual("read")) {
+    if (stored != nullptr && poliz.operationAt(address) == Operation::READ) {
         dst += "  read ";
         appendVariable(dst, stored);
     }

@@ -18,9 +18,9 @@ constexpr const char* kAtError = "The program has stopped at a runtime error; 'b
 // count and its operands, any other item two at most (three, to spare).
 std::size_t entriesTouched(const Poliz& poliz, int address, const std::vector<StackEntry>& stack) {
     constexpr std::size_t kMostPopped = 3;
-    if (!poliz.at(address)->isEqual("write") || stack.empty() || stack.back().kind != StackEntry::Kind::INT ||
-        stack.back().i < 0)
-        return std::min(stack.size(), poliz.at(address)->isEqual("write") ? stack.size() : kMostPopped);
+    const bool write = poliz.operationAt(address) == Operation::WRITE;
+    if (!write || stack.empty() || stack.back().kind != StackEntry::Kind::INT || stack.back().i < 0)
+        return std::min(stack.size(), write ? stack.size() : kMostPopped);
     return std::min(stack.size(), static_cast<std::size_t>(stack.back().i) + 1);
 }
 
@@ -109,7 +109,7 @@ bool Stepper::stepOnce(bool show) {
     record.inputPosition = input.position();
     record.outputLength = output.text().size();
     record.counted = 0;
-    if (poliz.at(address)->isEqual("read")) {
+    if (poliz.operationAt(address) == Operation::READ) {
         const auto& stack = machine.stack();
         const bool named = !stack.empty() && stack.back().kind == StackEntry::Kind::VARIABLE;
         inputPrompt = named ? "input for " + text.variableName(stack.back().variable) + "> " : "input> ";
