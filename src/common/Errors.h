@@ -61,6 +61,11 @@ enum class RuntimeFault {
     MALFORMED,      // a program no translation produces (only a hand-built one)
 };
 
+// A "read" that met no value of its variable's type: what the program's input held is at fault.
+constexpr bool isInputFault(RuntimeFault fault) {
+    return fault == RuntimeFault::INVALID_INPUT || fault == RuntimeFault::END_OF_INPUT;
+}
+
 // An error of the running program; source lines are no longer known then.
 class RuntimeError {
     RuntimeFault reFault;

@@ -1,6 +1,6 @@
 // The program's input as an explained run sees it: every character goes through unchanged, and
 // what the reads took from the current line is remembered, so that an input error can show the
-// text a read met and whether an earlier read left it there. Used by ExplainRun.
+// text a read met and whether an earlier read left it there. Used by WitnessedRun.
 #pragma once
 
 #include <cstddef>

@@ -6,14 +6,12 @@
 #include <ostream>
 #include <sstream>
 #include <streambuf>
-#include <vector>
 
 #include "common/Errors.h"
 #include "driver/RunProgram.h"
 #include "explain/Explain.h"
-#include "explain/InputWitness.h"
+#include "explain/WitnessedRun.h"
 #include "fast/FastRun.h"
-#include "machine/StackMachine.h"
 #include "scanner/ScanTrail.h"
 
 namespace {
@@ -35,10 +33,6 @@ void takeExplanation(CapturedReport& report, const Explanation& explanation) {
     report.note = explanation.note;
 }
 
-bool isInputFault(RuntimeFault fault) {
-    return fault == RuntimeFault::INVALID_INPUT || fault == RuntimeFault::END_OF_INPUT;
-}
-
 // Runs the program again on the reference machine to find the item that fails: both machines
 // fail at the same item (the differential tests hold them to it). When the search gives up, the
 // error keeps no place.
@@ -48,38 +42,21 @@ void placeRuntimeError(CapturedReport& report, const std::string& fileName, cons
     poliz.keepPositions();
     std::unique_ptr<Parser> parser;
     std::istringstream in(input);
-    // What the reads met, so that an input error can show it.
-    InputWitness witness(*in.rdbuf(), kInputBoxEnded);
-    std::istream watched(&witness);
     DiscardBuffer discard;
     std::ostream out(&discard);
+    std::optional<RuntimeFailure> failure;
     try {
         parser = std::make_unique<Parser>(fileName.c_str(), poliz);
         parser->go();
-        StackMachine machine(poliz, watched, out);
-        std::vector<bool> reads(static_cast<std::size_t>(poliz.size()));
-        for (int a = 0; a < poliz.size(); ++a)
-            reads[static_cast<std::size_t>(a)] = poliz.at(a)->isEqual("read");
-        for (long steps = 0; steps < searchSteps && !machine.finished(); ++steps) {
-            const bool read = reads[static_cast<std::size_t>(machine.pc())];
-            if (read && !machine.stack().empty() &&
-                machine.stack().back().kind == StackEntry::Kind::VARIABLE) {
-                const Ident* target = machine.stack().back().variable;
-                witness.readBegins(target->getString(), target->valueType() == ValueType::STRING);
-            }
-            try {
-                machine.step();
-            } catch (const RuntimeError&) {
-                const InputFacts facts = isInputFault(report.caught.fault) ? witness.facts() : InputFacts{};
-                explainRuntimeFailure(report, poliz, machine.pc(), SourceText::fromFile(fileName),
-                                      isInputFault(report.caught.fault) ? &facts : nullptr);
-                return;
-            }
-            if (read) witness.readEnded();
-        }
+        runWitnessed(poliz, in, out, kInputBoxEnded, SourceText::fromFile(fileName), failure, searchSteps);
+    } catch (const RuntimeError&) {
+        // Explained into `failure`.
     } catch (const std::exception&) {
         // Out of memory, say: the error goes without a place, as when the search gives up.
     }
+    if (!failure) return;
+    takeExplanation(report, failure->explanation);
+    report.errorItem = failure->failedAt;
 }
 
 }  // namespace
@@ -129,12 +106,13 @@ CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::
     return report;
 }
 
-void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt, const SourceText& source,
-                           const InputFacts* input) {
+void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt,
+                           const SourceText& source) {
     // Without what the reads met, the end of the input can still say where the input was.
     InputFacts inputBox;
     inputBox.where = kInputBoxEnded;
-    if (input == nullptr && report.caught.fault == RuntimeFault::END_OF_INPUT) input = &inputBox;
-    takeExplanation(report, explainRuntimeError(report.caught, poliz, failedAt, source, input));
+    const bool atEnd = report.caught.fault == RuntimeFault::END_OF_INPUT;
+    takeExplanation(report,
+                    explainRuntimeError(report.caught, poliz, failedAt, source, atEnd ? &inputBox : nullptr));
     report.errorItem = failedAt;
 }

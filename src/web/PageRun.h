@@ -29,7 +29,7 @@ CapturedReport runForPage(const std::string& fileName, const std::string& input,
 CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::unique_ptr<Parser>& parser);
 
 // Fills the place, the item and the hint of `report` for a runtime error raised by the item at
-// `failedAt`; `input`, when known, is what the reads met. The hint for input speaks of the
-// page's Input box.
-void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt, const SourceText& source,
-                           const InputFacts* input = nullptr);
+// `failedAt`, in step mode, where nothing watches the reads. The hint for the end of the input
+// speaks of the page's Input box.
+void explainRuntimeFailure(CapturedReport& report, const Poliz& poliz, int failedAt,
+                           const SourceText& source);

@@ -238,6 +238,12 @@ TEST(PageRun, SaysHowMuchInputWasReadAndWhereItComesFrom) {
     const CapturedReport invalid = runForPage(file.name(), "12 x5\n");
     EXPECT_EQ(invalid.status, 4);
     EXPECT_NE(invalid.hint.find("it met \"x5\""), std::string::npos) << invalid.hint;
+    // What a read left over is blamed on that read, not on a string constant spelt "read".
+    const SourceFile spelt(
+        "program {\n    int a, b;\n    string s;\n    read(a);\n    s = \"read\";\n    read(b);\n}\n");
+    const CapturedReport leftOver = runForPage(spelt.name(), "3.5\n");
+    EXPECT_NE(leftOver.hint.find("left over on the line by the read of 'a'"), std::string::npos)
+        << leftOver.hint;
 
     // Step mode says the same of the end of the input.
     StepSession session(file.name(), "12\n");
