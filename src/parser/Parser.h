@@ -149,5 +149,5 @@ public:
     // Translates the whole program; every failure is thrown instead of returned.
     bool go();
     // The source being translated; once go() has returned, positioned after the closing brace.
-    SourceReader& source() { return s.reader(); }
+    Source& source() { return s.reader(); }
 };

@@ -34,7 +34,7 @@ struct ScanTrail {
     // Every lexeme returned, in order; kept only when asked for, so a plain run pays nothing.
     bool keepHistory = false;
     std::vector<LexemeSpan> history;
-    // The source keeps the text it reads (SourceReader::keptText), for tools that show it when
+    // The source keeps the text it reads (Source::keptText), for tools that show it when
     // it cannot be read a second time (a pipe); set before the scanner is made.
     bool keepText = false;
 };

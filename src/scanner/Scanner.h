@@ -12,14 +12,14 @@
 #include "scanner/FixedWords.h"
 #include "scanner/HashMapLex.h"
 #include "scanner/ScanTrail.h"
-#include "scanner/SourceReader.h"
+#include "scanner/Source.h"
 
 // The language's keywords, as the keyword table receives them; for tools that recognise them
 // in other text (a string constant, a word spelt in capitals).
 std::span<const char* const> languageKeywords();
 
 class Scanner {
-    SourceReader source;
+    Source source;
     bool endNoted = false;
     // The read after a one-character delimiter waits for the next request: after the program's
     // closing brace none comes, so a source that stays open is not waited on.
@@ -88,7 +88,7 @@ public:
 
     // The source, for what follows the program on it: after the closing brace the scanner has
     // read nothing more.
-    SourceReader& reader() { return source; }
+    Source& reader() { return source; }
 
     // The next lexeme, never null; throws US, USAfter or UEOF.
     Lex* getLex();

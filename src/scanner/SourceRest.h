@@ -4,12 +4,12 @@
 
 #include <streambuf>
 
-#include "scanner/SourceReader.h"
+#include "scanner/Source.h"
 
 // Hands out what the reader holds beyond the last character the scanner took, then whatever
 // the source has still to give, chunk by chunk as "read" asks for it.
 class SourceRestBuffer : public std::streambuf {
-    SourceReader& reader;
+    Source& reader;
 
 protected:
     int_type underflow() override {
@@ -22,5 +22,5 @@ protected:
     }
 
 public:
-    explicit SourceRestBuffer(SourceReader& reader) : reader(reader) {}
+    explicit SourceRestBuffer(Source& reader) : reader(reader) {}
 };

@@ -1,5 +1,5 @@
 // Reading the source: whatever the system has ready, up to one chunk, when the last is used up.
-#include "scanner/SourceReader.h"
+#include "scanner/Source.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 // The chunk is allocated before the file is opened, so that a failed allocation leaves no
 // descriptor behind. Uninitialised, as std::make_unique_for_overwrite leaves it; the
 // WebAssembly toolchain's library lacks that function.
-SourceReader::SourceReader(const char* fileName) : fileName(fileName), chunk(new char[kChunk]) {
+Source::Source(const char* fileName) : fileName(fileName), chunk(new char[kChunk]) {
     descriptor = ::open(fileName, O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) throw OpenError(fileName);
     struct stat status {};
@@ -23,11 +23,11 @@ SourceReader::SourceReader(const char* fileName) : fileName(fileName), chunk(new
     }
 }
 
-SourceReader::~SourceReader() { ::close(descriptor); }
+Source::~Source() { ::close(descriptor); }
 
 // A pipe or a terminal hands over what has arrived so far; that is used at once rather than
 // waiting for a full chunk, so translation keeps pace with a slow writer.
-bool SourceReader::refill() {
+bool Source::refill() {
     if (keeping) kept.append(chunk.get(), filled);
     filled = next = 0;
     for (;;) {
@@ -42,14 +42,14 @@ bool SourceReader::refill() {
     }
 }
 
-bool SourceReader::isStandardInput() const {
+bool Source::isStandardInput() const {
     struct stat source {};
     struct stat standard {};
     return ::fstat(descriptor, &source) == 0 && ::fstat(STDIN_FILENO, &standard) == 0 &&
            source.st_dev == standard.st_dev && source.st_ino == standard.st_ino;
 }
 
-std::span<char> SourceReader::takeRest() {
+std::span<char> Source::takeRest() {
     keeping = false;
     if (next == filled && !refill()) return {};
     const std::span<char> rest(chunk.get() + next, filled - next);
@@ -57,7 +57,7 @@ std::span<char> SourceReader::takeRest() {
     return rest;
 }
 
-void SourceReader::keepRestOfLine() {
+void Source::keepRestOfLine() {
     try {
         while (keeping && std::memchr(chunk.get() + next, '\n', filled - next) == nullptr && refill()) {
         }

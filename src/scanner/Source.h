@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-class SourceReader {
+class Source {
     static constexpr std::size_t kChunk = std::size_t{1} << 16;
 
     std::string fileName;
@@ -23,10 +23,10 @@ class SourceReader {
 
 public:
     // Opens the file; throws OpenError when it cannot be opened or is a directory.
-    explicit SourceReader(const char* fileName);
-    ~SourceReader();
-    SourceReader(const SourceReader&) = delete;
-    SourceReader& operator=(const SourceReader&) = delete;
+    explicit Source(const char* fileName);
+    ~Source();
+    Source(const Source&) = delete;
+    Source& operator=(const Source&) = delete;
 
     // True when the source is the very object open as standard input (a pipe, a FIFO, or a file
     // named /dev/stdin, which the system opens anew at its start), so that the program's input
