@@ -2,9 +2,6 @@
 // input (after it), translated and, when accepted, run under the fuzz build's step budget on
 // the fast backend (with its fused forms and without) and on the reference machine; the runs
 // must agree.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -19,20 +16,6 @@
 #include "runtime/RuntimeMessages.h"
 
 namespace {
-
-// The source goes through the real file path of the scanner, but in memory.
-class MemorySourceFile {
-    int fd = memfd_create("poliz-fuzz-source", 0);
-    std::string path = "/proc/self/fd/" + std::to_string(fd);
-
-public:
-    const char* write(std::string_view text) {
-        if (ftruncate(fd, 0) != 0 ||
-            pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
-            __builtin_trap();
-        return path.c_str();
-    }
-};
 
 // What one translation and run produced: the output and how it ended.
 struct Outcome {
@@ -57,12 +40,12 @@ void runReference(const Poliz& poliz, std::istream& in, std::ostream& out) {
     }
 }
 
-Outcome translateAndRun(const char* path, std::string_view input, Engine engine) {
+Outcome translateAndRun(std::string_view source, std::string_view input, Engine engine) {
     Outcome outcome;
     Poliz poliz;
     std::ostringstream out;
     try {
-        Parser parser(path, poliz);
+        Parser parser(Source::fromText(std::string(source)), poliz);
         parser.go();
         std::istringstream in{std::string(input)};
         if (engine == Engine::REFERENCE) {
@@ -85,8 +68,6 @@ Outcome translateAndRun(const char* path, std::string_view input, Engine engine)
         outcome.ending = "semantic " + e.getText();
     } catch (const RuntimeError& e) {
         outcome.ending = "runtime " + e.getText();
-    } catch (const OpenError&) {
-        __builtin_trap();  // the in-memory file always opens
     }
     outcome.output = std::move(out).str();
     return outcome;
@@ -98,21 +79,19 @@ Outcome translateAndRun(const char* path, std::string_view input, Engine engine)
 // so a run it finishes is small enough for the others. Any difference in output or ending
 // between the machines is a fault of the fast backend (or of the reference).
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static MemorySourceFile file;
     std::string_view all(reinterpret_cast<const char*>(data), size);
     std::size_t split = all.rfind('\0');
     std::string_view source = split == std::string_view::npos ? all : all.substr(0, split);
     std::string_view input = split == std::string_view::npos ? std::string_view() : all.substr(split + 1);
 
-    const char* path = file.write(source);
-    Outcome fast = translateAndRun(path, input, Engine::FAST);
+    Outcome fast = translateAndRun(source, input, Engine::FAST);
     // The machines take different numbers of steps, so the budget can cut one run short where
     // another finishes; such runs have nothing to compare.
     if (fast.cutShort()) return 0;
-    Outcome reference = translateAndRun(path, input, Engine::REFERENCE);
+    Outcome reference = translateAndRun(source, input, Engine::REFERENCE);
     if (reference.cutShort()) return 0;
     if (!(fast == reference)) __builtin_trap();
-    Outcome plain = translateAndRun(path, input, Engine::FAST_PLAIN);
+    Outcome plain = translateAndRun(source, input, Engine::FAST_PLAIN);
     if (!plain.cutShort() && !(plain == reference)) __builtin_trap();
     return 0;
 }

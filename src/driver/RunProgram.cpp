@@ -2,6 +2,7 @@
 #include "driver/RunProgram.h"
 
 #include <iostream>
+#include <utility>
 
 #include "common/CheckedOutput.h"
 #include "common/ReportErrors.h"
@@ -31,14 +32,14 @@ void translateAndRun(Parser& parser, Poliz& poliz, std::istream& in, std::ostrea
 
 }  // namespace
 
-int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
-               const ProgramMachine& machine, const RunSettings& settings) {
+int runProgram(Source source, std::istream& in, std::ostream& out, const ProgramMachine& machine,
+               const RunSettings& settings) {
     Poliz poliz;
     if (settings.keepPositions) poliz.keepPositions();
     ScanTrail ownTrail;
     ScanTrail* trail = settings.trail != nullptr ? settings.trail : &ownTrail;
     trail->keepText = settings.sourceText != nullptr;
-    Parser parser(fileName.c_str(), poliz, trail);
+    Parser parser(std::move(source), poliz, trail);
     try {
         translateAndRun(parser, poliz, in, out, machine, settings.sourceText);
     } catch (...) {
@@ -55,5 +56,5 @@ int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
 int runConsole(int argc, char** argv, const ProgramMachine& machine) {
     std::ios::sync_with_stdio(false);
     const char* fileName = argc > 1 ? argv[1] : kDefaultFile;
-    return reportErrors([&] { return runProgram(fileName, std::cin, std::cout, machine); });
+    return reportErrors([&] { return runProgram(Source::fromFile(fileName), std::cin, std::cout, machine); });
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/RuntimeMessages.h"
+#include "scanner/Source.h"
 
 class Poliz;
 struct ScanTrail;
@@ -27,13 +28,13 @@ struct RunSettings {
     std::string* sourceText = nullptr;
 };
 
-// Translates `fileName` and runs it on `machine`; the two congratulations go to `out` as well.
-// When `in` is std::cin and the source file is standard input itself, "read" takes what follows
-// the program's closing brace on that stream instead. Errors leave as the exceptions of
+// Translates `source` and runs it on `machine`; the two congratulations go to `out` as well.
+// When `in` is std::cin and the source is standard input itself, "read" takes what follows the
+// program's closing brace on that stream instead. Errors leave as the exceptions of
 // common/Errors.h, for reportErrors to turn into a message. Returns the exit status of a
 // successful run, 0.
-int runProgram(const std::string& fileName, std::istream& in, std::ostream& out,
-               const ProgramMachine& machine, const RunSettings& settings = {});
+int runProgram(Source source, std::istream& in, std::ostream& out, const ProgramMachine& machine,
+               const RunSettings& settings = {});
 
 // poliz's command line on a machine: the source is the first argument (without one,
 // "proga1.ppp" in the current directory), "read" takes standard input and "write" goes to

@@ -30,8 +30,8 @@ int runExplained(const std::string& fileName, bool colour) {
     settings.trail = &trail;
     settings.keepPositions = true;
     settings.sourceText = &text;
-    const CaughtError error =
-        catchRunError([&] { runProgram(fileName, std::cin, std::cout, explained, settings); });
+    const CaughtError error = catchRunError(
+        [&] { runProgram(Source::fromFile(fileName), std::cin, std::cout, explained, settings); });
     if (error.kind == CaughtError::Kind::NONE) return 0;
     report(error.message, error.status);
     // An error in the first lexeme leaves before the translation has taken the text: then the

@@ -2,8 +2,7 @@
 #include "lsp/Analysis.h"
 
 #include <algorithm>
-
-#include "lsp/MemoryFile.h"
+#include <utility>
 
 namespace {
 
@@ -13,22 +12,20 @@ bool before(SourcePosition a, SourcePosition b) {
 
 }  // namespace
 
-Analysis::Analysis(std::string sourceText)
-    : file(std::make_unique<MemoryFile>(sourceText)), text(std::move(sourceText)) {
+Analysis::Analysis(std::string sourceText) : text(sourceText) {
     trail.keepHistory = true;
     program.keepPositions();
-    translate();
+    translate(std::move(sourceText));
     readDeclarations();
 }
 
 Analysis::~Analysis() = default;
 
-void Analysis::translate() {
+void Analysis::translate(std::string sourceText) {
     const CaughtError error = catchRunError([&] {
-        parser = std::make_unique<Parser>(file->path().c_str(), program, &trail);
+        parser = std::make_unique<Parser>(Source::fromText(std::move(sourceText)), program, &trail);
         parser->go();
     });
-    file.reset();
     if (error.kind == CaughtError::Kind::NONE) return;
     failure.emplace();
     failure->error = error;

@@ -36,10 +36,7 @@ struct TranslationProblem {
     SourcePosition previousEnd;  // just after the lexeme before the one the error names
 };
 
-class MemoryFile;
-
 class Analysis {
-    std::unique_ptr<MemoryFile> file;  // the text as the translator reads it, until it has
     SourceText text;
     ScanTrail trail;  // its history is the lexemes; the scanner writes to it while translating
     Poliz program;
@@ -48,7 +45,7 @@ class Analysis {
     std::vector<Declaration> declared;
     std::unordered_map<std::string_view, int> declarationIndex;
 
-    void translate();
+    void translate(std::string sourceText);
     void readDeclarations();
     void placeFailure();
 

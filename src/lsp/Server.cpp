@@ -29,7 +29,7 @@ std::shared_ptr<const Analysis> analyse(std::string text) {
     try {
         return std::make_shared<const Analysis>(std::move(text));
     } catch (const std::exception&) {
-        return nullptr;  // no memory, or no file in memory: the last analysis stays
+        return nullptr;  // no memory: the last analysis stays
     }
 }
 

@@ -141,13 +141,14 @@ class Parser {
     void emitDiscard();  // drops the value an expression left on the operand stack
 
 public:
-    // With a trail, the scanner's positions stay readable after a failed translation.
-    Parser(const char* fileName, Poliz& poliz, ScanTrail* trail = nullptr);
+    // Reads the first lexeme of `source`. With a trail, the scanner's positions stay readable
+    // after a failed translation.
+    Parser(Source source, Poliz& poliz, ScanTrail* trail = nullptr);
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
 
     // Translates the whole program; every failure is thrown instead of returned.
     bool go();
     // The source being translated; once go() has returned, positioned after the closing brace.
-    Source& source() { return s.reader(); }
+    Source& source() { return s.source(); }
 };

@@ -9,8 +9,8 @@
 #include "parser/Messages.h"
 #include "parser/Parser.h"
 
-Parser::Parser(const char* fileName, Poliz& poliz, ScanTrail* trail)
-    : s(fileName, poliz.store(), trail), curr(nullptr), poliz(&poliz) {
+Parser::Parser(Source source, Poliz& poliz, ScanTrail* trail)
+    : s(std::move(source), poliz.store(), trail), curr(nullptr), poliz(&poliz) {
     pop();
 }
 

@@ -24,8 +24,8 @@ const char* const kKeywordWords[] = {"program", "int",      "real", "string", "n
 
 std::span<const char* const> languageKeywords() { return kKeywordWords; }
 
-Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
-    : source(fileName), unlisted(unlisted), trail(given != nullptr ? *given : ownTrail) {
+Scanner::Scanner(Source source, LexStore& unlisted, ScanTrail* given)
+    : source_(std::move(source)), unlisted(unlisted), trail(given != nullptr ? *given : ownTrail) {
     // Each word once, so that every lexeme indexed is the one its table keeps.
     for (const char* word : kDelimWords) delims.add(static_cast<Word*>(delimTab.tryToAdd(new Delim(word))));
     for (const char* word : kKeywordWords)
@@ -37,7 +37,7 @@ Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
     }
     openBrace = findDelim("{");
     closeBrace = findDelim("}");
-    if (trail.keepText) source.keepText();
+    if (trail.keepText) source_.keepText();
     pop();
 }
 
@@ -45,7 +45,7 @@ Scanner::Scanner(const char* fileName, LexStore& unlisted, ScanTrail* given)
 void Scanner::pop() {
     if (endNoted) throw UEOF();
     ++currColumn;  // at the end, the position just after the last character
-    if (!source.get(curr)) endNoted = true;
+    if (!source_.get(curr)) endNoted = true;
 }
 
 // pop() as far as the end of the text is concerned; the character itself is read when the

@@ -19,7 +19,7 @@
 std::span<const char* const> languageKeywords();
 
 class Scanner {
-    Source source;
+    Source source_;
     bool endNoted = false;
     // The read after a one-character delimiter waits for the next request: after the program's
     // closing brace none comes, so a source that stays open is not waited on.
@@ -80,15 +80,15 @@ class Scanner {
     bool isDot() const { return curr == '.'; }
 
 public:
-    // Opens the file and reads its first character; throws OpenError when it cannot be opened.
-    // Positions go to `trail` when one is given, so that they outlive the scanner.
-    Scanner(const char* fileName, LexStore& unlisted, ScanTrail* trail = nullptr);
+    // Reads the first character of `source`. Positions go to `trail` when one is given, so that
+    // they outlive the scanner.
+    Scanner(Source source, LexStore& unlisted, ScanTrail* trail = nullptr);
     Scanner(const Scanner&) = delete;
     Scanner& operator=(const Scanner&) = delete;
 
     // The source, for what follows the program on it: after the closing brace the scanner has
     // read nothing more.
-    Source& reader() { return source; }
+    Source& source() { return source_; }
 
     // The next lexeme, never null; throws US, USAfter or UEOF.
     Lex* getLex();

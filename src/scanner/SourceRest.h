@@ -6,21 +6,21 @@
 
 #include "scanner/Source.h"
 
-// Hands out what the reader holds beyond the last character the scanner took, then whatever
+// Hands out what the source holds beyond the last character the scanner took, then whatever
 // the source has still to give, chunk by chunk as "read" asks for it.
 class SourceRestBuffer : public std::streambuf {
-    Source& reader;
+    Source& source;
 
 protected:
     int_type underflow() override {
         if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-        // The characters stay in the reader's chunk, untouched until the next takeRest.
-        const std::span<char> rest = reader.takeRest();
+        // The characters stay in the source's window, untouched until the next takeRest.
+        const std::span<char> rest = source.takeRest();
         if (rest.empty()) return traits_type::eof();
         setg(rest.data(), rest.data(), rest.data() + rest.size());
         return traits_type::to_int_type(*gptr());
     }
 
 public:
-    explicit SourceRestBuffer(Source& reader) : reader(reader) {}
+    explicit SourceRestBuffer(Source& source) : source(source) {}
 };

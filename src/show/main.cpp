@@ -43,7 +43,9 @@ struct Translation {
     Poliz poliz;
     ScanTrail trail = keepingText();
     Parser parser;
-    explicit Translation(const std::string& file) : parser(file.c_str(), poliz, &trail) { parser.go(); }
+    explicit Translation(const std::string& file) : parser(Source::fromFile(file), poliz, &trail) {
+        parser.go();
+    }
 
     static ScanTrail keepingText() {
         ScanTrail trail;
@@ -114,7 +116,7 @@ int trace(const ShowOptions& options) {
     };
     RunSettings settings;
     settings.sourceText = &source;
-    const int status = runProgram(options.file, std::cin, programOut, traced, settings);
+    const int status = runProgram(Source::fromFile(options.file), std::cin, programOut, traced, settings);
     std::cerr.flush();
     checkWritten(std::cerr);
     return status;

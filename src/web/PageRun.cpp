@@ -36,7 +36,7 @@ void takeExplanation(CapturedReport& report, const Explanation& explanation) {
 // Runs the program again on the reference machine to find the item that fails: both machines
 // fail at the same item (the differential tests hold them to it). When the search gives up, the
 // error keeps no place.
-void placeRuntimeError(CapturedReport& report, const std::string& fileName, const std::string& input,
+void placeRuntimeError(CapturedReport& report, const std::string& source, const std::string& input,
                        long searchSteps) {
     Poliz poliz;
     poliz.keepPositions();
@@ -46,9 +46,9 @@ void placeRuntimeError(CapturedReport& report, const std::string& fileName, cons
     std::ostream out(&discard);
     std::optional<RuntimeFailure> failure;
     try {
-        parser = std::make_unique<Parser>(fileName.c_str(), poliz);
+        parser = std::make_unique<Parser>(Source::fromText(source), poliz);
         parser->go();
-        runWitnessed(poliz, in, out, kInputBoxEnded, SourceText::fromFile(fileName), failure, searchSteps);
+        runWitnessed(poliz, in, out, kInputBoxEnded, SourceText(source), failure, searchSteps);
     } catch (const RuntimeError&) {
         // Explained into `failure`.
     } catch (const std::exception&) {
@@ -61,7 +61,7 @@ void placeRuntimeError(CapturedReport& report, const std::string& fileName, cons
 
 }  // namespace
 
-CapturedReport runForPage(const std::string& fileName, const std::string& input, long searchSteps,
+CapturedReport runForPage(const std::string& source, const std::string& input, long searchSteps,
                           PageOutput* output) {
     ScanTrail trail;
     trail.keepHistory = true;
@@ -76,33 +76,31 @@ CapturedReport runForPage(const std::string& fileName, const std::string& input,
         runFast(poliz, programInput, out, options);
     };
     PageOutput ownOutput;
-    CapturedReport report = captureReport([&] { return runProgram(fileName, in, std::cout, fast, settings); },
-                                          output ? output : &ownOutput);
+    CapturedReport report =
+        captureReport([&] { return runProgram(Source::fromText(source), in, std::cout, fast, settings); },
+                      output ? output : &ownOutput);
     in.clear();
     report.inputUsed = static_cast<std::int64_t>(in.tellg());
     switch (report.caught.kind) {
         case CaughtError::Kind::NONE:
         case CaughtError::Kind::OUTPUT: break;
-        case CaughtError::Kind::RUNTIME: placeRuntimeError(report, fileName, input, searchSteps); break;
-        default:
-            takeExplanation(report,
-                            explainTranslationError(report.caught, trail, SourceText::fromFile(fileName)));
+        case CaughtError::Kind::RUNTIME: placeRuntimeError(report, source, input, searchSteps); break;
+        default: takeExplanation(report, explainTranslationError(report.caught, trail, SourceText(source)));
     }
     return report;
 }
 
-CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::unique_ptr<Parser>& parser) {
+CapturedReport translateForPage(const std::string& source, Poliz& poliz, std::unique_ptr<Parser>& parser) {
     ScanTrail trail;
     trail.keepHistory = true;
     poliz.keepPositions();
     CapturedReport report = captureReport([&] {
-        parser = std::make_unique<Parser>(fileName.c_str(), poliz, &trail);
+        parser = std::make_unique<Parser>(Source::fromText(source), poliz, &trail);
         parser->go();
         return 0;
     });
     if (report.caught.kind != CaughtError::Kind::NONE)
-        takeExplanation(report,
-                        explainTranslationError(report.caught, trail, SourceText::fromFile(fileName)));
+        takeExplanation(report, explainTranslationError(report.caught, trail, SourceText(source)));
     return report;
 }
 

@@ -16,17 +16,17 @@
 // About a second of the reference machine in the browser.
 inline constexpr long kRuntimeSearchSteps = 20'000'000;
 
-// Runs the source file `fileName` as poliz does (translation, then the fast backend), "read"
-// taking `input`. A runtime error is placed by running the program again on the reference
+// Runs the program `source` as poliz does (translation, then the fast backend), "read" taking
+// `input`. A runtime error is placed by running the program again on the reference
 // machine, for at most `searchSteps` items; past them the error goes without a place. The
 // program writes to `output` when one is given (which may stream it to the page), else to a
 // PageOutput of its own; either way a run that writes more than the page keeps is stopped.
-CapturedReport runForPage(const std::string& fileName, const std::string& input,
+CapturedReport runForPage(const std::string& source, const std::string& input,
                           long searchSteps = kRuntimeSearchSteps, PageOutput* output = nullptr);
 
-// Translates `fileName` into `poliz`, the items keeping their positions; `parser` keeps the
-// lexemes they point to alive afterwards.
-CapturedReport translateForPage(const std::string& fileName, Poliz& poliz, std::unique_ptr<Parser>& parser);
+// Translates the program `source` into `poliz`, the items keeping their positions; `parser`
+// keeps the lexemes they point to alive afterwards.
+CapturedReport translateForPage(const std::string& source, Poliz& poliz, std::unique_ptr<Parser>& parser);
 
 // Fills the place, the item and the hint of `report` for a runtime error raised by the item at
 // `failedAt`, in step mode, where nothing watches the reads. The hint for the end of the input

@@ -5,7 +5,6 @@
 #include <emscripten/emscripten.h>
 
 #include <exception>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
@@ -27,8 +26,6 @@ EM_JS(void, sendOutput, (const char* data, int size), {
 
 namespace {
 
-// The one source file, in the module's in-memory file system, which the parser reads.
-constexpr const char* kSourceFile = "/program.ppp";
 // The listing shows this many items at most: a huge program must not make a huge reply.
 constexpr int kMaxListedItems = 20000;
 
@@ -36,11 +33,6 @@ std::string reply;
 std::unique_ptr<StepSession> session;
 
 std::string text(const char* data, int size) { return std::string(data, static_cast<std::size_t>(size)); }
-
-const char* writeSourceFile(const char* data, int size) {
-    std::ofstream(kSourceFile, std::ios::binary | std::ios::trunc).write(data, size);
-    return kSourceFile;
-}
 
 const char* answer(std::string json) {
     reply = std::move(json);
@@ -99,8 +91,8 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundRun(const char* source, int sourceSiz
         output.streamTo(
             [](std::string_view piece) { sendOutput(piece.data(), static_cast<int>(piece.size())); },
             [] { return emscripten_get_now(); });
-        CapturedReport report = runForPage(writeSourceFile(source, sourceSize), text(input, inputSize),
-                                           kRuntimeSearchSteps, &output);
+        CapturedReport report =
+            runForPage(text(source, sourceSize), text(input, inputSize), kRuntimeSearchSteps, &output);
         output.deliver();
         Json json;
         json.beginObject();
@@ -115,7 +107,7 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundTranslate(const char* source, int sou
     return answerSafely([&] {
         Poliz poliz;
         std::unique_ptr<Parser> parser;
-        const CapturedReport report = translateForPage(writeSourceFile(source, sourceSize), poliz, parser);
+        const CapturedReport report = translateForPage(text(source, sourceSize), poliz, parser);
         Json json;
         json.beginObject();
         report.writeMembers(json);
@@ -131,7 +123,7 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundStepStart(const char* source, int sou
                                                      int inputSize) {
     return answerSafely([&] {
         session.reset();
-        session = std::make_unique<StepSession>(writeSourceFile(source, sourceSize), text(input, inputSize));
+        session = std::make_unique<StepSession>(text(source, sourceSize), text(input, inputSize));
         return session->stateJson();
     });
 }

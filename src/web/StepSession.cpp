@@ -32,9 +32,9 @@ std::string valueText(const Ident& variable) {
 
 }  // namespace
 
-StepSession::StepSession(const std::string& fileName, const std::string& text)
-    : input(text), source(SourceText::fromFile(fileName)) {
-    translated = translateForPage(fileName, poliz, parser);
+StepSession::StepSession(const std::string& sourceText, const std::string& text)
+    : input(text), source(sourceText) {
+    translated = translateForPage(sourceText, poliz, parser);
     if (translated.status != 0) return;
     output_ << kCompiledMessage;
     machine_ = std::make_unique<StackMachine>(poliz, input, output_);

@@ -19,9 +19,9 @@
 
 class StepSession {
 public:
-    // Translates the file `fileName`; translation() tells whether that succeeded. `input` is
+    // Translates the program `source`; translation() tells whether that succeeded. `input` is
     // what "read" takes, as the input box holds it.
-    StepSession(const std::string& fileName, const std::string& input);
+    StepSession(const std::string& source, const std::string& input);
     StepSession(const StepSession&) = delete;
     StepSession& operator=(const StepSession&) = delete;
 

@@ -4,10 +4,6 @@
 // as a loop condition, over several sets of values, with variables left unassigned in each place.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,8 +15,6 @@
 #include "poliz/Poliz.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // int a, b, c hold values; u, w (int) and v (real) are never assigned; r, s are reals.
 const char* const kIntExpressions[] = {
@@ -156,30 +150,15 @@ std::string program(const Values& v, const std::string& body) {
 
 class CellForms : public testing::Test {
 protected:
-    fs::path dir;
     int programs = 0;
-
-    void SetUp() override {
-        // Tests run in processes of their own at the same time, where a fixture may well have
-        // the same address (sanitizers lay out memory alike), so a random part keeps them apart.
-        dir = fs::temp_directory_path() / ("poliz_cells_" + std::to_string(std::random_device{}()) + "_" +
-                                           std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
 
     // Runs the text on the reference machine, fused and plain; all must agree and the program
     // must translate.
     void agree(const std::string& text) {
-        const fs::path source = dir / "p.ppp";
-        {
-            std::ofstream file(source, std::ios::binary);
-            file << text;
-        }
-        const std::string reference = runSource(source, "", Engine::REFERENCE);
+        const std::string reference = runSource(Source::fromText(text), "", Engine::REFERENCE);
         EXPECT_NE(reference, "<not translated>") << text;
-        EXPECT_EQ(reference, runSource(source, "", Engine::FAST)) << text;
-        EXPECT_EQ(reference, runSource(source, "", Engine::FAST_PLAIN)) << text;
+        EXPECT_EQ(reference, runSource(Source::fromText(text), "", Engine::FAST)) << text;
+        EXPECT_EQ(reference, runSource(Source::fromText(text), "", Engine::FAST_PLAIN)) << text;
         ++programs;
     }
 };

@@ -63,7 +63,7 @@ std::string formsOf(const fs::path& source) {
     Poliz poliz;
     std::unique_ptr<Parser> parser;  // owns the lexemes the items point to
     try {
-        parser = std::make_unique<Parser>(source.c_str(), poliz);
+        parser = std::make_unique<Parser>(Source::fromFile(source.string()), poliz);
         parser->go();
     } catch (...) {
         return "";  // not translated: nothing to decode

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <string>
 
-#include "SourceFile.h"
 #include "fast/FusedLayout.h"
 #include "fast/Instr.h"
 #include "fast/Machine.h"
@@ -32,9 +31,8 @@ struct Forms {
 };
 
 Forms formsOf(const std::string& body, const std::string& input = "") {
-    SourceFile file("program {\n" + body + "\n}\n");
     Poliz poliz;
-    Parser parser(file.name(), poliz);
+    Parser parser(Source::fromText("program {\n" + body + "\n}\n"), poliz);
     parser.go();
     Program program = decode(poliz, true);
     Forms result{forms(program), {}};

@@ -17,7 +17,7 @@ std::string runProgram(const fs::path& source, Engine engine) {
     std::ifstream inputFile(fs::path(source).replace_extension(".in"), std::ios::binary);
     std::stringstream input;
     input << inputFile.rdbuf();
-    return runSource(source, input.str(), engine);
+    return runSource(Source::fromFile(source.string()), input.str(), engine);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "SourceFile.h"
 #include "common/Errors.h"
 #include "fast/Instr.h"
 #include "fast/LazyUnits.h"
@@ -20,11 +19,10 @@ namespace {
 
 // The parser owns the lexemes of the tables, so it lives as long as the program.
 struct Translated {
-    SourceFile file;
     Poliz poliz;
     Parser parser;
     explicit Translated(const std::string& body)
-        : file("program {\n" + body + "\n}\n"), parser(file.name(), poliz) {
+        : parser(Source::fromText("program {\n" + body + "\n}\n"), poliz) {
         parser.go();
     }
 };

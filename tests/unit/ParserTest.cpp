@@ -2,11 +2,7 @@
 // or line is easy to get wrong.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "common/Errors.h"
 #include "parser/Parser.h"
@@ -15,28 +11,11 @@
 
 namespace {
 
-// The source in a file of its own, removed afterwards. Test processes run side by side, so
-// the name carries the process id.
-class SourceFile {
-    std::filesystem::path path;
-
-public:
-    explicit SourceFile(const std::string& text) {
-        static int counter = 0;
-        path = std::filesystem::temp_directory_path() /
-               ("poliz-parser-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".ppp");
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    ~SourceFile() { std::filesystem::remove(path); }
-    std::string name() const { return path.string(); }
-};
-
 // The listing of the translated program; the parser still lives while it is made, since it
 // owns the table lexemes the listing names.
 std::string translate(const std::string& source) {
-    SourceFile file(source);
     Poliz poliz;
-    Parser parser(file.name().c_str(), poliz);
+    Parser parser(Source::fromText(source), poliz);
     parser.go();
     return listing(poliz);
 }
@@ -56,9 +35,8 @@ std::string failure(const std::string& source) {
 // The units the translator recorded, as their first addresses, and how many temporaries it
 // recorded as pushed again.
 std::string units(const std::string& source) {
-    SourceFile file(source);
     Poliz poliz;
-    Parser parser(file.name().c_str(), poliz);
+    Parser parser(Source::fromText(source), poliz);
     parser.go();
     std::string out;
     for (int start : poliz.facts().unitStarts()) out += std::to_string(start) + " ";

@@ -5,7 +5,6 @@
 
 #include <sstream>
 
-#include "SourceFile.h"
 #include "driver/RunProgram.h"
 #include "fast/FastRun.h"
 #include "web/CapturedReport.h"
@@ -17,12 +16,11 @@
 namespace {
 
 CapturedReport runCaptured(const std::string& source, const std::string& input) {
-    const SourceFile file(source);
     std::istringstream in(input);
     const auto fast = [](const Poliz& poliz, std::istream& programInput, std::ostream& out) {
         runFast(poliz, programInput, out);
     };
-    return captureReport([&] { return runProgram(file.name(), in, std::cout, fast); });
+    return captureReport([&] { return runProgram(Source::fromText(source), in, std::cout, fast); });
 }
 
 // The value of a variable as the step view shows it; "?" when it has none.
@@ -72,18 +70,18 @@ TEST(CapturedRun, LeavesTheStandardStreamsAsTheyWere) {
 }
 
 TEST(PageRun, PlacesATranslationErrorAtItsColumnWithItsHint) {
-    const SourceFile lexical("program {\n    int a;\n    a = 1 # 2;\n}\n");
-    const CapturedReport shown = runForPage(lexical.name(), "");
+    const std::string lexical("program {\n    int a;\n    a = 1 # 2;\n}\n");
+    const CapturedReport shown = runForPage(lexical, "");
     EXPECT_EQ(shown.status, 1);
     EXPECT_EQ(shown.error, "Error (line 3): unresolved symbol #\n");
     EXPECT_EQ(shown.errorLine, 3);
     EXPECT_EQ(shown.errorColumn, 11);
     EXPECT_EQ(shown.hint, "comments stand between /* and */");
 
-    const SourceFile syntax("program {\n    int a;\n    a++;\n}\n");
+    const std::string syntax("program {\n    int a;\n    a++;\n}\n");
     Poliz poliz;
     std::unique_ptr<Parser> parser;
-    const CapturedReport translated = translateForPage(syntax.name(), poliz, parser);
+    const CapturedReport translated = translateForPage(syntax, poliz, parser);
     EXPECT_EQ(translated.status, 2);
     EXPECT_EQ(translated.errorLine, 3);
     EXPECT_EQ(translated.errorColumn, 6);
@@ -91,8 +89,8 @@ TEST(PageRun, PlacesATranslationErrorAtItsColumnWithItsHint) {
 }
 
 TEST(PageRun, PlacesARuntimeErrorOfTheFastRunByRunningTheReferenceMachine) {
-    const SourceFile file("program {\n    int a, b = 0;\n    write(1);\n    a = 7 / b;\n}\n");
-    const CapturedReport shown = runForPage(file.name(), "");
+    const std::string file("program {\n    int a, b = 0;\n    write(1);\n    a = 7 / b;\n}\n");
+    const CapturedReport shown = runForPage(file, "");
     EXPECT_EQ(shown.status, 4);
     EXPECT_EQ(shown.output, std::string(kCompiledMessage) + "1");
     EXPECT_EQ(shown.error, "Runtime error: Division by zero!\n");
@@ -101,18 +99,18 @@ TEST(PageRun, PlacesARuntimeErrorOfTheFastRunByRunningTheReferenceMachine) {
     EXPECT_EQ(shown.hint.rfind("item 9 ('/', line 4) divided by zero", 0), 0U) << shown.hint;
 
     // Past the search's steps the error keeps its message and goes without a place.
-    const SourceFile late(
+    const std::string late(
         "program {\n    int i, b = 0;\n    for (i = 0; i < 1000; i = i + 1) b = 0;\n    i = i / b;\n}\n");
-    const CapturedReport unplaced = runForPage(late.name(), "", 100);
+    const CapturedReport unplaced = runForPage(late, "", 100);
     EXPECT_EQ(unplaced.error, "Runtime error: Division by zero!\n");
     EXPECT_EQ(unplaced.errorLine, 0);
     EXPECT_EQ(unplaced.hint, "");
-    EXPECT_EQ(runForPage(late.name(), "").errorLine, 4);
+    EXPECT_EQ(runForPage(late, "").errorLine, 4);
 }
 
 TEST(StepSession, ReportsATranslationErrorAndHasNoMachine) {
-    const SourceFile file("program {\n  int a;\n  string s;\n  a = s;\n}\n");
-    StepSession session(file.name(), "");
+    const std::string file("program {\n  int a;\n  string s;\n  a = s;\n}\n");
+    StepSession session(file, "");
     EXPECT_EQ(session.translation().status, 3);
     EXPECT_EQ(session.translation().errorLine, 4);
     EXPECT_EQ(session.machine(), nullptr);
@@ -122,8 +120,8 @@ TEST(StepSession, ReportsATranslationErrorAndHasNoMachine) {
 }
 
 TEST(StepSession, StepsByItemLineAndToALineAndGoesBack) {
-    const SourceFile file(kLoop);
-    StepSession session(file.name(), "7\n");
+    const std::string file(kLoop);
+    StepSession session(file, "7\n");
     ASSERT_NE(session.machine(), nullptr);
     EXPECT_EQ(session.machine()->pc(), 0);
     EXPECT_EQ(session.output(), kCompiledMessage);
@@ -168,8 +166,8 @@ TEST(StepSession, StepsByItemLineAndToALineAndGoesBack) {
 }
 
 TEST(StepSession, StopsAtARuntimeErrorAndGoesBackBeforeIt) {
-    const SourceFile file("program {\n  int a, b = 0;\n  write(\"x\");\n  a = 1 / b;\n}\n");
-    StepSession session(file.name(), "");
+    const std::string file("program {\n  int a, b = 0;\n  write(\"x\");\n  a = 1 / b;\n}\n");
+    StepSession session(file, "");
     session.runToLine(100);
     EXPECT_EQ(session.failure().status, 4);
     EXPECT_EQ(session.failure().error, "Runtime error: Division by zero!\n");
@@ -189,8 +187,8 @@ TEST(StepSession, StopsAtARuntimeErrorAndGoesBackBeforeIt) {
 }
 
 TEST(StepSession, StepLineStopsAtEachTurnOfALoopOnOneLine) {
-    const SourceFile file("program {\n  int i = 0;\n  while (i < 3) i = i + 1;\n  write(i);\n}\n");
-    StepSession session(file.name(), "");
+    const std::string file("program {\n  int i = 0;\n  while (i < 3) i = i + 1;\n  write(i);\n}\n");
+    StepSession session(file, "");
     session.stepLine();
     EXPECT_EQ(valueOf(session, "i"), "1");
     session.stepLine();
@@ -198,8 +196,8 @@ TEST(StepSession, StepLineStopsAtEachTurnOfALoopOnOneLine) {
 }
 
 TEST(StepSession, StateMarksWhatTheLastMoveChanged) {
-    const SourceFile file("program {\n  int a = 1, b = 2;\n  a = 5;\n  b = 6;\n}\n");
-    StepSession session(file.name(), "");
+    const std::string file("program {\n  int a = 1, b = 2;\n  a = 5;\n  b = 6;\n}\n");
+    StepSession session(file, "");
     session.stepLine();
     const std::string state = session.stateJson();
     EXPECT_NE(
@@ -215,8 +213,8 @@ TEST(StepSession, StateMarksWhatTheLastMoveChanged) {
 }
 
 TEST(PageRun, StopsARunThatWritesPastTheLimitWithAPlainMessage) {
-    const SourceFile file("program {\n    while (1) write(\"an endless line \");\n}\n");
-    const CapturedReport shown = runForPage(file.name(), "");
+    const std::string file("program {\n    while (1) write(\"an endless line \");\n}\n");
+    const CapturedReport shown = runForPage(file, "");
     EXPECT_TRUE(shown.outputLimit);
     EXPECT_EQ(shown.error, kOutputLimitMessage);
     EXPECT_EQ(shown.hint, "");
@@ -225,8 +223,8 @@ TEST(PageRun, StopsARunThatWritesPastTheLimitWithAPlainMessage) {
 }
 
 TEST(PageRun, SaysHowMuchInputWasReadAndWhereItComesFrom) {
-    const SourceFile file("program {\n    int a, b;\n    read(a);\n    read(b);\n}\n");
-    const CapturedReport some = runForPage(file.name(), "12\n");
+    const std::string file("program {\n    int a, b;\n    read(a);\n    read(b);\n}\n");
+    const CapturedReport some = runForPage(file, "12\n");
     EXPECT_EQ(some.status, 4);
     EXPECT_EQ(some.inputUsed, 3);
     EXPECT_EQ(some.errorItem, 3);  // a read read b read
@@ -235,31 +233,31 @@ TEST(PageRun, SaysHowMuchInputWasReadAndWhereItComesFrom) {
     EXPECT_EQ(some.hint.find("poliz prog.ppp"), std::string::npos) << some.hint;
 
     // An invalid number shows the text the read met, as --explain does.
-    const CapturedReport invalid = runForPage(file.name(), "12 x5\n");
+    const CapturedReport invalid = runForPage(file, "12 x5\n");
     EXPECT_EQ(invalid.status, 4);
     EXPECT_NE(invalid.hint.find("it met \"x5\""), std::string::npos) << invalid.hint;
     // What a read left over is blamed on that read, not on a string constant spelt "read".
-    const SourceFile spelt(
+    const std::string spelt(
         "program {\n    int a, b;\n    string s;\n    read(a);\n    s = \"read\";\n    read(b);\n}\n");
-    const CapturedReport leftOver = runForPage(spelt.name(), "3.5\n");
+    const CapturedReport leftOver = runForPage(spelt, "3.5\n");
     EXPECT_NE(leftOver.hint.find("left over on the line by the read of 'a'"), std::string::npos)
         << leftOver.hint;
 
     // Step mode says the same of the end of the input.
-    StepSession session(file.name(), "12\n");
+    StepSession session(file, "12\n");
     session.runToLine(100);
     EXPECT_NE(session.failure().hint.find("Input box"), std::string::npos) << session.failure().hint;
 
-    const CapturedReport both = runForPage(file.name(), "12 5 rest");
+    const CapturedReport both = runForPage(file, "12 5 rest");
     EXPECT_EQ(both.status, 0);
     EXPECT_EQ(both.inputUsed, 4);
     EXPECT_EQ(both.errorItem, -1);
 }
 
 TEST(StepSession, AFailingItemStaysUnrunWithItsOperandsOnTheStack) {
-    const SourceFile file("program {\n  int a, b = 0;\n  write(\"x\");\n  a = 7 / b;\n}\n");
+    const std::string file("program {\n  int a, b = 0;\n  write(\"x\");\n  a = 7 / b;\n}\n");
     for (const bool byItems : {false, true}) {
-        StepSession session(file.name(), "");
+        StepSession session(file, "");
         if (byItems)
             while (session.failure().status == 0 && !session.machine()->finished()) session.stepItem();
         else
@@ -277,14 +275,14 @@ TEST(StepSession, AFailingItemStaysUnrunWithItsOperandsOnTheStack) {
 }
 
 TEST(StepSession, RunToALineWithoutItemsGoesToTheNextLineThatHasSome) {
-    const SourceFile file(kLoop);
-    StepSession session(file.name(), "7\n");
+    const std::string file(kLoop);
+    StepSession session(file, "7\n");
     session.runToLine(4);
     session.runToLine(5);  // the loop ends first: the read comes after it
     EXPECT_EQ(valueOf(session, "s"), "6");
     session.back();
-    const SourceFile blank("program {\n  int a = 1;\n  a = 2;\n\n  /* a comment */\n  a = 3;\n}\n");
-    StepSession gap(blank.name(), "");
+    const std::string blank("program {\n  int a = 1;\n  a = 2;\n\n  /* a comment */\n  a = 3;\n}\n");
+    StepSession gap(blank, "");
     gap.runToLine(4);  // blank, then a comment: on to line 6
     EXPECT_FALSE(gap.machine()->finished());
     EXPECT_EQ(valueOf(gap, "a"), "2");
@@ -292,8 +290,8 @@ TEST(StepSession, RunToALineWithoutItemsGoesToTheNextLineThatHasSome) {
 }
 
 TEST(StepSession, RunToTheFirstLineArrivesThereAndThenAtEachTurn) {
-    const SourceFile file("program {\n  int i = 0;\n  while (i < 3) i = i + 1;\n  write(i);\n}\n");
-    StepSession session(file.name(), "");
+    const std::string file("program {\n  int i = 0;\n  while (i < 3) i = i + 1;\n  write(i);\n}\n");
+    StepSession session(file, "");
     session.runToLine(3);  // already there: nothing runs
     EXPECT_EQ(session.machine()->pc(), 0);
     EXPECT_EQ(valueOf(session, "i"), "0");
@@ -312,8 +310,7 @@ TEST(StepSession, RunToAForHeaderComesThereOncePerTurn) {
         "program {\n  int i, s = 0;\n  for (i = 1; i <= 3; i = i + 1) s = s + i;\n  write(s);\n}\n",
     };
     for (const char* source : loops) {
-        const SourceFile file(source);
-        StepSession session(file.name(), "");
+        StepSession session(source, "");
         session.runToLine(3);  // the machine starts on the line
         EXPECT_EQ(session.machine()->pc(), 0);
         for (const char* s : {"1", "3", "6"}) {
@@ -327,8 +324,8 @@ TEST(StepSession, RunToAForHeaderComesThereOncePerTurn) {
 }
 
 TEST(StepSession, StopsAnEndlessWriterAtTheOutputLimitAndGoesBack) {
-    const SourceFile file("program {\n  while (1) write(\"ab\");\n}\n");
-    StepSession session(file.name(), "");
+    const std::string file("program {\n  while (1) write(\"ab\");\n}\n");
+    StepSession session(file, "");
     session.runToLine(100);
     EXPECT_TRUE(session.failure().outputLimit);
     EXPECT_EQ(session.failure().error, kOutputLimitMessage);

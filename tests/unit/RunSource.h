@@ -1,9 +1,8 @@
-// Translates and runs a source file with the given input on one of the machines: what it wrote,
+// Translates and runs a source with the given input on one of the machines: what it wrote,
 // followed by the runtime error if one ended it, or "<not translated>". Used to compare the
 // machines on the same program.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -12,8 +11,9 @@
 #include "common/Errors.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
+#include "scanner/Source.h"
 
-inline std::string runSource(const std::filesystem::path& source, const std::string& input, Engine engine) {
+inline std::string runSource(Source source, const std::string& input, Engine engine) {
     std::istringstream in(input);
     std::ostringstream out;
     Poliz poliz;
@@ -21,7 +21,7 @@ inline std::string runSource(const std::filesystem::path& source, const std::str
     // program translates afresh for each machine, as a run changes its variables.
     std::optional<Parser> parser;
     try {
-        parser.emplace(source.c_str(), poliz);
+        parser.emplace(std::move(source), poliz);
         parser->go();
     } catch (...) {
         return "<not translated>";

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "SourceFile.h"
 #include "common/Errors.h"
 #include "parser/Parser.h"
 #include "scanner/Scanner.h"
@@ -15,10 +14,9 @@ std::string at(SourcePosition p) { return std::to_string(p.line) + ":" + std::to
 
 // Scans the whole text into a trail that keeps its history: "start-end" per lexeme.
 std::string spans(const std::string& text, ScanTrail& trail) {
-    SourceFile file(text);
     LexStore store;
     trail.keepHistory = true;
-    Scanner scanner(file.name(), store, &trail);
+    Scanner scanner(Source::fromText(text), store, &trail);
     try {
         for (;;) scanner.getLex();
     } catch (UEOF) {
@@ -79,17 +77,15 @@ TEST(ScanTrail, EndOfFileKnowsWhatIsOpen) {
 }
 
 TEST(ScanTrail, PolizKeepsNoPositionsUnlessAsked) {
-    SourceFile file("program { write(1); }");
     Poliz poliz;
-    Parser parser(file.name(), poliz);
+    Parser parser(Source::fromText("program { write(1); }"), poliz);
     parser.go();
     EXPECT_FALSE(poliz.positionOf(0).known());
 }
 
 TEST(ScanTrail, WithoutHistoryOnlyThePositionsAreKept) {
-    SourceFile file("a b c");
     LexStore store;
-    Scanner scanner(file.name(), store);
+    Scanner scanner(Source::fromText("a b c"), store);
     scanner.getLex();
     scanner.getLex();
     EXPECT_EQ(at(scanner.lexemeStart()), "1:3");
@@ -98,10 +94,9 @@ TEST(ScanTrail, WithoutHistoryOnlyThePositionsAreKept) {
 }
 
 TEST(ScanTrail, PolizItemsKeepTheColumnOfTheirLexeme) {
-    SourceFile file("program {\n  int a, b = 2;\n  a = b / 2;\n}");
     Poliz poliz;
     poliz.keepPositions();
-    Parser parser(file.name(), poliz);
+    Parser parser(Source::fromText("program {\n  int a, b = 2;\n  a = b / 2;\n}"), poliz);
     parser.go();
     // tmp a b 2 "/" "=" "=" "backspace": operands and operators where they stand, the final
     // "=" where the expression starts.

@@ -1,8 +1,11 @@
-// The lexeme stream of small snippets: kinds, texts, interning, lines and lexical errors.
+// The lexeme stream of small snippets: kinds, texts, interning, lines and lexical errors; and
+// the sources it is read from: a file, a text in memory and a stream give the same lexemes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include "SourceFile.h"
@@ -25,11 +28,10 @@ const char* kindName(KindOfLex kind) {
     return "?";
 }
 
-// Scans the whole text: "kind:text@line" per lexeme, then how the scan ended.
-std::string scan(const std::string& text) {
-    SourceFile file(text);
+// Scans the whole source: "kind:text@line" per lexeme, then how the scan ended.
+std::string scanSource(Source source) {
     LexStore store;
-    Scanner scanner(file.name(), store);
+    Scanner scanner(std::move(source), store);
     std::string out;
     try {
         for (;;) {
@@ -45,6 +47,36 @@ std::string scan(const std::string& text) {
         out += "USAfter(" + e.getLast() + ")@" + std::to_string(e.getLine());
     }
     return out;
+}
+
+std::string scan(const std::string& text) { return scanSource(Source::fromText(text)); }
+
+// A stream that has one character ready at a time, as a slow pipe may.
+class TrickleBuffer : public std::streambuf {
+    std::string text;
+    std::size_t taken = 0;
+    char current = 0;
+
+protected:
+    int_type underflow() override {
+        if (taken == text.size()) return traits_type::eof();
+        current = text[taken++];
+        setg(&current, &current, &current + 1);
+        return traits_type::to_int_type(current);
+    }
+
+public:
+    explicit TrickleBuffer(std::string text) : text(std::move(text)) {}
+};
+
+// Reads `source` up to and including the first `last`, then takes everything after it.
+std::string restAfter(Source source, char last) {
+    for (char c = 0; source.get(c) && c != last;) {
+    }
+    std::string rest;
+    for (std::span<char> piece = source.takeRest(); !piece.empty(); piece = source.takeRest())
+        rest.append(piece.begin(), piece.end());
+    return rest;
 }
 
 }  // namespace
@@ -102,9 +134,8 @@ TEST(Scanner, EndOfFile) {
 TEST(Scanner, LineIsWhereTheLexemeEnds) { EXPECT_EQ(scan("a\n\nb\n"), "id:a@1 id:b@3 EOF"); }
 
 TEST(Scanner, InternsLexemes) {
-    SourceFile file("x \"s\" x \"s\" 5 5 1.5 1.50 05 ");
     LexStore store;
-    Scanner scanner(file.name(), store);
+    Scanner scanner(Source::fromText("x \"s\" x \"s\" 5 5 1.5 1.50 05 "), store);
     Lex* x1 = scanner.getLex();
     Lex* s1 = scanner.getLex();
     EXPECT_EQ(scanner.getLex(), x1);
@@ -121,22 +152,71 @@ TEST(Scanner, InternsLexemes) {
     EXPECT_EQ(scanner.findKeyword("jump"), nullptr);
 }
 
-TEST(Scanner, UnopenableFile) {
-    LexStore store;
-    EXPECT_THROW(Scanner("/nonexistent/file.ppp", store), OpenError);
-    EXPECT_THROW(Scanner(std::filesystem::temp_directory_path().c_str(), store), OpenError);
+TEST(Source, UnopenableFile) {
+    EXPECT_THROW(Source::fromFile("/nonexistent/file.ppp"), OpenError);
+    EXPECT_THROW(Source::fromFile(std::filesystem::temp_directory_path()), OpenError);
 }
 
 // A directory is opened before it is refused: its descriptor must be closed again, or a tool
 // that translates many texts (the language server, the conformance kit's runs) runs out.
-TEST(Scanner, ARefusedSourceLeavesNoDescriptorOpen) {
+TEST(Source, ARefusedFileLeavesNoDescriptorOpen) {
     auto openDescriptors = [] {
         return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                              std::filesystem::directory_iterator());
     };
-    LexStore store;
     const auto before = openDescriptors();
     for (int i = 0; i < 10; ++i)
-        EXPECT_THROW(Scanner(std::filesystem::temp_directory_path().c_str(), store), OpenError);
+        EXPECT_THROW(Source::fromFile(std::filesystem::temp_directory_path()), OpenError);
+    {
+        const SourceFile file("x");
+        Source opened = Source::fromFile(file.name());
+        Source moved = std::move(opened);
+    }
     EXPECT_EQ(openDescriptors(), before);
+}
+
+// Each text read as a file, in memory, as a stream and as a stream with a character ready at a
+// time; the long one crosses the chunks that files and streams are read in.
+TEST(Source, EveryKindOfSourceGivesTheSameLexemes) {
+    std::string longText;
+    for (int k = 0; k < 10000; ++k) longText += "name" + std::to_string(k) + " ";
+    for (const std::string& text :
+         {std::string("program {\n  /* one\n two */ string s = \"a\nb\";\n  x = 1.5 <= 2;\n}"),
+          std::string("a ! b"), std::string(""), longText + "\"open"}) {
+        const std::string expected = scan(text);
+        const SourceFile file(text);
+        EXPECT_EQ(scanSource(Source::fromFile(file.name())), expected);
+        std::istringstream stream(text);
+        EXPECT_EQ(scanSource(Source::fromStream(stream)), expected);
+        TrickleBuffer trickle(text);
+        std::istream slow(&trickle);
+        EXPECT_EQ(scanSource(Source::fromStream(slow)), expected);
+    }
+}
+
+// What follows the program is handed on whole, and a source read only once keeps what it read.
+TEST(Source, HandsOnTheRestAndKeepsWhatItRead) {
+    const std::string text = "program { }\n42 7\n";
+    const SourceFile file(text);
+    EXPECT_EQ(restAfter(Source::fromFile(file.name()), '}'), "\n42 7\n");
+    EXPECT_EQ(restAfter(Source::fromText(text), '}'), "\n42 7\n");
+    std::istringstream stream(text);
+    EXPECT_EQ(restAfter(Source::fromStream(stream), '}'), "\n42 7\n");
+    TrickleBuffer trickle(text);
+    std::istream slow(&trickle);
+    EXPECT_EQ(restAfter(Source::fromStream(slow), '}'), "\n42 7\n");
+
+    TrickleBuffer lines("ab\ncd\n");
+    std::istream linesIn(&lines);
+    Source kept = Source::fromStream(linesIn);
+    kept.keepText();
+    char c = 0;
+    ASSERT_TRUE(kept.get(c));
+    kept.keepRestOfLine();
+    EXPECT_EQ(kept.keptText(), "ab\n");
+    EXPECT_EQ(Source::fromText(text).keptText(), text);
+
+    EXPECT_TRUE(Source::fromStream(std::cin).isStandardInput());
+    EXPECT_FALSE(Source::fromStream(stream).isStandardInput());
+    EXPECT_FALSE(Source::fromText(text).isStandardInput());
 }

@@ -6,7 +6,6 @@
 #include <sstream>
 #include <string>
 
-#include "SourceFile.h"
 #include "parser/Parser.h"
 #include "poliz/Poliz.h"
 #include "show/BoundedStack.h"
@@ -77,9 +76,8 @@ TEST(ReplayInput, GivesBackWhatWasReadWithoutAskingAgain) {
 }
 
 TEST(Stepper, BackStopsWhereTheHistoryEnds) {
-    SourceFile source("program { int n = 0; while (n < 5000) n = n + 1; write(n); }");
     Poliz poliz;
-    Parser parser(source.name(), poliz);
+    Parser parser(Source::fromText("program { int n = 0; while (n < 5000) n = n + 1; write(n); }"), poliz);
     parser.go();
     const std::string backs = "back " + std::to_string(Stepper::kHistoryLimit + 1) + "\n";
     std::istringstream commands("c\n" + backs + "p\n" + backs + "q\n");
