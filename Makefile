@@ -135,7 +135,8 @@ bench: build
 	python3 bench/run.py $(BENCH_ARGS)
 
 # The browser playground: $(BUILD_DIR)/playground/, static files that any web server can serve
-# (needs Emscripten and Node.js: apt-get install emscripten npm). playground-serve builds it and
+# (needs Emscripten, nlohmann's JSON library and Node.js: apt-get install emscripten
+# nlohmann-json3-dev npm). playground-serve builds it and
 # serves it on this machine only, at http://127.0.0.1:$(PORT)/.
 PORT ?= 8000
 

@@ -13,6 +13,11 @@ for tool in emcc emcmake node cmake; do
         exit 1
     }
 done
+# The module's replies are made with nlohmann's JSON library, as the language server's messages are.
+[ -e /usr/include/nlohmann/json.hpp ] || [ -e /usr/local/include/nlohmann/json.hpp ] || {
+    echo "nlohmann's JSON library is missing: install it with 'apt-get install nlohmann-json3-dev'" >&2
+    exit 1
+}
 
 # Debian's Emscripten runs its JavaScript optimiser with the machine's Node.js, which does not
 # look in Debian's module folder by itself.

@@ -22,10 +22,10 @@ public:
 
 }  // namespace
 
-void CapturedReport::writeMembers(Json& json) const {
-    json.key("output").value(output);
-    json.key("inputUsed").value(inputUsed);
-    writeError(json);
+void CapturedReport::writeMembers(Reply& reply) const {
+    reply["output"] = output;
+    reply["inputUsed"] = inputUsed;
+    writeError(reply);
 }
 
 void CapturedReport::stopForOutputLimit() {
@@ -35,15 +35,15 @@ void CapturedReport::stopForOutputLimit() {
     note.clear();
 }
 
-void CapturedReport::writeError(Json& json) const {
-    json.key("status").value(status);
-    json.key("error").value(error);
-    json.key("errorLine").value(errorLine);
-    json.key("errorColumn").value(errorColumn);
-    json.key("hint").value(hint);
-    json.key("note").value(note);
-    json.key("errorItem").value(errorItem);
-    json.key("outputLimit").value(outputLimit);
+void CapturedReport::writeError(Reply& reply) const {
+    reply["status"] = status;
+    reply["error"] = error;
+    reply["errorLine"] = errorLine;
+    reply["errorColumn"] = errorColumn;
+    reply["hint"] = hint;
+    reply["note"] = note;
+    reply["errorItem"] = errorItem;
+    reply["outputLimit"] = outputLimit;
 }
 
 CapturedReport captureReport(const std::function<int()>& body, PageOutput* pageOutput) {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/CaughtError.h"
-#include "web/Json.h"
 #include "web/PageOutput.h"
+#include "web/Reply.h"
 
 struct CapturedReport {
     std::string output;  // what went to standard output
@@ -28,11 +28,10 @@ struct CapturedReport {
     // Says the output limit was reached, in place of the failure to write that it caused.
     void stopForOutputLimit();
 
-    // Appends "status", "output", "error", "errorLine", "errorColumn", "hint", "note", "errorItem",
-    // "outputLimit" and "inputUsed" to an open JSON object; writeError all but the output and
-    // the input used.
-    void writeMembers(Json& json) const;
-    void writeError(Json& json) const;
+    // Sets "status", "output", "error", "errorLine", "errorColumn", "hint", "note", "errorItem",
+    // "outputLimit" and "inputUsed" in a reply; writeError all but the output and the input used.
+    void writeMembers(Reply& reply) const;
+    void writeError(Reply& reply) const;
 };
 
 // `body` writes to std::cout and reports errors by throwing, as the driver's run does. The

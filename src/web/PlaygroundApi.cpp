@@ -14,9 +14,9 @@
 #include "poliz/Poliz.h"
 #include "poliz/PolizItemText.h"
 #include "web/CapturedReport.h"
-#include "web/Json.h"
 #include "web/PageOutput.h"
 #include "web/PageRun.h"
+#include "web/Reply.h"
 #include "web/StepSession.h"
 
 // Hands a piece of output to the page's handler, if it set one.
@@ -34,8 +34,8 @@ std::unique_ptr<StepSession> session;
 
 std::string text(const char* data, int size) { return std::string(data, static_cast<std::size_t>(size)); }
 
-const char* answer(std::string json) {
-    reply = std::move(json);
+const char* answer(const Reply& json) {
+    reply = replyText(json);
     return reply.c_str();
 }
 
@@ -52,28 +52,22 @@ const char* answerSafely(Body body) {
         message = std::string("Error: ") + e.what() + "\n";
     }
     reply.clear();
-    Json json;
-    json.beginObject().key("status").value(5).key("output").value("").key("error").value(message);
-    json.endObject();
-    return answer(json.str());
+    return answer({{"status", 5}, {"output", ""}, {"error", message}});
 }
 
 // Every item with its address, source line, kind, text, type and, for a label, its target;
 // "itemCount" says how many there are when not all are listed.
-void appendListing(Json& json, const Poliz& poliz) {
+void appendListing(Reply& json, const Poliz& poliz) {
     const PolizItemText names(poliz);
-    json.key("itemCount").value(poliz.size());
-    json.key("items").beginArray();
+    json["itemCount"] = poliz.size();
+    Reply& items = json["items"] = Reply::array();
     for (int address = 0; address < poliz.size() && address < kMaxListedItems; ++address) {
         const Lex* item = poliz.at(address);
-        json.beginObject();
-        json.key("line").value(poliz.lineOf(address));
-        json.key("kind").value(PolizItemText::kindName(item));
-        json.key("text").value(names.text(item, PolizItemText::Strings::ESCAPED));
-        json.key("type").value(item->typeName());
-        json.endObject();
+        items.push_back({{"line", poliz.lineOf(address)},
+                         {"kind", PolizItemText::kindName(item)},
+                         {"text", names.text(item, PolizItemText::Strings::ESCAPED)},
+                         {"type", item->typeName()}});
     }
-    json.endArray();
 }
 
 }  // namespace
@@ -94,11 +88,9 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundRun(const char* source, int sourceSiz
         CapturedReport report =
             runForPage(text(source, sourceSize), text(input, inputSize), kRuntimeSearchSteps, &output);
         output.deliver();
-        Json json;
-        json.beginObject();
+        Reply json = Reply::object();
         report.writeMembers(json);
-        json.endObject();
-        return json.str();
+        return json;
     });
 }
 
@@ -108,12 +100,10 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundTranslate(const char* source, int sou
         Poliz poliz;
         std::unique_ptr<Parser> parser;
         const CapturedReport report = translateForPage(text(source, sourceSize), poliz, parser);
-        Json json;
-        json.beginObject();
+        Reply json = Reply::object();
         report.writeMembers(json);
         if (report.status == 0) appendListing(json, poliz);
-        json.endObject();
-        return json.str();
+        return json;
     });
 }
 
@@ -124,14 +114,14 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundStepStart(const char* source, int sou
     return answerSafely([&] {
         session.reset();
         session = std::make_unique<StepSession>(text(source, sourceSize), text(input, inputSize));
-        return session->stateJson();
+        return session->state();
     });
 }
 
 // One move in step mode: 0 an item, 1 a source line, 2 back, 3 run to `line`.
 EMSCRIPTEN_KEEPALIVE const char* playgroundStep(int move, int line) {
     return answerSafely([&] {
-        if (!session) return std::string("{}");
+        if (!session) return Reply::object();
         switch (move) {
             case 0: session->stepItem(); break;
             case 1: session->stepLine(); break;
@@ -139,7 +129,7 @@ EMSCRIPTEN_KEEPALIVE const char* playgroundStep(int move, int line) {
             case 3: session->runToLine(line); break;
             default: break;
         }
-        return session->stateJson();
+        return session->state();
     });
 }
 

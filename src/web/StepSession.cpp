@@ -8,7 +8,6 @@
 
 #include "driver/RunProgram.h"
 #include "runtime/NumberText.h"
-#include "web/Json.h"
 #include "web/PageRun.h"
 
 namespace {
@@ -164,72 +163,73 @@ std::int64_t StepSession::inputUsed() const {
     return static_cast<std::int64_t>(input.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in));
 }
 
-std::string StepSession::stateJson() const {
-    Json json;
-    json.beginObject();
+Reply StepSession::state() const {
+    Reply reply = Reply::object();
     if (!machine_) {
-        translated.writeMembers(json);
-    } else {
-        const int pc = machine_->pc();
-        const bool finished = machine_->finished();
-        json.key("pc").value(pc);
-        json.key("line").value(finished ? 0 : poliz.lineOf(pc));
-        json.key("finished").value(finished);
-        json.key("canGoBack").value(!history.empty());
-        json.key("output").value(outputText.text());
-        json.key("inputUsed").value(inputUsed());
-        failure_.writeError(json);
-        appendStack(json);
-        appendVariables(json);
+        translated.writeMembers(reply);
+        return reply;
     }
-    json.endObject();
-    return json.str();
+    const int pc = machine_->pc();
+    const bool finished = machine_->finished();
+    reply["pc"] = pc;
+    reply["line"] = finished ? 0 : poliz.lineOf(pc);
+    reply["finished"] = finished;
+    reply["canGoBack"] = !history.empty();
+    reply["output"] = outputText.text();
+    reply["inputUsed"] = inputUsed();
+    failure_.writeError(reply);
+    reply["stack"] = stackReply();
+    reply["variables"] = variablesReply();
+    return reply;
 }
 
-void StepSession::appendStack(Json& json) const {
-    json.key("stack").beginArray();
+Reply StepSession::stackReply() const {
+    Reply stack = Reply::array();
     for (const StackEntry& entry : machine_->stack()) {
-        json.beginObject();
+        Reply& shown = stack.emplace_back(Reply::object());
         switch (entry.kind) {
             case StackEntry::Kind::VARIABLE:
-                json.key("kind").value("variable");
-                json.key("name").value(names->variableName(entry.variable));
-                json.key("type").value(entry.variable->typeName());
-                json.key("assigned").value(entry.variable->isAssigned());
-                json.key("value").value(valueText(*entry.variable));
+                shown["kind"] = "variable";
+                shown["name"] = names->variableName(entry.variable);
+                shown["type"] = entry.variable->typeName();
+                shown["assigned"] = entry.variable->isAssigned();
+                shown["value"] = valueText(*entry.variable);
                 break;
             case StackEntry::Kind::INT:
-                json.key("kind").value("value").key("type").value("int");
-                json.key("value").value(intToText(entry.i));
+                shown["kind"] = "value";
+                shown["type"] = "int";
+                shown["value"] = intToText(entry.i);
                 break;
             case StackEntry::Kind::REAL:
-                json.key("kind").value("value").key("type").value("real");
-                json.key("value").value(realToText(entry.r));
+                shown["kind"] = "value";
+                shown["type"] = "real";
+                shown["value"] = realToText(entry.r);
                 break;
             case StackEntry::Kind::STRING:
-                json.key("kind").value("value").key("type").value("string");
-                json.key("value").value(*entry.text);
+                shown["kind"] = "value";
+                shown["type"] = "string";
+                shown["value"] = *entry.text;
                 break;
-            case StackEntry::Kind::LABEL: json.key("kind").value("label").key("target").value(entry.i); break;
+            case StackEntry::Kind::LABEL:
+                shown["kind"] = "label";
+                shown["target"] = entry.i;
+                break;
         }
-        json.endObject();
     }
-    json.endArray();
+    return stack;
 }
 
-void StepSession::appendVariables(Json& json) const {
-    json.key("variables").beginArray();
+Reply StepSession::variablesReply() const {
+    Reply shown = Reply::array();
     const auto& variables = machine_->variables();
     for (std::size_t k = 0; k < variables.size(); ++k) {
         const Ident& variable = *variables[k];
-        json.beginObject();
-        json.key("name").value(names->variableName(&variable));
-        json.key("temporary").value(variable.getString().empty());
-        json.key("type").value(variable.typeName());
-        json.key("assigned").value(variable.isAssigned());
-        json.key("value").value(valueText(variable));
-        json.key("changed").value(k < before.size() && !sameValue(before[k], variable.save()));
-        json.endObject();
+        shown.push_back({{"name", names->variableName(&variable)},
+                         {"temporary", variable.getString().empty()},
+                         {"type", variable.typeName()},
+                         {"assigned", variable.isAssigned()},
+                         {"value", valueText(variable)},
+                         {"changed", k < before.size() && !sameValue(before[k], variable.save())}});
     }
-    json.endArray();
+    return shown;
 }

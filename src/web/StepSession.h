@@ -16,6 +16,7 @@
 #include "poliz/PolizItemText.h"
 #include "web/CapturedReport.h"
 #include "web/PageOutput.h"
+#include "web/Reply.h"
 
 class StepSession {
 public:
@@ -46,7 +47,7 @@ public:
     void back();
 
     // The machine as the page draws it: position, output, stack, variables and what changed.
-    std::string stateJson() const;
+    Reply state() const;
 
 private:
     // Everything a step changes, the caller's streams included.
@@ -83,6 +84,6 @@ private:
     void runWhile(GoOn goOn);
     // Where the input stands: the bytes "read" has taken.
     std::int64_t inputUsed() const;
-    void appendStack(Json& json) const;
-    void appendVariables(Json& json) const;
+    Reply stackReply() const;
+    Reply variablesReply() const;
 };

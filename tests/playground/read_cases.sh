@@ -14,6 +14,8 @@ skip() {
 }
 command -v emcc >/dev/null || skip "Emscripten" "emcc not found; apt-get install emscripten"
 command -v node >/dev/null || skip "Node.js" "node not found; apt-get install nodejs"
+[ -e /usr/include/nlohmann/json.hpp ] || [ -e /usr/local/include/nlohmann/json.hpp ] ||
+    skip "nlohmann's JSON library" "apt-get install nlohmann-json3-dev"
 
 bash "$root/playground/build-module.sh" "$build" >/dev/null
 WASM=$build/playground-wasm/web POLIZ=$2 exec node --test "$here/read_cases.test.cjs"

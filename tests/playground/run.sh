@@ -18,6 +18,8 @@ skip() {
 command -v emcc >/dev/null || skip "Emscripten" "emcc not found; apt-get install emscripten"
 [ -x "$chromium" ] || skip "Chromium" "$chromium not found; apt-get install chromium"
 command -v node >/dev/null && command -v npm >/dev/null || skip "Node.js" "node or npm not found; apt-get install nodejs npm"
+[ -e /usr/include/nlohmann/json.hpp ] || [ -e /usr/local/include/nlohmann/json.hpp ] ||
+    skip "nlohmann's JSON library" "apt-get install nlohmann-json3-dev"
 # Without the npm registry (and nothing in npm's cache) the page cannot be built: a skip, as for
 # a missing tool, rather than a failure.
 npm_dir=$build/playground-npm

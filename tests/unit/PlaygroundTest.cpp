@@ -4,13 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "driver/RunProgram.h"
 #include "fast/FastRun.h"
 #include "web/CapturedReport.h"
-#include "web/Json.h"
 #include "web/PageOutput.h"
 #include "web/PageRun.h"
+#include "web/Reply.h"
 #include "web/StepSession.h"
 
 namespace {
@@ -116,7 +118,7 @@ TEST(StepSession, ReportsATranslationErrorAndHasNoMachine) {
     EXPECT_EQ(session.machine(), nullptr);
     session.stepItem();  // nothing to step, and no crash
     session.back();
-    EXPECT_NE(session.stateJson().find("\"status\":3"), std::string::npos);
+    EXPECT_EQ(session.state()["status"], 3);
 }
 
 TEST(StepSession, StepsByItemLineAndToALineAndGoesBack) {
@@ -199,17 +201,15 @@ TEST(StepSession, StateMarksWhatTheLastMoveChanged) {
     const std::string file("program {\n  int a = 1, b = 2;\n  a = 5;\n  b = 6;\n}\n");
     StepSession session(file, "");
     session.stepLine();
-    const std::string state = session.stateJson();
-    EXPECT_NE(
-        state.find(
-            R"({"name":"a","temporary":false,"type":"int","assigned":true,"value":"5","changed":true})"),
-        std::string::npos)
-        << state;
-    EXPECT_NE(
-        state.find(
-            R"({"name":"b","temporary":false,"type":"int","assigned":true,"value":"2","changed":false})"),
-        std::string::npos)
-        << state;
+    std::vector<std::string> named;  // the variables, temporaries left out
+    const Reply state = session.state();
+    for (const Reply& variable : state["variables"])
+        if (!variable["temporary"].get<bool>()) named.push_back(replyText(variable));
+    EXPECT_EQ(
+        named,
+        (std::vector<std::string>{
+            R"({"name":"a","temporary":false,"type":"int","assigned":true,"value":"5","changed":true})",
+            R"({"name":"b","temporary":false,"type":"int","assigned":true,"value":"2","changed":false})"}));
 }
 
 TEST(PageRun, StopsARunThatWritesPastTheLimitWithAPlainMessage) {
@@ -270,7 +270,9 @@ TEST(StepSession, AFailingItemStaysUnrunWithItsOperandsOnTheStack) {
         EXPECT_EQ(stack[2].i, 7);
         EXPECT_EQ(stack[3].kind, StackEntry::Kind::VARIABLE);
         EXPECT_EQ(session.output(), std::string(kCompiledMessage) + "x");
-        EXPECT_NE(session.stateJson().find(R"("kind":"variable","name":"b")"), std::string::npos);
+        const Reply top = session.state()["stack"].back();
+        EXPECT_EQ(top["kind"], "variable");
+        EXPECT_EQ(top["name"], "b");
     }
 }
 
@@ -286,7 +288,7 @@ TEST(StepSession, RunToALineWithoutItemsGoesToTheNextLineThatHasSome) {
     gap.runToLine(4);  // blank, then a comment: on to line 6
     EXPECT_FALSE(gap.machine()->finished());
     EXPECT_EQ(valueOf(gap, "a"), "2");
-    EXPECT_NE(gap.stateJson().find(R"("line":6)"), std::string::npos) << gap.stateJson();
+    EXPECT_EQ(gap.state()["line"], 6);
 }
 
 TEST(StepSession, RunToTheFirstLineArrivesThereAndThenAtEachTurn) {
@@ -336,9 +338,17 @@ TEST(StepSession, StopsAnEndlessWriterAtTheOutputLimitAndGoesBack) {
     EXPECT_EQ(session.failure().status, 0);
 }
 
-TEST(Json, EscapesWhatWouldEndOrBreakAString) {
-    Json json;
-    json.beginObject().key("s").value("a\"b\\c\nd\x01").key("n").value(-3).key("b").value(true);
-    json.key("list").beginArray().value(1).value("x").null().endArray().endObject();
-    EXPECT_EQ(json.str(), R"({"s":"a\"b\\c\nd\u0001","n":-3,"b":true,"list":[1,"x",null]})");
+// A program's output may hold any bytes: the reply stays valid JSON, with the bytes that are not
+// UTF-8 made U+FFFD and the rest as written.
+TEST(Reply, CarriesAnyOutputAsValidText) {
+    const CapturedReport report = runCaptured("program { write(\"a\\b\tc\x01 \xc3\xa9 \xff\"); }", "");
+    Reply reply = Reply::object();
+    report.writeMembers(reply);
+    const std::string text = replyText(reply);
+    EXPECT_EQ(text.rfind(R"({"output":")", 0), 0U) << text;  // the members in the order set
+    EXPECT_NE(text.find(R"(a\\b\tc\u0001 )"
+                        "\xc3\xa9 \xef\xbf\xbd"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(Reply::parse(text)["status"], 0);
 }
