@@ -3,6 +3,7 @@
 
 #include <iostream>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <streambuf>

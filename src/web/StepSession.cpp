@@ -31,8 +31,8 @@ std::string valueText(const Ident& variable) {
 
 }  // namespace
 
-StepSession::StepSession(const std::string& sourceText, const std::string& text)
-    : input(text), source(sourceText) {
+StepSession::StepSession(const std::string& sourceText, const std::string& inputText)
+    : input(inputText), source(sourceText) {
     translated = translateForPage(sourceText, poliz, parser);
     if (translated.status != 0) return;
     output_ << kCompiledMessage;

@@ -20,9 +20,9 @@
 
 class StepSession {
 public:
-    // Translates the program `source`; translation() tells whether that succeeded. `input` is
-    // what "read" takes, as the input box holds it.
-    StepSession(const std::string& source, const std::string& input);
+    // Translates the program `sourceText`; translation() tells whether that succeeded.
+    // `inputText` is what "read" takes, as the input box holds it.
+    StepSession(const std::string& sourceText, const std::string& inputText);
     StepSession(const StepSession&) = delete;
     StepSession& operator=(const StepSession&) = delete;
 
