@@ -19,7 +19,6 @@
 std::span<const char* const> languageKeywords();
 
 class Scanner {
-    Source source_;
     bool endNoted = false;
     // The read after a one-character delimiter waits for the next request: after the program's
     // closing brace none comes, so a source that stays open is not waited on.
@@ -27,6 +26,7 @@ class Scanner {
     char curr = ' ';  // read but not yet used; a blank before the first read
     int currLine = 1;
     int currColumn = 0;  // of curr on its line; 0 before the first read
+    Source source_;      // beside the fields above: every character read touches them all
     LexStore& unlisted;  // owns the constants that their table leaves out
     ScanTrail ownTrail;
     ScanTrail& trail;  // ownTrail, or the caller's

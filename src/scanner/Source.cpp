@@ -42,13 +42,13 @@ Source Source::fromStream(std::istream& in) {
 }
 
 Source::Source(Source&& other) noexcept
-    : kind(other.kind),
+    : window(std::move(other.window)),
+      next(other.next),
+      filled(other.filled),
+      kind(other.kind),
       fileName(std::move(other.fileName)),
       descriptor(std::exchange(other.descriptor, -1)),
       stream(other.stream),
-      window(std::move(other.window)),
-      next(other.next),
-      filled(other.filled),
       keeping(other.keeping),
       kept(std::move(other.kept)) {}
 

@@ -53,17 +53,18 @@ private:
     enum class Kind { FILE, TEXT, STREAM };
     static constexpr std::size_t kChunk = std::size_t{1} << 16;
 
+    // The characters read and not yet all handed out: a chunk of a file or a stream, or the
+    // whole text. Indexed rather than pointed into, so that a source moves safely. First, as
+    // every character reads them.
+    std::string window;
+    std::size_t next = 0;    // the next character of the window to hand out
+    std::size_t filled = 0;  // characters of the window that hold text
     Kind kind;
     std::string fileName;              // FILE: for the error that names it
     int descriptor = -1;               // FILE
     std::streambuf* stream = nullptr;  // STREAM
-    // The characters read and not yet all handed out: a chunk of a file or a stream, or the
-    // whole text. Indexed rather than pointed into, so that a source moves safely.
-    std::string window;
-    std::size_t next = 0;    // the next character of the window to hand out
-    std::size_t filled = 0;  // characters of the window that hold text
-    bool keeping = false;    // the chunks read are kept, for keptText
-    std::string kept;        // the chunks before this one, while keeping
+    bool keeping = false;              // the chunks read are kept, for keptText
+    std::string kept;                  // the chunks before this one, while keeping
 
     explicit Source(Kind kind) : kind(kind) {}
     // Reads the next chunk into the window; false at the end of the text.
